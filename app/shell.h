@@ -1,0 +1,37 @@
+// Application shell: start-up, the main window's panel callback, quitting, the
+// settings file, channel count and language, the information dialog.
+#pragma once
+
+// Start-up and event loop; the program's exit status (0, or -1 when the run-time or the
+// main panel cannot be initialised).
+int zek_main(int argc, char *argv[]);
+
+int panel(int panel, int event, void *callbackData, int eventData1, int eventData2);
+void quit(int menuBar, int menuItem, void *callbackData, int panel);
+
+// Settings file "config.ctc".
+void read_config(void);
+void write_config(void);
+
+// Channel count and language menu commands.
+void sprache_d(int menuBar, int menuItem, void *callbackData, int panel);
+void sprache_e(int menuBar, int menuItem, void *callbackData, int panel);
+void kanal_4(int menuBar, int menuItem, void *callbackData, int panel);
+void kanal_8(int menuBar, int menuItem, void *callbackData, int panel);
+void kanal_16(int menuBar, int menuItem, void *callbackData, int panel);
+
+// Information dialog.
+extern const char version[];
+void info(int menuBar, int menuItem, void *callbackData, int panel);
+int info_ok(int panel, int control, int event, void *callbackData, int eventData1,
+            int eventData2);
+int info_panel(int panel, int event, void *callbackData, int eventData1, int eventData2);
+
+// Registers every callback of the program by its resource name.
+void register_callbacks(void);
+// Each module registers its own callbacks.
+void register_shell_callbacks(void);
+void register_port_callbacks(void);
+void register_channel_callbacks(void);
+void register_document_callbacks(void);
+void register_calibration_callbacks(void);

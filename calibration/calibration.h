@@ -1,0 +1,21 @@
+// Calibration panel and trim.
+#pragma once
+
+extern const char pass_confirm[];
+extern const int panel_numeric_off[16];
+extern const int panel_numeric_gain[16];
+extern const int panel_cali_text[16];
+extern const int f_o_1, f_o_2, f_o_3;
+constexpr int CALI_GAIN_BASE = 3900;
+
+void cali(int menuBar, int menuItem, void *callbackData, int panel);
+int cali_panel(int panel, int event, void *callbackData, int eventData1, int eventData2);
+int cali_ok(int panel, int control, int event, void *callbackData, int eventData1,
+            int eventData2);
+int cali_toggle(int panel, int control, int event, void *callbackData, int eventData1,
+                int eventData2);
+int cali_select(int panel, int control, int event, void *callbackData, int eventData1,
+                int eventData2);
+void calibration_load_data(int value);
+void cali_off_adjust(int i);
+void cali_gain_adjust(int i);

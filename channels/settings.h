@@ -1,0 +1,11 @@
+// Per-channel settings: sensor range, half bridge, auto-zero, calibration signal.
+#pragma once
+
+extern const int o[8];  // range offset word by range index
+extern const int v[8];  // range gain word by range index
+
+void aktu_gain(int n);
+void vb_hb(int n);
+int auto_z(int n);
+int cal_on_off(int panel, int control, int event, void *callbackData, int eventData1,
+               int eventData2);

@@ -1,0 +1,22 @@
+// Serial port and port selection dialog.
+#pragma once
+
+// Fixed line settings.
+constexpr long COM_BAUD = 4800;
+constexpr int COM_PARITY = 0;
+constexpr int COM_DATA_BITS = 8;
+constexpr int COM_STOP_BITS = 2;
+constexpr int COM_IN_QUEUE = 1540;
+constexpr int COM_OUT_QUEUE = 512;
+
+void com_on(void);
+void com_off(void);
+void com_select(int menuBar, int menuItem, void *callbackData, int panel);
+int com_selection_up(void);
+int panel_com_select(int panel, int event, void *callbackData, int eventData1, int eventData2);
+int com_selection(int panel, int control, int event, void *callbackData, int eventData1,
+                  int eventData2);
+int com_seletion_ok(int panel, int control, int event, void *callbackData, int eventData1,
+                    int eventData2);
+int com_seletion_cancel(int panel, int control, int event, void *callbackData, int eventData1,
+                        int eventData2);

@@ -1,0 +1,17 @@
+// Command protocol to the telemetry system's stationary unit.
+#pragma once
+
+constexpr double COM_DELAY = 0.1;         // pause after each character group
+constexpr double COM_TIMEOUT = 20.0;      // port time-out for replies
+constexpr double AUTOZERO_SETTLE = 3.0;   // wait after an auto-zero command
+
+// Write frame then D; 1 if com_fault is set afterwards, else 0.
+int send_byte(int address, int data);
+// Write frame only; 1 if com_fault is set afterwards, else 0.
+int send_byte_oD(int address, int data);
+void cal_on(void);
+void cal_off(void);
+// Acknowledgement wait: 0 after a reply, -1 after a read failure.
+int ack_com(void);
+// Whole-memory read into the configuration image.
+int read_encoder(void);

@@ -1,0 +1,55 @@
+// A front end shows the ui model to the operator. The run-time layer tells it what
+// changed and asks it for popups, the wait cursor and the event loop.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+class FrontEnd {
+public:
+    virtual ~FrontEnd() = default;
+
+    // Model notifications. control 0: the panel itself changed.
+    virtual void PanelChanged(int panel, int control) = 0;
+    virtual void PanelDiscarded(int panel) = 0;
+    virtual void MenuBarChanged(int menuBar) = 0;
+    virtual void WaitCursorChanged(bool on) = 0;
+    // Repaint now, without taking input or running callbacks (during blocking waits).
+    virtual void Repaint() = 0;
+
+    virtual void Message(const std::string &title, const std::string &text) = 0;
+    virtual int Confirm(const std::string &title, const std::string &text) = 0;
+    // Returns the entered text (at most maxLength characters); empty on cancel.
+    virtual std::string Prompt(const std::string &title, const std::string &text,
+                               int maxLength) = 0;
+    // Negative on failure, 0 on cancel, otherwise 1 with *path set.
+    virtual int FileSelect(const std::string &directory, const std::string &fileSpec,
+                           const std::string &title, bool saveButton, std::string *path) = 0;
+
+    // Runs the event loop until QuitRequested() turns true.
+    virtual void Run() = 0;
+};
+
+// The front end in use; the scripted one when none has been installed.
+FrontEnd &CurrentFrontEnd();
+void InstallFrontEnd(FrontEnd *frontEnd);  // not owned; nullptr: back to scripted
+
+// Event loop state shared by the front ends.
+bool QuitRequested();
+int QuitCode();
+
+// Operator actions, called by front ends. Each first changes the model as the operator
+// did, then delivers the events to the bound callback. An action is refused (returns
+// false, nothing changes) when a callback is running, when a modal popup other than the
+// target panel is installed, or when the target is dimmed, invisible or unknown.
+bool OperatorSetValue(int panel, int control, int value);    // ring index, checkbox, numeric
+bool OperatorPressButton(int panel, int control);            // command button: commit
+bool OperatorToggle(int panel, int control, int value);      // toggle: value changed + commit
+bool OperatorChooseMenu(int menuBar, int item);
+bool OperatorClosePanel(int panel);
+bool OperatorFocusPanel(int panel, bool gained);
+// True while a callback runs.
+bool CallbackRunning();
+
+}  // namespace platform

@@ -1,0 +1,73 @@
+// Serial services: ports by number, fixed line settings, reads up to a terminator with
+// a time-out through the platform clock, the last error code and its text.
+#pragma once
+
+#include <memory>
+#include <string>
+
+// Error codes (negative), kept by GetRs232Err after each call.
+enum {
+    RS232_NO_ERROR = 0,
+    RS232_UNKNOWN_ERROR = -1,
+    RS232_PORT_NOT_FOUND = -2,       // no such device
+    RS232_PORT_IN_USE = -3,          // another program holds it
+    RS232_PERMISSION_DENIED = -4,
+    RS232_PORT_NOT_OPEN = -5,
+    RS232_TIMEOUT = -6,
+    RS232_HANGUP = -7,               // device unplugged while open
+    RS232_BAD_PORT_NUMBER = -8,
+    RS232_BAD_SETTINGS = -9,
+    RS232_IO_ERROR = -10,
+};
+
+int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, int dataBits,
+                  int stopBits, int inputQueueSize, int outputQueueSize);
+int CloseCom(int port);
+int SetComTime(int port, double timeoutSeconds);
+int FlushInQ(int port);
+// Return the number of bytes written, or a negative error code.
+int ComWrt(int port, const char *buffer, int count);
+int ComWrtByte(int port, int byte);
+// Reads until terminationByte (not stored), count bytes, or the time-out. Returns the
+// number of bytes stored, or a negative error code (RS232_TIMEOUT when nothing ended
+// the read in time).
+int ComRdTerm(int port, char *buffer, int count, int terminationByte);
+// The error code of the last serial call (0 after success).
+int GetRs232Err(void);
+// Text of an error code; names the port and device path of the failing call.
+const char *GetRS232ErrorString(int errorCode);
+
+namespace platform {
+
+// Default time-out of a port before any SetComTime.
+constexpr double kDefaultComTimeout = 5.0;
+
+// One open port as a backend sees it. Reads use the port's time-out; all waits go
+// through the platform clock.
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+    // Writes all bytes; returns count or a negative RS232_* code.
+    virtual int Write(const char *data, int count) = 0;
+    // As ComRdTerm, with an absolute deadline on the platform clock.
+    virtual int ReadTerm(char *buffer, int count, int term, double deadline) = 0;
+    virtual int Flush() = 0;
+    // Device path or description for error texts.
+    virtual std::string Describe() const = 0;
+};
+
+// Opens ports for a backend. Returns nullptr and sets *error (and *path) on failure.
+class SerialBackend {
+public:
+    virtual ~SerialBackend() = default;
+    virtual std::unique_ptr<SerialPort> Open(int port, int *error, std::string *path) = 0;
+};
+
+// The backend in use (posix by default). Not owned; nullptr: back to posix.
+void InstallSerialBackend(SerialBackend *backend);
+// Closes every port and clears the error state (tests).
+void ResetSerial();
+// True while the port number is open.
+bool ComIsOpen(int port);
+
+}  // namespace platform

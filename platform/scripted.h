@@ -1,0 +1,48 @@
+// The scripted front end: a headless front end for tests. Tests act as the operator
+// through the Operator* functions of frontend.h (or the helpers below), queue answers
+// for popups, queue steps for the event loop, and read back a journal of what was shown.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform::scripted {
+
+struct PopupRecord {
+    enum Kind { Message, Confirm, Prompt, FileSelect } kind;
+    std::string title;
+    std::string text;
+    std::string fileSpec;  // file selection: the default file specification
+    bool saveButton = false;
+    int answer = 0;        // confirm: 1/0; file selection: result
+    double time = 0.0;     // platform clock when shown
+};
+
+// Makes the scripted front end current and clears its queues and journal.
+void Install();
+
+// Popup answers, consumed in order. Without a queued answer: confirm answers No,
+// prompt returns "" (cancel), file selection cancels (0).
+void AnswerConfirm(int answer);
+void AnswerPrompt(const std::string &text);
+void AnswerFileSelect(int result, const std::string &path = "");
+
+// Steps run by RunUserInterface one after the other. When the queue is empty the loop
+// ends as if QuitUserInterface(0) had been called. A step may call Operator* functions.
+void QueueStep(std::function<void()> step);
+// A step run whenever a message popup is shown (e.g. to check state at that moment).
+void OnMessage(std::function<void(const PopupRecord &)> hook);
+
+const std::vector<PopupRecord> &Popups();
+std::vector<PopupRecord> Messages();  // message popups only
+void ClearJournal();
+// Each wait cursor change: (time, on).
+const std::vector<std::pair<double, bool>> &WaitCursorLog();
+bool WaitCursorOn();
+// Number of Repaint requests (ProcessDrawEvents and waits).
+int RepaintCount();
+// Called by ProcessDrawEvents / repaint (e.g. to sample the model during a wait).
+void OnRepaint(std::function<void()> hook);
+
+}  // namespace platform::scripted

@@ -1,0 +1,91 @@
+// Every text the operator sees, as German/English pairs. text() picks the one of the
+// language set in `sprache` at the moment the text is shown.
+#pragma once
+
+struct TextPair {
+    const char *de;
+    const char *en;
+};
+
+// The German text when sprache is 0, the English one otherwise.
+const char *text(const TextPair &pair);
+
+namespace txt {
+
+// Main window.
+inline constexpr TextPair kanal_prefix{"Kanal ", "Channel "};
+inline constexpr TextPair system_suffix{" Kanal Telemetrie", " Channel Telemetry"};
+inline constexpr TextPair konfiguration{"Konfiguration", "Configuration"};
+inline constexpr TextPair halbbruecke{"Halbbrücke", "Half Bridge"};
+// Sensor-range ring items, 21 characters each, by range index.
+inline constexpr TextPair range_items[8] = {
+    {"DMS            32mV/V", "Strain gage    32mV/V"},
+    {"DMS            16mV/V", "Strain gage    16mV/V"},
+    {"DMS             8mV/V", "Strain gage     8mV/V"},
+    {"DMS             4mV/V", "Strain gage     4mV/V"},
+    {"DMS             2mV/V", "Strain gage     2mV/V"},
+    {"DMS             1mV/V", "Strain gage     1mV/V"},
+    {"TE Typ 1             ", "TC Type 1            "},
+    {"TE Typ 2             ", "TC Type 2            "},
+};
+inline constexpr int range_item_values[8] = {32, 16, 8, 4, 2, 1, 64, 128};
+
+// Channel count and language.
+inline constexpr TextPair warnung{"Warnung", "Warning"};
+inline constexpr TextPair kanal_confirm{
+    "Wollen Sie wirklich die Kanalzahl verändern?\r\n\r\n"
+    "Sollte ihr Telemetriesystem nicht für diese Kanalzahl ausgelegt sein,\r\n"
+    "kann es zu Schäden am System kommen.",
+    "Do you really want to change the number of channels?\r\n\r\n"
+    "If your telemetriy system is not supposed for these number of channels,\r\n"
+    "this can cause severe damage on the system."};
+// kanal_16 has its own English wording.
+inline constexpr TextPair kanal_16_confirm{
+    kanal_confirm.de,
+    "Do you really want to change the number of channels?\r\n\r\n"
+    "If your telemetry system is not supposed for these number of channels,\r\n"
+    "it can damage the system."};
+inline constexpr TextPair hinweis{"Hinweis", "Tip"};
+inline constexpr TextPair restart_notice{
+    "Die Änderungen werden erst nach einem Neustart wirksam !!!",
+    "You have to restart to apply the new settings!!!"};
+
+// Information dialog.
+inline constexpr TextPair version_prefix{"Konfigurationssoftware Version ",
+                                         "Configuration Software Version "};
+
+// Port selection and link.
+inline constexpr TextPair com_heading{"Serielle Schnittstelle wählen", "Select Serial Interface"};
+inline constexpr TextPair com_cancel{"__Abbruch", "__Cancel"};
+inline constexpr TextPair com_error{"COM ERROR", "COM ERROR"};
+inline constexpr TextPair refusal{
+    "\tFehler\nDas letzte Kommando wurde nicht richtig empfangen!\nBitte Verbindung prüfen!",
+    "\tError\nThe last command could not be received correctly!\nPlease check the connection!"};
+inline constexpr TextPair port_error_title{"Schnittstellen-Fehler", "Port-Error"};
+inline constexpr TextPair port_error_text{"Prüfen", "Check"};
+
+// Documents.
+inline constexpr TextPair zek_title{"ZEK Konfiguration", "ZEK Configuration"};
+inline constexpr TextPair changes_saved{"Änderungen gespeichert?", "Changes saved?"};
+inline constexpr TextPair file_error{"Datei Fehler!", "File Error"};
+inline constexpr TextPair save_as_title{"Speichern unter", "Speichern unter"};
+
+// Calibration.
+inline constexpr TextPair cali_prompt_title{"Telemetrie Kalibration", "Telemetry Calibration"};
+inline constexpr TextPair cali_prompt{"Bitte Passwort eingeben", "Please enter your password"};
+inline constexpr TextPair cali_gain_heading{"Verstärkung", "Gain"};
+inline constexpr TextPair cali_ring_label{"Kalibrationsbereich", "Calibration Section"};
+inline constexpr TextPair cali_toggle_label{"Aktivierung", "Enable"};
+inline constexpr TextPair cali_system_suffix{"Kanal Telemetrie", "Channel Telemetry"};
+inline constexpr TextPair cali_heading{"Kalibration", "Calibration"};
+inline constexpr TextPair fehler{"Fehler", "Error"};
+inline constexpr TextPair wrong_password{"Falsches Passwort", "Incorrect password"};
+// Calibration range ring items by index, with their range values.
+inline constexpr TextPair cali_items[3] = {
+    {"TE Typ 1        ", "TC Type 1         "},
+    {"TE Typ 2        ", "TC Type 2         "},
+    {"DMS        2mV/V", "Strain gage  2mV/V"},
+};
+inline constexpr int cali_item_values[3] = {64, 128, 0};
+
+}  // namespace txt
