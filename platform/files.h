@@ -2,6 +2,9 @@
 // I/O status of the most recent operation and its text.
 #pragma once
 
+#include <string>
+#include <vector>
+
 enum { VAL_READ_WRITE = 0, VAL_READ_ONLY = 1, VAL_WRITE_ONLY = 2 };
 enum { VAL_TRUNCATE = 0, VAL_APPEND = 1, VAL_OPEN_AS_IS = 2 };
 enum { VAL_BINARY = 0, VAL_ASCII = 1 };
@@ -32,3 +35,14 @@ int GetFileInfo(const char *fileName, long *fileSize);
 int GetFmtIOError(void);
 // Text of a status; names the file and the system's reason.
 const char *GetFmtIOErrorString(int status);
+
+namespace platform {
+
+// Makes every following file write fail as on a full disk (tests of failure paths).
+void InjectFileWriteFailure(bool fail);
+// Closes every open file, clears the I/O status and the write journal (tests).
+void ResetFiles();
+// Names of the files written, in the order their writes were closed (tests).
+const std::vector<std::string> &WrittenFiles();
+
+}  // namespace platform

@@ -51,5 +51,9 @@ bool OperatorClosePanel(int panel);
 bool OperatorFocusPanel(int panel, bool gained);
 // True while a callback runs.
 bool CallbackRunning();
+// True while the program shows the wait cursor.
+bool WaitCursorShown();
+// Clears the loop state: quit request, pending events (tests).
+void ResetEventLoop();
 
 }  // namespace platform

@@ -1,0 +1,41 @@
+// Information dialog: system line, version line and the maker's lines.
+#include <cstdio>
+
+#include "app/globals.h"
+#include "app/shell.h"
+#include "platform/userint.h"
+#include "ui/texts.h"
+#include "ui/uir.h"
+
+const char version[] = "2.4.0";
+
+namespace {
+
+int info_handle = 0;
+char system_version[40] = "";
+
+}  // namespace
+
+void info(int, int, void *, int)
+{
+    info_handle = LoadPanel(0, uir_file, PANEL_5);
+    std::snprintf(channel_system, sizeof channel_system, "%d%s", Kanalzahl_GUI,
+                  text(txt::system_suffix));
+    SetCtrlVal(info_handle, PANEL_5_TEXTMSG_1, channel_system);
+    std::snprintf(system_version, sizeof system_version, "%s%s", text(txt::version_prefix),
+                  version);
+    SetCtrlVal(info_handle, PANEL_5_TEXTMSG_2, system_version);
+    InstallPopup(info_handle);
+}
+
+int info_ok(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT) DiscardPanel(info_handle);
+    return 0;
+}
+
+int info_panel(int, int event, void *, int, int)
+{
+    if (event == EVENT_CLOSE) DiscardPanel(info_handle);
+    return 0;
+}

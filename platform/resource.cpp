@@ -1,0 +1,277 @@
+// Resource loader and callback registry.
+#include "platform/resource.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <nlohmann/json.hpp>
+
+namespace platform {
+namespace {
+
+using nlohmann::json;
+
+std::string resourceFolder;
+
+std::map<std::string, CtrlCallbackPtr> &CtrlRegistry()
+{
+    static std::map<std::string, CtrlCallbackPtr> registry;
+    return registry;
+}
+std::map<std::string, PanelCallbackPtr> &PanelRegistry()
+{
+    static std::map<std::string, PanelCallbackPtr> registry;
+    return registry;
+}
+std::map<std::string, MenuCallbackPtr> &MenuRegistry()
+{
+    static std::map<std::string, MenuCallbackPtr> registry;
+    return registry;
+}
+
+template <typename Map>
+typename Map::mapped_type Lookup(const Map &map, const std::string &name)
+{
+    auto it = map.find(name);
+    return it == map.end() ? nullptr : it->second;
+}
+
+// Thrown for a resource that parses as JSON but lacks what the program needs.
+struct BadResource {
+    std::string what;
+};
+
+int Colour(const json &j, const char *key, int fallback)
+{
+    if (!j.contains(key)) return fallback;
+    const json &v = j.at(key);
+    if (v.is_number_integer()) return v.get<int>();
+    if (v.is_string()) {
+        std::string s = v.get<std::string>();
+        size_t used = 0;
+        int c = std::stoi(s, &used, 16);
+        if (used != s.size()) throw BadResource{"bad colour \"" + s + "\""};
+        return c;
+    }
+    throw BadResource{std::string("bad colour in \"") + key + "\""};
+}
+
+CtrlKind KindOf(const std::string &kind)
+{
+    static const std::map<std::string, CtrlKind> kinds = {
+        {"ring", CtrlKind::Ring},
+        {"checkbox", CtrlKind::Checkbox},
+        {"command_button", CtrlKind::CommandButton},
+        {"toggle_button", CtrlKind::ToggleButton},
+        {"numeric", CtrlKind::Numeric},
+        {"text_message", CtrlKind::TextMessage},
+        {"picture", CtrlKind::Picture}};
+    auto it = kinds.find(kind);
+    if (it == kinds.end()) throw BadResource{"unknown control kind \"" + kind + "\""};
+    return it->second;
+}
+
+MenuKind MenuKindOf(const std::string &kind)
+{
+    if (kind == "menu") return MenuKind::Menu;
+    if (kind == "item") return MenuKind::Item;
+    if (kind == "separator") return MenuKind::Separator;
+    if (kind == "submenu") return MenuKind::Submenu;
+    throw BadResource{"unknown menu entry kind \"" + kind + "\""};
+}
+
+Control ReadControl(const json &j)
+{
+    Control c;
+    c.id = j.at("id").get<int>();
+    c.constant = j.at("constant").get<std::string>();
+    c.kind = KindOf(j.at("kind").get<std::string>());
+    c.callbackName = j.value("callback", "");
+    c.label = j.value("label", "");
+    c.text = j.value("text", "");
+    c.top = j.value("top", 0);
+    c.left = j.value("left", 0);
+    c.width = j.value("width", 0);
+    c.height = j.value("height", 0);
+    c.visible = j.value("visible", true);
+    c.dimmed = j.value("dimmed", false);
+    c.value = j.value("value", 0);
+    c.minValue = j.value("min", 0);
+    c.maxValue = j.value("max", 0);
+    c.buttonColor = Colour(j, "color", c.buttonColor);
+    c.onColor = Colour(j, "on_color", c.onColor);
+    c.offColor = Colour(j, "off_color", c.offColor);
+    c.onText = j.value("on_text", c.onText);
+    c.offText = j.value("off_text", c.offText);
+    if (j.contains("items"))
+        for (const json &item : j.at("items"))
+            c.items.push_back({item.at("label").get<std::string>(), item.at("value").get<int>()});
+    return c;
+}
+
+// Loads and parses the whole resource; throws BadResource or json errors.
+json ReadResource(const std::string &path, int *error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = UIE_RESOURCE_FILE;
+        throw BadResource{"cannot be opened"};
+    }
+    *error = UIE_RESOURCE_FORMAT;
+    return json::parse(in);
+}
+
+const json &FindByNumber(const json &list, int number, const char *what)
+{
+    for (const json &j : list)
+        if (j.at("number").get<int>() == number) return j;
+    throw BadResource{std::string("has no ") + what + " number " + std::to_string(number)};
+}
+
+int Report(const std::string &path, const std::string &what, int code)
+{
+    std::cerr << "zek-config: resource file \"" << path << "\" " << what << "\n";
+    return code;
+}
+
+void BindPanel(Panel *p)
+{
+    if (!p->callbackName.empty()) {
+        p->callback = FindPanelCallback(p->callbackName);
+        if (!p->callback)
+            throw BadResource{"panel " + p->constant + ": callback \"" + p->callbackName +
+                              "\" has no function in the program"};
+    }
+    for (Control &c : p->controls) {
+        if (c.callbackName.empty()) continue;
+        c.callback = FindCtrlCallback(c.callbackName);
+        if (!c.callback)
+            throw BadResource{"control " + p->constant + "_" + c.constant + ": callback \"" +
+                              c.callbackName + "\" has no function in the program"};
+    }
+}
+
+}  // namespace
+
+bool explicitFolder = false;
+
+void SetResourceFolder(const std::string &dir) { resourceFolder = dir; }
+
+std::string ResolveResourcePath(const std::string &fileName)
+{
+    if (fileName.empty() || fileName[0] == '/' || resourceFolder.empty()) return fileName;
+    return resourceFolder + "/" + fileName;
+}
+
+int ReadPanelResource(const std::string &fileName, int number, Panel *p)
+{
+    std::string path = ResolveResourcePath(fileName);
+    int error = UIE_RESOURCE_FILE;
+    try {
+        json root = ReadResource(path, &error);
+        const json &j = FindByNumber(root.at("panels"), number, "panel");
+        error = UIE_RESOURCE_FORMAT;
+        p->resourceId = number;
+        p->constant = j.at("constant").get<std::string>();
+        p->callbackName = j.value("callback", "");
+        p->title = j.value("title", "");
+        p->height = j.at("height").get<int>();
+        p->width = j.at("width").get<int>();
+        p->backColor = Colour(j, "backcolor", p->backColor);
+        p->scrollBars = j.value("scroll_bars", "none") == "vertical" ? VAL_VERT_SCROLL_BAR
+                                                                    : VAL_NO_SCROLL_BARS;
+        for (const json &c : j.at("controls")) p->controls.push_back(ReadControl(c));
+        error = UIE_UNBOUND_CALLBACK;
+        BindPanel(p);
+        return 0;
+    } catch (const BadResource &e) {
+        return Report(path, e.what, error);
+    } catch (const std::exception &e) {
+        return Report(path, std::string("is damaged: ") + e.what(), UIE_RESOURCE_FORMAT);
+    }
+}
+
+int ReadMenuBarResource(const std::string &fileName, int number, MenuBar *bar)
+{
+    std::string path = ResolveResourcePath(fileName);
+    int error = UIE_RESOURCE_FILE;
+    try {
+        json root = ReadResource(path, &error);
+        const json &j = FindByNumber(root.at("menubars"), number, "menu bar");
+        error = UIE_RESOURCE_FORMAT;
+        bar->resourceId = number;
+        for (const json &e : j.at("entries")) {
+            MenuEntry m;
+            m.id = e.at("id").get<int>();
+            m.constant = e.at("constant").get<std::string>();
+            m.kind = MenuKindOf(e.at("kind").get<std::string>());
+            m.label = e.value("label", "");
+            m.callbackName = e.value("callback", "");
+            m.parent = e.value("parent", 0);
+            m.submenu = e.value("submenu", 0);
+            if (!m.callbackName.empty()) {
+                m.callback = FindMenuCallback(m.callbackName);
+                if (!m.callback) {
+                    error = UIE_UNBOUND_CALLBACK;
+                    throw BadResource{"menu item " + m.constant + ": callback \"" +
+                                      m.callbackName + "\" has no function in the program"};
+                }
+            }
+            bar->entries.push_back(m);
+        }
+        return 0;
+    } catch (const BadResource &e) {
+        return Report(path, e.what, error);
+    } catch (const std::exception &e) {
+        return Report(path, std::string("is damaged: ") + e.what(), UIE_RESOURCE_FORMAT);
+    }
+}
+
+CtrlCallbackPtr FindCtrlCallback(const std::string &name) { return Lookup(CtrlRegistry(), name); }
+PanelCallbackPtr FindPanelCallback(const std::string &name)
+{
+    return Lookup(PanelRegistry(), name);
+}
+MenuCallbackPtr FindMenuCallback(const std::string &name) { return Lookup(MenuRegistry(), name); }
+
+}  // namespace platform
+
+void RegisterCtrlCallback(const char *name, CtrlCallbackPtr fn)
+{
+    platform::CtrlRegistry()[name] = fn;
+}
+void RegisterPanelCallback(const char *name, PanelCallbackPtr fn)
+{
+    platform::PanelRegistry()[name] = fn;
+}
+void RegisterMenuCallback(const char *name, MenuCallbackPtr fn)
+{
+    platform::MenuRegistry()[name] = fn;
+}
+
+void SetResourceDir(const char *dir)
+{
+    platform::SetResourceFolder(dir ? dir : "");
+    platform::explicitFolder = dir != nullptr;
+}
+
+int InitCVIRTE(void *, char *argv[], void *)
+{
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    std::string path;
+    if (n > 0) {
+        path.assign(exe, static_cast<size_t>(n));
+    } else if (argv && argv[0]) {
+        path = argv[0];
+    } else {
+        return 0;
+    }
+    size_t slash = path.rfind('/');
+    // A folder set explicitly (tests) takes precedence over the executable's.
+    if (platform::explicitFolder) return 1;
+    platform::SetResourceFolder(slash == std::string::npos ? "." : path.substr(0, slash));
+    return 1;
+}

@@ -1,0 +1,26 @@
+// Loading panels and menu bars from the JSON resource file.
+#pragma once
+
+#include <string>
+
+#include "platform/model.h"
+
+namespace platform {
+
+// Resolves a resource file name: absolute names as they are, others against the
+// resource folder (the executable's folder, or the one set by SetResourceDir).
+std::string ResolveResourcePath(const std::string &fileName);
+void SetResourceFolder(const std::string &dir);
+extern bool explicitFolder;  // set by SetResourceDir; InitCVIRTE then keeps the folder
+
+// Fill *panel / *bar from the resource. Return 0 or a negative UIE_* code; a message
+// naming the file and the fault goes to stderr.
+int ReadPanelResource(const std::string &fileName, int number, Panel *panel);
+int ReadMenuBarResource(const std::string &fileName, int number, MenuBar *bar);
+
+// Callback registry lookups (nullptr when the name has no function).
+CtrlCallbackPtr FindCtrlCallback(const std::string &name);
+PanelCallbackPtr FindPanelCallback(const std::string &name);
+MenuCallbackPtr FindMenuCallback(const std::string &name);
+
+}  // namespace platform

@@ -1,0 +1,67 @@
+#include "support/test_env.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/shell.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/frontend.h"
+#include "platform/model.h"
+#include "platform/rs232.h"
+#include "platform/scripted.h"
+#include "platform/userint.h"
+
+namespace zektest {
+
+void ZekTest::SetUp()
+{
+    char pattern[] = "/tmp/zek-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    SetResourceDir(ZEK_UIR_DIR);
+    platform::ResetUserInterface();
+    platform::ResetEventLoop();
+    platform::ResetFiles();
+    platform::scripted::Install();
+    platform::UseVirtualClock();
+}
+
+void ZekTest::TearDown()
+{
+    platform::ResetSerial();
+    platform::ResetFiles();
+    platform::ResetUserInterface();
+    if (chdir("/tmp") != 0) return;
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+
+int ZekTest::StartUp()
+{
+    char arg0[] = "zek-config";
+    char *argv[] = {arg0, nullptr};
+    return zek_main(1, argv);
+}
+
+int ZekTest::RunProgram() { return StartUp(); }
+
+std::string ReadFile(const std::string &name)
+{
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string &name, const std::string &content)
+{
+    std::ofstream out(name, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+bool FileExists(const std::string &name) { return std::filesystem::exists(name); }
+
+}  // namespace zektest

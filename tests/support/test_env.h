@@ -1,0 +1,30 @@
+// Test fixture: a fresh temporary working directory, the resource from the build
+// folder, the scripted front end and the virtual clock.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace zektest {
+
+class ZekTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs the program's start-up with no operator steps: the event loop ends at
+    // once and leaves the panels loaded, so the test can act as the operator.
+    int StartUp();
+    // Runs the whole program with the steps queued so far.
+    int RunProgram();
+
+    std::string dir;  // the working directory
+};
+
+// Whole-file helpers relative to the working directory.
+std::string ReadFile(const std::string &name);
+void WriteFile(const std::string &name, const std::string &content);
+bool FileExists(const std::string &name);
+
+}  // namespace zektest
