@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test twice: a release build with warnings as errors,
+# and a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+echo "== release build, warnings as errors"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DZEK_WERROR=ON
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== address and undefined-behaviour sanitizers"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEK_WERROR=ON -DZEK_SANITIZE=ON
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+if [ -x scripts/fuzz.sh ]; then
+  echo "== fuzzing"
+  scripts/fuzz.sh
+fi
