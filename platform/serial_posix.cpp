@@ -1,0 +1,254 @@
+// The termios backend: real serial ports and pseudo-terminals, opened exclusively,
+// with the fixed line settings; reads and writes wait in short poll slices so the
+// window repaints meanwhile.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/frontend.h"
+#include "platform/serial_posix.h"
+
+namespace platform {
+namespace {
+
+constexpr double kSlice = 0.02;           // longest single poll, seconds
+constexpr size_t kQueueLimit = 64 * 1024;  // input kept beyond this stays in the driver
+
+int OpenErrorCode(int e)
+{
+    switch (e) {
+    case ENOENT: case ENXIO: case ENODEV: case EIO: case ENOTDIR: case ELOOP:
+        return RS232_PORT_NOT_FOUND;
+    case EACCES: case EPERM: case EROFS:
+        return RS232_PERMISSION_DENIED;
+    case EBUSY: case EWOULDBLOCK:
+        return RS232_PORT_IN_USE;
+    default:
+        return RS232_IO_ERROR;
+    }
+}
+
+// 4800 baud, 8 data bits, no parity, 2 stop bits, raw, no flow control.
+bool ApplyLineSettings(int fd)
+{
+    termios t{};
+    if (tcgetattr(fd, &t) != 0) return false;
+    cfmakeraw(&t);
+    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CRTSCTS);
+    t.c_cflag |= CS8 | CSTOPB | CLOCAL | CREAD;
+    t.c_iflag &= ~(IXON | IXOFF | IXANY);
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+    if (cfsetispeed(&t, B4800) != 0 || cfsetospeed(&t, B4800) != 0) return false;
+    return tcsetattr(fd, TCSANOW, &t) == 0;
+}
+
+// Some adapters power the far end from DTR/RTS. A pseudo-terminal refuses these
+// ioctls; that is not an error.
+void RaiseModemLines(int fd)
+{
+    int bits = TIOCM_DTR | TIOCM_RTS;
+    (void)ioctl(fd, TIOCMBIS, &bits);
+}
+
+int PollMs(double seconds)
+{
+    if (seconds <= 0.0) return 0;
+    return static_cast<int>(std::min(seconds, kSlice) * 1000.0 + 0.999);
+}
+
+// After a slice without progress: the virtual clock moves on by the slice (a poll never
+// waits there), and the window repaints.
+void SliceDone(double deadline)
+{
+    if (ClockIsVirtual()) ClockSleepUntil(std::min(deadline, ClockNow() + kSlice));
+    CurrentFrontEnd().Repaint();
+}
+
+class PosixPort : public SerialPort {
+public:
+    PosixPort(int fd, int port, std::string path) : fd_(fd), port_(port), path_(std::move(path)) {}
+    ~PosixPort() override
+    {
+        (void)ioctl(fd_, TIOCNXCL);
+        (void)flock(fd_, LOCK_UN);
+        ::close(fd_);
+    }
+    PosixPort(const PosixPort &) = delete;
+    PosixPort &operator=(const PosixPort &) = delete;
+
+    int Write(const char *data, int count) override;
+    int ReadTerm(char *buffer, int count, int term, double deadline) override;
+    int Flush() override;
+    std::string Describe() const override { return path_; }
+
+private:
+    int Fill(int waitMs);
+    int HangUp()
+    {
+        hungUp_ = true;
+        return RS232_HANGUP;
+    }
+
+    int fd_;
+    int port_;
+    std::string path_;
+    std::string queue_;  // bytes read from the driver, not yet taken
+    bool hungUp_ = false;
+};
+
+// Waits up to waitMs for input and moves what has arrived into the queue. Returns the
+// number of bytes moved, or a negative code.
+int PosixPort::Fill(int waitMs)
+{
+    if (queue_.size() >= kQueueLimit) return 0;
+    pollfd p{fd_, POLLIN, 0};
+    int r = ::poll(&p, 1, waitMs);
+    if (r < 0) return errno == EINTR ? 0 : RS232_IO_ERROR;
+    if (r == 0) return 0;
+    if (p.revents & POLLNVAL) return RS232_IO_ERROR;
+    if (!(p.revents & POLLIN)) return (p.revents & (POLLHUP | POLLERR)) ? HangUp() : 0;
+    char buf[4096];
+    ssize_t n = ::read(fd_, buf, std::min(sizeof buf, kQueueLimit - queue_.size()));
+    if (n > 0) {
+        queue_.append(buf, static_cast<size_t>(n));
+        return static_cast<int>(n);
+    }
+    if (n == 0) return HangUp();  // end of file on a terminal: the line hung up
+    if (errno == EAGAIN || errno == EINTR) return 0;
+    if (errno == EIO || errno == ENXIO || errno == ENODEV) return HangUp();
+    return RS232_IO_ERROR;
+}
+
+int PosixPort::ReadTerm(char *buffer, int count, int term, double deadline)
+{
+    int n = 0;
+    for (;;) {
+        size_t used = 0;
+        bool ended = false;
+        while (used < queue_.size() && n < count) {
+            const char c = queue_[used++];
+            if (static_cast<unsigned char>(c) == term) {
+                ended = true;
+                break;
+            }
+            buffer[n++] = c;
+        }
+        queue_.erase(0, used);
+        if (ended || n >= count) return n;
+        if (hungUp_) return RS232_HANGUP;
+        const double left = deadline - ClockNow();
+        int got = Fill(ClockIsVirtual() ? 0 : PollMs(left));
+        if (got < 0) return got;
+        if (got > 0) continue;
+        if (left <= 0.0) return RS232_TIMEOUT;
+        SliceDone(deadline);
+    }
+}
+
+int PosixPort::Write(const char *data, int count)
+{
+    const double deadline = ClockNow() + ComTimeout(port_);
+    int done = 0;
+    while (done < count) {
+        if (hungUp_) return RS232_HANGUP;
+        ssize_t w = ::write(fd_, data + done, static_cast<size_t>(count - done));
+        if (w > 0) {
+            done += static_cast<int>(w);
+            continue;
+        }
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0 && errno != EAGAIN) {
+            if (errno == EIO || errno == ENXIO || errno == ENODEV || errno == EPIPE) return HangUp();
+            return RS232_IO_ERROR;
+        }
+        const double left = deadline - ClockNow();
+        if (left <= 0.0) return RS232_TIMEOUT;
+        pollfd p{fd_, POLLOUT, 0};
+        if (::poll(&p, 1, ClockIsVirtual() ? 0 : PollMs(left)) > 0 &&
+            (p.revents & (POLLHUP | POLLERR)))
+            return HangUp();
+        SliceDone(deadline);
+    }
+    return count;
+}
+
+int PosixPort::Flush()
+{
+    queue_.clear();
+    if (hungUp_) return RS232_HANGUP;
+    (void)tcflush(fd_, TCIFLUSH);
+    return 0;
+}
+
+std::string LinkTarget(const std::string &link)
+{
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink(link.c_str(), buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+}
+
+class PosixBackend : public SerialBackend {
+public:
+    std::unique_ptr<SerialPort> Open(int port, int *error, std::string *path) override;
+};
+
+std::unique_ptr<SerialPort> PosixBackend::Open(int port, int *error, std::string *path)
+{
+    std::string shown;
+    const std::string device = PosixDevicePath(port, &shown);
+    *path = shown;
+    int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *error = OpenErrorCode(errno);
+        return nullptr;
+    }
+    // A second program (or a second port number naming the same device) gets "in use".
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        *error = errno == EWOULDBLOCK ? RS232_PORT_IN_USE : RS232_IO_ERROR;
+        ::close(fd);
+        return nullptr;
+    }
+    if (!::isatty(fd) || !ApplyLineSettings(fd)) {
+        *error = RS232_BAD_SETTINGS;
+        ::close(fd);
+        return nullptr;
+    }
+    (void)ioctl(fd, TIOCEXCL);  // refuses further opens by programs that do not lock
+    RaiseModemLines(fd);
+    (void)tcflush(fd, TCIOFLUSH);
+    return std::make_unique<PosixPort>(fd, port, shown);
+}
+
+}  // namespace
+
+SerialBackend &PosixSerialBackend()
+{
+    static PosixBackend backend;
+    return backend;
+}
+
+std::string PosixDevicePath(int port, std::string *shown)
+{
+    const std::string link = "COM" + std::to_string(port);
+    struct stat st {};
+    if (::lstat(link.c_str(), &st) == 0) {
+        *shown = "./" + link;
+        if (S_ISLNK(st.st_mode)) *shown += " -> " + LinkTarget(link);
+        return link;
+    }
+    *shown = "/dev/ttyS" + std::to_string(port - 1);
+    return *shown;
+}
+
+}  // namespace platform
