@@ -69,6 +69,12 @@ inline constexpr TextPair zek_title{"ZEK Konfiguration", "ZEK Configuration"};
 inline constexpr TextPair changes_saved{"Änderungen gespeichert?", "Changes saved?"};
 inline constexpr TextPair file_error{"Datei Fehler!", "File Error"};
 inline constexpr TextPair save_as_title{"Speichern unter", "Speichern unter"};
+// Shown below the name of a file that Open refuses.
+inline constexpr TextPair not_config_file{
+    "ist keine Konfigurationsdatei.\nEine Konfigurationsdatei beginnt mit 800 "
+    "Hexadezimalziffern (0-9, a-f).\nDie aktuelle Konfiguration bleibt unverändert.",
+    "is not a configuration file.\nA configuration file begins with 800 hexadecimal "
+    "digits (0-9, a-f).\nThe current configuration is unchanged."};
 
 // Calibration.
 inline constexpr TextPair cali_prompt_title{"Telemetrie Kalibration", "Telemetry Calibration"};
