@@ -1,0 +1,349 @@
+// A panel of the ui model as a top-level window: a fixed-size client area with the
+// panel's background and scroll bars, the controls at their positions, and the menu bar
+// installed on the panel above the client area.
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QStyle>
+#include <QWindow>
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/qt/qt_internal.h"
+
+namespace platform::qt {
+namespace {
+
+constexpr int kMaxExtent = 8000;  // a damaged resource must not ask for huge windows
+constexpr int kCaptionGap = 6;
+
+int Extent(int value) { return std::clamp(value, 1, kMaxExtent); }
+
+void SetColours(QWidget *w, QPalette::ColorRole role, int rgb)
+{
+    QPalette pal = w->palette();
+    QColor colour = FromRgb(rgb);
+    pal.setColor(role, colour);
+    if (role == QPalette::Button)
+        pal.setColor(QPalette::ButtonText, colour.lightness() < 128 ? Qt::white : Qt::black);
+    w->setPalette(pal);
+}
+
+void SyncRingItems(QComboBox *combo, const Control &c)
+{
+    bool same = combo->count() == static_cast<int>(c.items.size());
+    for (int i = 0; same && i < combo->count(); ++i)
+        same = combo->itemText(i) == FromModel(c.items[static_cast<size_t>(i)].label);
+    if (!same) {
+        combo->clear();
+        for (const ListItem &item : c.items) combo->addItem(FromModel(item.label));
+    }
+    bool valid = c.value >= 0 && c.value < combo->count();
+    combo->setCurrentIndex(valid ? c.value : -1);
+}
+
+}  // namespace
+
+PanelWindow::PanelWindow(int panel, std::function<void(std::function<void()>)> act)
+    : panel_(panel), act_(std::move(act))
+{
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(false);
+    canvas_ = new QWidget;
+    canvas_->setAutoFillBackground(true);
+    scroll_->setWidget(canvas_);
+    setCentralWidget(scroll_);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    if (const Panel *p = FindPanel(panel)) BuildControls(*p);
+    SyncPanel();
+}
+
+QWidget *PanelWindow::Body(int control) const
+{
+    auto it = views_.find(control);
+    return it == views_.end() ? nullptr : it->second.body;
+}
+
+QLabel *PanelWindow::Caption(int control) const
+{
+    auto it = views_.find(control);
+    return it == views_.end() ? nullptr : it->second.caption;
+}
+
+QAction *PanelWindow::MenuAction(int item) const
+{
+    auto it = actions_.find(item);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void PanelWindow::SyncPanel()
+{
+    const Panel *p = FindPanel(panel_);
+    if (!p) return;
+    setWindowTitle(FromModel(p->title));
+    SetColours(canvas_, QPalette::Window, p->backColor);
+    SetColours(scroll_->viewport(), QPalette::Window, p->backColor);
+    scroll_->setVerticalScrollBarPolicy((p->scrollBars & VAL_VERT_SCROLL_BAR) ? Qt::ScrollBarAlwaysOn
+                                                                              : Qt::ScrollBarAlwaysOff);
+    scroll_->setHorizontalScrollBarPolicy((p->scrollBars & 1) ? Qt::ScrollBarAlwaysOn
+                                                              : Qt::ScrollBarAlwaysOff);
+    scroll_->setFixedSize(Extent(p->width), Extent(p->height));
+    SyncCanvasSize(*p);
+    SyncMenuBar();
+    Qt::WindowModality modality = p->popup ? Qt::ApplicationModal : Qt::NonModal;
+    if (windowModality() != modality) {
+        bool shown = isVisible();
+        if (shown) hide();
+        setWindowModality(modality);
+    }
+    if (p->displayed) Show(*p);
+    else hide();
+}
+
+void PanelWindow::Show(const Panel &p)
+{
+    if (!placed_) {
+        adjustSize();
+        QScreen *screen = QGuiApplication::primaryScreen();
+        QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+        QPoint at(p.left, p.top);
+        if (p.left == VAL_AUTO_CENTER) at.setX(area.center().x() - width() / 2);
+        if (p.top == VAL_AUTO_CENTER) at.setY(area.center().y() - height() / 2);
+        move(at);
+        placed_ = true;
+    }
+    if (isVisible()) return;
+    if (p.popup) {
+        if (QWidget *main = MainWindowFor(panel_)) {
+            winId();
+            windowHandle()->setTransientParent(main->windowHandle());
+        }
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+// The scrolled canvas holds the panel's client area; with a vertical scroll bar it
+// grows to the lowest visible control so that everything can be scrolled to.
+void PanelWindow::SyncCanvasSize(const Panel &p)
+{
+    int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    bool vertical = p.scrollBars & VAL_VERT_SCROLL_BAR;
+    bool horizontal = p.scrollBars & 1;
+    int width = Extent(p.width) - (vertical ? bar : 0);
+    int height = Extent(p.height) - (horizontal ? bar : 0);
+    int right = width, bottom = height;
+    for (const auto &[id, view] : views_) {
+        if (!view.body->isVisibleTo(canvas_)) continue;
+        QRect r = view.body->geometry();
+        if (view.caption && view.caption->isVisibleTo(canvas_)) r |= view.caption->geometry();
+        right = std::max(right, r.right() + 1);
+        bottom = std::max(bottom, r.bottom() + 1);
+    }
+    canvas_->resize(horizontal ? std::min(right, kMaxExtent) : width,
+                    vertical ? std::min(bottom, kMaxExtent) : height);
+}
+
+void PanelWindow::BuildControls(const Panel &p)
+{
+    for (const Control &c : p.controls) BuildControl(c);
+    for (const Control &c : p.controls) SyncControl(c.id);
+    ChainTabOrder(p);
+}
+
+void PanelWindow::BuildControl(const Control &c)
+{
+    ControlView view;
+    view.kind = c.kind;
+    switch (c.kind) {
+    case CtrlKind::Ring: {
+        auto *combo = new QComboBox(canvas_);
+        combo->setFont(FixedFont());
+        view.body = combo;
+        break;
+    }
+    case CtrlKind::Checkbox: view.body = new QCheckBox(canvas_); break;
+    case CtrlKind::CommandButton: view.body = new QPushButton(canvas_); break;
+    case CtrlKind::ToggleButton: {
+        auto *button = new QPushButton(canvas_);
+        button->setCheckable(true);
+        view.body = button;
+        break;
+    }
+    case CtrlKind::Numeric: {
+        auto *spin = new QSpinBox(canvas_);
+        spin->setKeyboardTracking(false);  // typed digits commit on Enter or leaving
+        view.body = spin;
+        break;
+    }
+    case CtrlKind::TextMessage: {
+        auto *text = new QLabel(canvas_);
+        text->setTextFormat(Qt::PlainText);
+        view.body = text;
+        break;
+    }
+    case CtrlKind::Picture: view.body = NewRotorPicture(canvas_); break;
+    }
+    if (c.kind == CtrlKind::Ring || c.kind == CtrlKind::Numeric || c.kind == CtrlKind::ToggleButton) {
+        view.caption = new QLabel(canvas_);
+        view.caption->setBuddy(view.body);
+    }
+    views_[c.id] = view;
+    ConnectControl(c, view.body);
+}
+
+// Each committed operator change becomes one Operator* call; whatever the layer refused
+// or the callback changed, the widget then shows the model again.
+void PanelWindow::ConnectControl(const Control &c, QWidget *body)
+{
+    const int id = c.id;
+    auto operate = [this, id](std::function<void()> action) {
+        act_(std::move(action));
+        SyncControl(id);
+    };
+    auto changed = [this, id](int value) {
+        const Control *now = FindControl(panel_, id);
+        return now && now->value != value;
+    };
+    switch (c.kind) {
+    case CtrlKind::Ring:
+        connect(static_cast<QComboBox *>(body), &QComboBox::activated, this,
+                [this, id, operate, changed](int index) {
+                    if (changed(index)) operate([=, this] { OperatorSetValue(panel_, id, index); });
+                    else SyncControl(id);
+                });
+        break;
+    case CtrlKind::Checkbox:
+        connect(static_cast<QCheckBox *>(body), &QCheckBox::clicked, this,
+                [this, id, operate](bool on) { operate([=, this] { OperatorSetValue(panel_, id, on); }); });
+        break;
+    case CtrlKind::CommandButton:
+        connect(static_cast<QPushButton *>(body), &QPushButton::clicked, this,
+                [this, id, operate] { operate([=, this] { OperatorPressButton(panel_, id); }); });
+        break;
+    case CtrlKind::ToggleButton:
+        connect(static_cast<QPushButton *>(body), &QPushButton::clicked, this,
+                [this, id, operate](bool on) { operate([=, this] { OperatorToggle(panel_, id, on); }); });
+        break;
+    case CtrlKind::Numeric:
+        connect(static_cast<QSpinBox *>(body), &QSpinBox::valueChanged, this,
+                [this, id, operate, changed](int value) {
+                    if (changed(value)) operate([=, this] { OperatorSetValue(panel_, id, value); });
+                });
+        break;
+    case CtrlKind::TextMessage:
+    case CtrlKind::Picture: break;
+    }
+}
+
+void PanelWindow::SyncControl(int control)
+{
+    const Control *c = FindControl(panel_, control);
+    auto it = views_.find(control);
+    if (!c || it == views_.end()) return;
+    ControlView &view = it->second;
+    QSignalBlocker block(view.body);
+    switch (c->kind) {
+    case CtrlKind::Ring: SyncRingItems(static_cast<QComboBox *>(view.body), *c); break;
+    case CtrlKind::Checkbox: {
+        auto *box = static_cast<QCheckBox *>(view.body);
+        box->setText(WithMnemonic(c->label));
+        box->setChecked(c->value != 0);
+        break;
+    }
+    case CtrlKind::CommandButton:
+        static_cast<QPushButton *>(view.body)->setText(WithMnemonic(c->label));
+        SetColours(view.body, QPalette::Button, c->buttonColor);
+        break;
+    case CtrlKind::ToggleButton: {
+        auto *button = static_cast<QPushButton *>(view.body);
+        bool on = c->value != 0;
+        button->setChecked(on);
+        button->setText(WithMnemonic(on ? c->onText : c->offText));
+        SetColours(view.body, QPalette::Button, on ? c->onColor : c->offColor);
+        break;
+    }
+    case CtrlKind::Numeric: {
+        auto *spin = static_cast<QSpinBox *>(view.body);
+        if (c->minValue <= c->maxValue) spin->setRange(c->minValue, c->maxValue);
+        else spin->setRange(INT_MIN, INT_MAX);
+        spin->setValue(c->value);
+        break;
+    }
+    case CtrlKind::TextMessage: static_cast<QLabel *>(view.body)->setText(FromModel(c->text)); break;
+    case CtrlKind::Picture: break;
+    }
+    if (view.caption) view.caption->setText(WithMnemonic(c->label));
+    view.body->setEnabled(!c->dimmed);
+    if (view.caption) view.caption->setEnabled(!c->dimmed);
+    PlaceControl(*c, view);
+    if (const Panel *p = FindPanel(panel_)) SyncCanvasSize(*p);
+}
+
+// The body sits at the control's position with the control's size (its natural size
+// where the resource gives none; text messages grow to their text). A caption stands
+// left of the body when there is room for it, otherwise above it.
+void PanelWindow::PlaceControl(const Control &c, ControlView &view)
+{
+    QSize hint = view.body->sizeHint();
+    int width = c.width > 0 ? std::min(c.width, kMaxExtent) : hint.width();
+    int height = c.height > 0 ? std::min(c.height, kMaxExtent) : hint.height();
+    if (c.kind == CtrlKind::TextMessage || c.kind == CtrlKind::Checkbox) {
+        width = std::max(width, hint.width());
+        height = std::max(height, hint.height());
+    }
+    view.body->setGeometry(c.left, c.top, width, height);
+    view.body->setVisible(c.visible);
+    if (!view.caption) return;
+    QSize size = view.caption->sizeHint();
+    bool hasText = !c.label.empty();
+    if (c.left - kCaptionGap - size.width() >= 0)
+        view.caption->setGeometry(c.left - kCaptionGap - size.width(),
+                                  c.top + (height - size.height()) / 2, size.width(), size.height());
+    else
+        view.caption->setGeometry(c.left, c.top - size.height() - 1, size.width(), size.height());
+    view.caption->setVisible(c.visible && hasText);
+}
+
+// Tab goes through the controls row by row, left to right.
+void PanelWindow::ChainTabOrder(const Panel &p)
+{
+    std::vector<const Control *> order;
+    for (const Control &c : p.controls)
+        if (c.kind != CtrlKind::TextMessage && c.kind != CtrlKind::Picture) order.push_back(&c);
+    std::stable_sort(order.begin(), order.end(), [](const Control *a, const Control *b) {
+        return a->top != b->top ? a->top < b->top : a->left < b->left;
+    });
+    for (size_t i = 1; i < order.size(); ++i)
+        setTabOrder(views_[order[i - 1]->id].body, views_[order[i]->id].body);
+}
+
+void PanelWindow::closeEvent(QCloseEvent *event)
+{
+    event->ignore();  // the panel callback decides; the window goes when the panel does
+    act_([this] { OperatorClosePanel(panel_); });
+}
+
+void PanelWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange) {
+        bool active = isActiveWindow();
+        act_([this, active] { OperatorFocusPanel(panel_, active); });
+    }
+    QMainWindow::changeEvent(event);
+}
+
+}  // namespace platform::qt
