@@ -1,5 +1,42 @@
 // Configuration image address map and its display in the main window.
+//
+// The image (aktuelle_daten, app/globals.h) mirrors the device's 512-byte memory. The
+// per-channel data lie where Kanalzahl (8 or 16) puts them:
+//   16 + ch                     channel mode byte
+//   16 + K + 8K*bank + 8ch      8-byte channel block of calibration bank 0, 1 or 2
+// Every module finds these addresses through the functions below.
 #pragma once
+
+constexpr int IMAGE_SIZE = 512;
+constexpr int MODE_BASE = 16;     // mode byte of channel 0
+constexpr int BLOCK_SIZE = 8;     // bytes per channel block
+constexpr int BANK_COUNT = 3;     // 0 strain gauge, 1 thermocouple type 1, 2 type 2
+
+// Word offsets inside a channel block; each word is low byte first.
+constexpr int OFF_CAL_OFFSET = 0;    // calibration offset word, 16 bits
+constexpr int OFF_RANGE_OFFSET = 2;  // range offset word, 12 bits (bank 0 only)
+constexpr int OFF_RANGE_GAIN = 4;    // range gain word, 12 bits (bank 0 only)
+constexpr int OFF_CAL_GAIN = 6;      // calibration gain word, 16 bits
+
+// Channel mode byte values.
+constexpr int MODE_BYTE_FULL_BRIDGE = 0x30;
+constexpr int MODE_BYTE_HALF_BRIDGE = 0xB0;
+constexpr int MODE_BYTE_TE_1 = 0xC9;
+constexpr int MODE_BYTE_TE_2 = 0xCA;
+
+// Address of the mode byte of zero-based channel ch.
+int mode_address(int ch);
+// First address of channel ch's block in calibration bank 0..2, for the layout of
+// Kanalzahl channels.
+int block_address(int bank, int ch);
+// The same for an explicit layout of k (8 or 16) channels.
+int block_address_k(int k, int bank, int ch);
+// The word image[address] | image[address + 1] << 8; 0 when the pair lies outside.
+int image_word(int address);
+
+// Ring position shown for a mode byte and range gain word: 6 and 7 for the
+// thermocouple modes, else the strain-gauge range of the gain word (0 if unknown).
+int range_index_of(int mode, int gain_word);
 
 // Shows the configuration image in the main window's channel rows.
 void ini_panel_1(void);

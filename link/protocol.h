@@ -5,6 +5,9 @@ constexpr double COM_DELAY = 0.1;         // pause after each character group
 constexpr double COM_TIMEOUT = 20.0;      // port time-out for replies
 constexpr double AUTOZERO_SETTLE = 3.0;   // wait after an auto-zero command
 
+// The wire form of a byte: two upper-case hex digits of value's low 8 bits, NUL-ended.
+void hex_pair(int value, char out[3]);
+
 // Write frame then D; 1 if com_fault is set afterwards, else 0.
 int send_byte(int address, int data);
 // Write frame only; 1 if com_fault is set afterwards, else 0.
@@ -15,3 +18,7 @@ void cal_off(void);
 int ack_com(void);
 // Whole-memory read into the configuration image.
 int read_encoder(void);
+// Reads the 512 values of a whole-memory reply (its first `length` bytes) into values:
+// each is one or two hex digits followed by one separator character, all before the
+// "OK" at offset 1536. Returns 1, or 0 when the reply does not hold 512 such values.
+int parse_memory_reply(const char *reply, int length, int values[512]);

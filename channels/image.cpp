@@ -1,0 +1,54 @@
+// Configuration image: the address map and the channel rows of the main window.
+#include "channels/image.h"
+
+#include "app/globals.h"
+#include "platform/userint.h"
+
+namespace {
+
+// Range gain word of the strain-gauge ranges 32, 16, 8, 4, 2 and 1 mV/V, by ring position.
+const int gain_words[6] = {0xFFF, 0x800, 0x400, 0x200, 0x100, 0x80};
+
+constexpr int FIRST_TC_INDEX = 6;  // ring positions 6 and 7 are thermocouples
+
+}  // namespace
+
+int mode_address(int ch) { return MODE_BASE + ch; }
+
+int block_address_k(int k, int bank, int ch)
+{
+    return MODE_BASE + k + BLOCK_SIZE * k * bank + BLOCK_SIZE * ch;
+}
+
+int block_address(int bank, int ch) { return block_address_k(Kanalzahl, bank, ch); }
+
+int image_word(int address)
+{
+    if (address < 0 || address + 1 >= IMAGE_SIZE) return 0;
+    return aktuelle_daten[address] | (aktuelle_daten[address + 1] << 8);
+}
+
+int range_index_of(int mode, int gain_word)
+{
+    if (mode == MODE_BYTE_TE_1) return 6;
+    if (mode == MODE_BYTE_TE_2) return 7;
+    for (int i = 0; i < 6; i++)
+        if (gain_words[i] == gain_word) return i;
+    return 0;
+}
+
+// Every one of the 16 rows is filled, also those beyond the channel count; whether
+// they show is settled by the channel-count handling.
+void ini_panel_1(void)
+{
+    for (int i = 0; i < 16; i++) {
+        int w = image_word(block_address(0, i) + OFF_RANGE_GAIN);
+        int b = aktuelle_daten[mode_address(i)];
+        int index = range_index_of(b, w);
+        int dim = index >= FIRST_TC_INDEX ? 1 : 0;
+        SetCtrlVal(panel_handle, panel_checkbox[i], b == MODE_BYTE_HALF_BRIDGE ? 1 : 0);
+        SetCtrlIndex(panel_handle, panel_rings[i], index);
+        SetCtrlAttribute(panel_handle, panel_checkbox[i], ATTR_DIMMED, dim);
+        SetCtrlAttribute(panel_handle, panel_command_button[i], ATTR_DIMMED, dim);
+    }
+}

@@ -1,0 +1,198 @@
+// Command protocol: write frames with and without D, the calibration-signal frames, the
+// acknowledgement wait and the whole-memory read. Every character group is followed by
+// the pacing pause; while com_fault is set, frames go out without waiting for replies.
+#include "link/protocol.h"
+
+#include <cstring>
+
+#include "app/globals.h"
+#include "channels/image.h"
+#include "documents/backups.h"
+#include "platform/clock.h"
+#include "platform/rs232.h"
+#include "platform/userint.h"
+#include "ui/texts.h"
+
+namespace {
+
+constexpr char CR = 13;
+constexpr int ACK_LENGTH = 10;        // characters of a reply judged by the wait
+constexpr int MEMORY_OK_AT = 1536;    // offset of "OK" in the whole-memory reply
+constexpr int MAX_VALUE_DIGITS = 2;   // a device byte is at most two hex digits
+
+void send_chars(const char *chars) { ComWrt(com_port, chars, static_cast<int>(std::strlen(chars))); }
+
+void send_cr(void) { ComWrtByte(com_port, CR); }
+
+// Sends one character group and waits the pacing pause.
+void send_paced(const char *chars)
+{
+    send_chars(chars);
+    Delay(COM_DELAY);
+}
+
+void send_hex_paced(int value)
+{
+    char pair[3];
+    hex_pair(value, pair);
+    send_paced(pair);
+}
+
+// Address high byte, address low byte, data byte, "W"; each paced. CR is left to the caller.
+void send_write_groups(int address, int data)
+{
+    send_hex_paced((address & 0xFF00) / 256);
+    send_hex_paced(address & 0xFF);
+    send_hex_paced(data & 0xFF);
+    send_paced("W");
+}
+
+char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// True when the n received bytes hold `word` at offset `at`, in either letter case.
+bool reply_has(const char *reply, int n, int at, const char *word)
+{
+    const int len = static_cast<int>(std::strlen(word));
+    if (at < 0 || at + len > n) return false;
+    for (int k = 0; k < len; k++)
+        if (upper(reply[at + k]) != word[k]) return false;
+    return true;
+}
+
+int hex_digit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    c = upper(c);
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+void show_serial_error(void)
+{
+    MessagePopup(text(txt::com_error), GetRS232ErrorString(GetRs232Err()));
+}
+
+// A command frame's tail: CR, then the acknowledgement wait unless a failure has
+// already been reported in this operation.
+void end_command(void)
+{
+    send_cr();
+    if (com_fault == 0) ack_com();
+}
+
+void send_command(const char *command)
+{
+    send_paced(command);
+    end_command();
+}
+
+}  // namespace
+
+void hex_pair(int value, char out[3])
+{
+    static const char digits[] = "0123456789ABCDEF";
+    out[0] = digits[(value >> 4) & 0xF];
+    out[1] = digits[value & 0xF];
+    out[2] = '\0';
+}
+
+int parse_memory_reply(const char *reply, int length, int values[512])
+{
+    int end = length < MEMORY_OK_AT ? length : MEMORY_OK_AT;
+    int at = 0;
+    for (int k = 0; k < IMAGE_SIZE; k++) {
+        int value = 0;
+        int digits = 0;
+        for (; at < end && hex_digit(reply[at]) >= 0; at++, digits++)
+            value = value * 16 + hex_digit(reply[at]);
+        if (digits == 0 || digits > MAX_VALUE_DIGITS || at >= end) return 0;
+        values[k] = value;
+        at++;  // the separator
+    }
+    return 1;
+}
+
+int send_byte(int address, int data)
+{
+    send_write_groups(address, data);
+    send_cr();
+    Delay(COM_DELAY);
+    if (com_fault == 0) ack_com();
+    send_paced("D");
+    end_command();
+    return com_fault == 1 ? 1 : 0;
+}
+
+int send_byte_oD(int address, int data)
+{
+    SetComTime(com_port, COM_TIMEOUT);
+    send_write_groups(address, data);
+    end_command();
+    return com_fault == 1 ? 1 : 0;
+}
+
+void cal_on(void) { send_command("C"); }
+
+void cal_off(void) { send_command("U"); }
+
+int ack_com(void)
+{
+    char reply[ACK_LENGTH + 1];
+    SetWaitCursor(1);
+    std::memset(reply, 0, sizeof reply);
+    DisableBreakOnLibraryErrors();
+    int n = ComRdTerm(com_port, reply, ACK_LENGTH, CR);
+    EnableBreakOnLibraryErrors();
+    if (GetRs232Err() < 0) {
+        if (com_fault == 0) show_serial_error();
+        SetWaitCursor(0);
+        temp_hoch();
+        com_fault = 1;
+        return -1;
+    }
+    SetWaitCursor(0);
+    if (reply_has(reply, n, 0, "OK")) {
+        temp_backup();
+        com_fault = 0;
+    } else if (reply_has(reply, n, 0, "ERROR")) {
+        temp_hoch();
+        if (com_fault == 0) MessagePopup(text(txt::com_error), text(txt::refusal));
+        com_fault = 1;
+    }
+    return 0;
+}
+
+// Values are parsed into a scratch copy first, so that a reply that is not 512 bytes
+// in hex leaves the image as it was.
+int read_encoder(void)
+{
+    SetWaitCursor(1);
+    SetComTime(com_port, COM_TIMEOUT);
+    FlushInQ(com_port);
+    send_paced("R");
+    send_cr();
+    Delay(COM_DELAY);
+    std::memset(eingangsbuffer, 0, sizeof eingangsbuffer);
+    DisableBreakOnLibraryErrors();
+    int n = ComRdTerm(com_port, eingangsbuffer, static_cast<int>(sizeof eingangsbuffer), CR);
+    EnableBreakOnLibraryErrors();
+    if (GetRs232Err() < 0) {
+        show_serial_error();
+        SetWaitCursor(0);
+        return -1;
+    }
+    int values[IMAGE_SIZE];
+    if (reply_has(eingangsbuffer, n, MEMORY_OK_AT, "OK") &&
+        parse_memory_reply(eingangsbuffer, n, values)) {
+        std::memcpy(aktuelle_daten, values, sizeof values);
+        ini_panel_1();
+        SetWaitCursor(0);
+        return 0;
+    }
+    SetWaitCursor(0);
+    if (reply_has(eingangsbuffer, n, 0, "ERROR")) {
+        MessagePopup(text(txt::com_error), text(txt::refusal));
+        return -1;
+    }
+    return 0;
+}
