@@ -1,0 +1,156 @@
+// Channel count and language commands of the Settings menu.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/globals.h"
+#include "platform/frontend.h"
+#include "platform/model.h"
+#include "platform/scripted.h"
+#include "support/test_env.h"
+#include "ui/texts.h"
+#include "ui/uir.h"
+
+using namespace platform;
+using zektest::ReadFile;
+using zektest::WriteFile;
+
+namespace {
+
+class LanguageTest : public zektest::ZekTest {
+protected:
+    int Bar() { return GetPanelMenuBar(panel_handle); }
+    bool Checked(int item) { return FindMenuEntry(Bar(), item)->checked; }
+    // Chooses a menu item as the operator and reports whether the program ended.
+    bool ChooseEndsProgram(int item)
+    {
+        EXPECT_TRUE(OperatorChooseMenu(Bar(), item));
+        return QuitRequested();
+    }
+    int VisibleRows()
+    {
+        int rows = 0;
+        for (int i = 0; i < 16; i++) rows += FindControl(panel_handle, panel_rings[i])->visible;
+        return rows;
+    }
+    std::string Settings() { return ReadFile("config.ctc"); }
+};
+
+TEST_F(LanguageTest, SixteenChannelsConfirmedEndsAndTakesEffectAtNextStart)
+{
+    WriteFile("last.cfg", std::string(800, '0'));
+    ASSERT_EQ(StartUp(), 0);
+    ResetEventLoop();
+    scripted::ClearJournal();
+    scripted::AnswerConfirm(1);
+    EXPECT_TRUE(ChooseEndsProgram(MENU_16kanal));
+
+    auto popups = scripted::Popups();
+    ASSERT_EQ(popups.size(), 2u);
+    EXPECT_EQ(popups[0].kind, scripted::PopupRecord::Confirm);
+    EXPECT_EQ(popups[0].title, "Warnung");
+    EXPECT_EQ(popups[0].text, txt::kanal_confirm.de);
+    EXPECT_EQ(popups[1].title, "Hinweis");
+    EXPECT_EQ(popups[1].text, "Die Änderungen werden erst nach einem Neustart wirksam !!!");
+    EXPECT_EQ(Settings(), std::string("\x00\x0F\x0F\x01", 4));
+    EXPECT_EQ(ReadFile("last.cfg"), std::string(800, '0'));  // no exit backup
+    EXPECT_TRUE(Checked(MENU_16kanal));
+    EXPECT_FALSE(Checked(MENU_8kanal));
+
+    ResetUserInterface();
+    ResetEventLoop();
+    ASSERT_EQ(StartUp(), 0);
+    EXPECT_EQ(VisibleRows(), 16);
+    EXPECT_EQ(Kanalzahl, 16);
+}
+
+TEST_F(LanguageTest, DeclinedChannelCountChangesNothing)
+{
+    ASSERT_EQ(StartUp(), 0);
+    ResetEventLoop();
+    std::string before = Settings();
+    scripted::ClearJournal();
+    scripted::AnswerConfirm(0);
+    EXPECT_FALSE(ChooseEndsProgram(MENU_4kanal));
+    EXPECT_EQ(scripted::Popups().size(), 1u);  // the question only
+    EXPECT_EQ(Settings(), before);
+    EXPECT_TRUE(Checked(MENU_8kanal));
+    EXPECT_FALSE(Checked(MENU_4kanal));
+    EXPECT_EQ(Kanalzahl_GUI, 8);
+}
+
+TEST_F(LanguageTest, EnglishConfirmationsDifferForSixteenChannels)
+{
+    WriteFile("config.ctc", std::string("\x01\x07\x07\x01", 4));
+    ASSERT_EQ(StartUp(), 0);
+    ResetEventLoop();
+    for (int item : {MENU_4kanal, MENU_8kanal, MENU_16kanal}) {
+        scripted::ClearJournal();
+        EXPECT_FALSE(ChooseEndsProgram(item));  // no queued answer: No
+        ASSERT_EQ(scripted::Popups().size(), 1u);
+        const auto &question = scripted::Popups()[0];
+        EXPECT_EQ(question.title, "Warning");
+        bool sixteen = item == MENU_16kanal;
+        EXPECT_EQ(question.text.find("telemetriy") != std::string::npos, !sixteen);
+        EXPECT_EQ(question.text.find("severe damage") != std::string::npos, !sixteen);
+        EXPECT_EQ(question.text.find("it can damage the system.") != std::string::npos, sixteen);
+        EXPECT_EQ(question.text.substr(0, 56),
+                  "Do you really want to change the number of channels?\r\n\r\n");
+    }
+}
+
+TEST_F(LanguageTest, FourChannelsStoreTheEightChannelLayout)
+{
+    WriteFile("config.ctc", std::string("\x01\x0F\x0F\x05", 4));
+    ASSERT_EQ(StartUp(), 0);
+    ResetEventLoop();
+    scripted::AnswerConfirm(1);
+    EXPECT_TRUE(ChooseEndsProgram(MENU_4kanal));
+    EXPECT_EQ(Settings(), std::string("\x01\x07\x03\x05", 4));
+    EXPECT_EQ(scripted::Popups().back().title, "Tip");
+    EXPECT_EQ(scripted::Popups().back().text, "You have to restart to apply the new settings!!!");
+    EXPECT_TRUE(Checked(MENU_4kanal));
+    EXPECT_FALSE(Checked(MENU_16kanal));
+}
+
+TEST_F(LanguageTest, EnglishChosenInGermanWindowTakesEffectForMessagesAndNextStart)
+{
+    ASSERT_EQ(StartUp(), 0);
+    ResetEventLoop();
+    scripted::ClearJournal();
+    EXPECT_FALSE(ChooseEndsProgram(MENU_sprache_e));
+    ASSERT_EQ(scripted::Popups().size(), 1u);
+    EXPECT_EQ(scripted::Popups()[0].title, "Tip");
+    EXPECT_EQ(scripted::Popups()[0].text, "You have to restart to apply the new settings!!!");
+    EXPECT_TRUE(Checked(MENU_sprache_e));
+    EXPECT_FALSE(Checked(MENU_sprache_d));
+    EXPECT_EQ(Settings()[0], '\x01');
+    // The window keeps its German texts; the next question is English.
+    EXPECT_EQ(FindControl(panel_handle, PANEL_TEXTMSG_2)->text, "Konfiguration");
+    EXPECT_EQ(FindControl(panel_handle, PANEL_RING_1)->items[0].label, "DMS            32mV/V");
+    EXPECT_FALSE(ChooseEndsProgram(MENU_8kanal));
+    EXPECT_EQ(scripted::Popups().back().title, "Warning");
+
+    ResetUserInterface();
+    ASSERT_EQ(StartUp(), 0);
+    EXPECT_EQ(FindControl(panel_handle, PANEL_TEXTMSG_2)->text, "Configuration");
+    EXPECT_TRUE(Checked(MENU_sprache_e));
+}
+
+TEST_F(LanguageTest, ChoosingTheActiveLanguageAgainShowsTheNoticeAndRewrites)
+{
+    WriteFile("config.ctc", std::string("\x00\x07\x07\x02", 4));
+    ASSERT_EQ(StartUp(), 0);
+    ResetEventLoop();
+    std::remove("config.ctc");
+    scripted::ClearJournal();
+    EXPECT_FALSE(ChooseEndsProgram(MENU_sprache_d));
+    ASSERT_EQ(scripted::Popups().size(), 1u);
+    EXPECT_EQ(scripted::Popups()[0].title, "Hinweis");
+    EXPECT_EQ(Settings(), std::string("\x00\x07\x07\x02", 4));
+    EXPECT_TRUE(Checked(MENU_sprache_d));
+    EXPECT_FALSE(Checked(MENU_sprache_e));
+}
+
+}  // namespace
