@@ -1,12 +1,19 @@
 // Calibration panel and trim.
 #pragma once
 
+#include <array>
+
+#include "platform/userint.h"
+
 extern const char pass_confirm[];
 extern const int panel_numeric_off[16];
 extern const int panel_numeric_gain[16];
 extern const int panel_cali_text[16];
 extern const int f_o_1, f_o_2, f_o_3;
 constexpr int CALI_GAIN_BASE = 3900;
+
+// Handle of the open calibration panel, 0 while it is closed.
+extern int cali_panel_handle;
 
 void cali(int menuBar, int menuItem, void *callbackData, int panel);
 int cali_panel(int panel, int event, void *callbackData, int eventData1, int eventData2);
@@ -19,3 +26,11 @@ int cali_select(int panel, int control, int event, void *callbackData, int event
 void calibration_load_data(int value);
 void cali_off_adjust(int i);
 void cali_gain_adjust(int i);
+
+// The numeric controls' callbacks by channel index: entry i is cali_off_<i+1> or
+// cali_gain_<i+1>, which trims channel i on the commit event.
+extern const std::array<CtrlCallbackPtr, 16> cali_off_callbacks;
+extern const std::array<CtrlCallbackPtr, 16> cali_gain_callbacks;
+
+// The link-failure message of the current language.
+void cali_link_failure(void);
