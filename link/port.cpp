@@ -1,0 +1,105 @@
+// The serial port of the link: opened at start-up, closed at exit, and switched by the
+// port selection dialog.
+#include "link/port.h"
+
+#include "app/globals.h"
+#include "app/shell.h"
+#include "link/protocol.h"
+#include "platform/clock.h"
+#include "platform/rs232.h"
+#include "platform/userint.h"
+#include "ui/texts.h"
+#include "ui/uir.h"
+
+// Port numbers the dialog's field accepts.
+static const int com_port_min = 1;
+static const int com_port_max = 256;
+
+// Handle of the port selection dialog while it is loaded.
+static int com_panel = 0;
+
+static int open_port(void)
+{
+    return OpenComConfig(com_port, "", COM_BAUD, COM_PARITY, COM_DATA_BITS, COM_STOP_BITS,
+                         COM_IN_QUEUE, COM_OUT_QUEUE);
+}
+
+// A port that cannot be opened is not reported here: the first exchange reports it.
+void com_on(void)
+{
+    SetWaitCursor(1);
+    open_port();
+    Delay(COM_DELAY);
+    SetWaitCursor(0);
+}
+
+void com_off(void)
+{
+    CloseCom(com_port);
+    SetWaitCursor(0);
+}
+
+void com_select(int, int, void *, int)
+{
+    com_fault = 0;
+    com_selection_up();
+}
+
+int com_selection_up(void)
+{
+    com_panel = LoadPanel(0, uir_file, PANEL_2);
+    if (com_panel < 0) return 0;
+    SetCtrlVal(com_panel, PANEL_2_TEXTMSG, text(txt::com_heading));
+    SetCtrlAttribute(com_panel, PANEL_2_COMMANDBUTTON_2, ATTR_LABEL_TEXT, text(txt::com_cancel));
+    SetCtrlAttribute(com_panel, PANEL_2_NUMERIC, ATTR_MIN_VALUE, com_port_min);
+    SetCtrlAttribute(com_panel, PANEL_2_NUMERIC, ATTR_MAX_VALUE, com_port_max);
+    SetCtrlVal(com_panel, PANEL_2_NUMERIC, com_port);
+    InstallPopup(com_panel);
+    return 0;
+}
+
+// The dialog leaves only through its buttons.
+int panel_com_select(int, int, void *, int, int) { return 0; }
+
+int com_selection(int, int, int, void *, int, int)
+{
+    com_fault = 0;
+    return 0;
+}
+
+int com_seletion_ok(int panel, int, int event, void *, int, int)
+{
+    com_fault = 0;
+    if (event != EVENT_COMMIT) return 0;
+    CloseCom(com_port);
+    GetCtrlVal(panel, PANEL_2_NUMERIC, &com_port);
+    DisableBreakOnLibraryErrors();
+    open_port();
+    EnableBreakOnLibraryErrors();
+    if (GetRs232Err() < 0) {
+        MessagePopup(text(txt::com_error), GetRS232ErrorString(GetRs232Err()));
+        comopen = 1;
+        return 0;
+    }
+    comopen = 0;
+    DiscardPanel(panel);
+    com_panel = 0;
+    return 0;
+}
+
+int com_seletion_cancel(int panel, int, int event, void *, int, int)
+{
+    if (event != EVENT_COMMIT) return 0;
+    DiscardPanel(panel);
+    com_panel = 0;
+    return 0;
+}
+
+void register_port_callbacks(void)
+{
+    RegisterMenuCallback("com_select", com_select);
+    RegisterPanelCallback("panel_com_select", panel_com_select);
+    RegisterCtrlCallback("com_selection", com_selection);
+    RegisterCtrlCallback("com_seletion_ok", com_seletion_ok);
+    RegisterCtrlCallback("com_seletion_cancel", com_seletion_cancel);
+}
