@@ -1,0 +1,211 @@
+// Per-channel settings of the main window: sensor range, half bridge, auto-zero, and the
+// calibration-signal toggle. Every change goes to the device at once.
+#include "channels/settings.h"
+
+#include <array>
+#include <string>
+#include <utility>
+
+#include "app/globals.h"
+#include "app/shell.h"
+#include "channels/image.h"
+#include "channels/transfer.h"
+#include "link/protocol.h"
+#include "platform/clock.h"
+#include "platform/rs232.h"
+#include "platform/userint.h"
+#include "ui/texts.h"
+#include "ui/uir.h"
+
+// Range offset and range gain words by range index; the thermocouple ranges (6, 7)
+// write neither.
+const int o[8] = {2048, 2048, 2048, 1024, 512, 256, 0, 0};
+const int v[8] = {4095, 2048, 1024, 512, 256, 128, 0, 0};
+
+namespace {
+
+constexpr int LAST_STRAIN_GAUGE = 5;   // range indexes 0..5 are strain gauge
+constexpr int AUTOZERO_ACTIVE = MakeColor(255, 0, 0);
+constexpr int AUTOZERO_IDLE = MakeColor(128, 128, 128);
+
+void link_failure(void)
+{
+    MessagePopup(text(txt::port_error_title), text(txt::port_error_text));
+}
+
+void dim_row(int ch, int dimmed)
+{
+    SetCtrlAttribute(panel_handle, panel_checkbox[ch], ATTR_DIMMED, dimmed);
+    SetCtrlAttribute(panel_handle, panel_command_button[ch], ATTR_DIMMED, dimmed);
+}
+
+// Reads the row's range index and half-bridge flag, undims the row and, for a
+// thermocouple range, clears and dims the half-bridge box and the auto-zero button.
+// False when the ring holds no valid range (nothing is to be sent then).
+bool read_row(int ch, int *i, int *h)
+{
+    *i = -1;
+    *h = 0;
+    GetCtrlIndex(panel_handle, panel_rings[ch], i);
+    GetCtrlVal(panel_handle, panel_checkbox[ch], h);
+    if (*i < 0 || *i > 7) return false;
+    dim_row(ch, 0);
+    if (*i > LAST_STRAIN_GAUGE) {
+        *h = 0;
+        SetCtrlVal(panel_handle, panel_checkbox[ch], 0);
+        dim_row(ch, 1);
+    }
+    return true;
+}
+
+int mode_byte(int i, int h)
+{
+    if (i == 6) return MODE_BYTE_TE_1;
+    if (i == 7) return MODE_BYTE_TE_2;
+    return h ? MODE_BYTE_HALF_BRIDGE : MODE_BYTE_FULL_BRIDGE;
+}
+
+// Stores the range offset and gain words of range i in the channel's bank-0 block and
+// sends them as one group closed by D. 1 after the first failed write.
+int send_range_words(int ch, int i)
+{
+    const int a = block_address(0, ch) + OFF_RANGE_OFFSET;
+    aktuelle_daten[a] = o[i] & 0xFF;
+    aktuelle_daten[a + 1] = (o[i] >> 8) & 0xF;
+    aktuelle_daten[a + 2] = v[i] & 0xFF;
+    aktuelle_daten[a + 3] = (v[i] >> 8) & 0xF;
+    for (int k = 0; k < 3; k++)
+        if (send_byte_oD(a + k, aktuelle_daten[a + k]) == 1) return 1;
+    return send_byte(a + 3, aktuelle_daten[a + 3]);
+}
+
+bool valid_channel(int n) { return n >= 1 && n <= 16; }
+
+// The 48 per-channel callbacks differ only in the channel number they forward.
+template <int N>
+int gain_n(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT) aktu_gain(N);
+    return 0;
+}
+
+template <int N>
+int hb_n(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT) vb_hb(N);
+    return 0;
+}
+
+template <int N>
+int az_n(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_COMMIT) auto_z(N);
+    return 0;
+}
+
+struct ChannelCallbacks {
+    CtrlCallbackPtr gain, hb, az;
+};
+
+template <std::size_t... I>
+constexpr std::array<ChannelCallbacks, sizeof...(I)> channel_table(std::index_sequence<I...>)
+{
+    return {{{gain_n<I + 1>, hb_n<I + 1>, az_n<I + 1>}...}};
+}
+
+constexpr auto channel_callbacks = channel_table(std::make_index_sequence<16>{});
+
+}  // namespace
+
+// Sensor range change of channel n (1-based): mode byte, then for a strain-gauge range
+// the range offset and gain words. Stops at the first failed write.
+void aktu_gain(int n)
+{
+    if (!valid_channel(n)) return;
+    const int ch = n - 1;
+    int i, h;
+    if (!read_row(ch, &i, &h)) return;
+    SetWaitCursor(1);
+    const int m = mode_address(ch);
+    const int b = mode_byte(i, h);
+    aktuelle_daten[m] = b;
+    int failed = i > LAST_STRAIN_GAUGE ? send_byte(m, b) : send_byte_oD(m, b);
+    if (failed == 0 && i <= LAST_STRAIN_GAUGE) failed = send_range_words(ch, i);
+    if (failed == 1) link_failure();
+    SetWaitCursor(0);
+}
+
+// Half-bridge change of channel n: only the mode byte, closed by D.
+void vb_hb(int n)
+{
+    if (!valid_channel(n)) return;
+    com_fault = 0;
+    const int ch = n - 1;
+    int i, h;
+    if (!read_row(ch, &i, &h)) return;
+    SetWaitCursor(1);
+    const int m = mode_address(ch);
+    aktuelle_daten[m] = mode_byte(i, h);
+    if (send_byte(m, aktuelle_daten[m]) == 1) link_failure();
+    SetWaitCursor(0);
+}
+
+// Auto-zero of channel n. The button shows red for the whole exchange, including the
+// settle time before the reply is read, and grey again afterwards.
+int auto_z(int n)
+{
+    if (!valid_channel(n)) return 0;
+    com_fault = 0;
+    const int ch = n - 1;
+    const int button = panel_command_button[ch];
+    int i = -1;
+    GetCtrlIndex(panel_handle, panel_rings[ch], &i);
+    if (i > LAST_STRAIN_GAUGE) {
+        SetCtrlAttribute(panel_handle, button, ATTR_DIMMED, 1);
+    } else {
+        SetCtrlAttribute(panel_handle, button, ATTR_CMD_BUTTON_COLOR, AUTOZERO_ACTIVE);
+        ProcessDrawEvents();
+        SetWaitCursor(1);
+        SetComTime(com_port, COM_TIMEOUT);
+        SetCtrlAttribute(panel_handle, button, ATTR_DIMMED, 0);
+        char pair[3];
+        hex_pair(ch, pair);
+        ComWrt(com_port, pair, 2);
+        Delay(COM_DELAY);
+        ComWrt(com_port, "Z", 1);
+        Delay(COM_DELAY);
+        ComWrtByte(com_port, 13);
+        Delay(AUTOZERO_SETTLE);
+        ack_com();
+        SetWaitCursor(0);
+    }
+    SetCtrlAttribute(panel_handle, button, ATTR_CMD_BUTTON_COLOR, AUTOZERO_IDLE);
+    return 0;
+}
+
+// Calibration signal on or off, following the toggle.
+int cal_on_off(int, int, int event, void *, int, int)
+{
+    if (event != EVENT_VAL_CHANGED) return 0;
+    int on = 0;
+    GetCtrlVal(panel_handle, PANEL_TOGGLEBUTTON, &on);
+    if (on == 0)
+        cal_off();
+    else
+        cal_on();
+    return 0;
+}
+
+void register_channel_callbacks(void)
+{
+    for (int n = 1; n <= 16; n++) {
+        const std::string k = std::to_string(n);
+        const ChannelCallbacks &c = channel_callbacks[static_cast<std::size_t>(n - 1)];
+        RegisterCtrlCallback(("gain_" + k).c_str(), c.gain);
+        RegisterCtrlCallback(("hb_" + k).c_str(), c.hb);
+        RegisterCtrlCallback(("az_" + k).c_str(), c.az);
+    }
+    RegisterCtrlCallback("cal_on_off", cal_on_off);
+    RegisterMenuCallback("read", read_);
+    RegisterMenuCallback("down_load", down_load);
+}
