@@ -132,7 +132,7 @@ void PanelWindow::Show(const Panel &p)
         }
     }
     show();
-    raise();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) raise();
     activateWindow();
 }
 
@@ -293,6 +293,18 @@ void PanelWindow::SyncControl(int control)
     if (const Panel *p = FindPanel(panel_)) SyncCanvasSize(*p);
 }
 
+// True when r overlaps a control of the panel other than `self`.
+bool PanelWindow::Collides(const QRect &r, int self) const
+{
+    const Panel *p = FindPanel(panel_);
+    if (!p) return false;
+    for (const Control &other : p->controls)
+        if (other.id != self && other.visible &&
+            r.intersects(QRect(other.left, other.top, other.width, other.height)))
+            return true;
+    return false;
+}
+
 // The body sits at the control's position with the control's size (its natural size
 // where the resource gives none; text messages grow to their text). A caption stands
 // left of the body when there is room for it, otherwise above it.
@@ -310,11 +322,10 @@ void PanelWindow::PlaceControl(const Control &c, ControlView &view)
     if (!view.caption) return;
     QSize size = view.caption->sizeHint();
     bool hasText = !c.label.empty();
-    if (c.left - kCaptionGap - size.width() >= 0)
-        view.caption->setGeometry(c.left - kCaptionGap - size.width(),
-                                  c.top + (height - size.height()) / 2, size.width(), size.height());
-    else
-        view.caption->setGeometry(c.left, c.top - size.height() - 1, size.width(), size.height());
+    QRect left(c.left - kCaptionGap - size.width(), c.top + (height - size.height()) / 2,
+               size.width(), size.height());
+    if (left.left() >= 0 && !Collides(left, c.id)) view.caption->setGeometry(left);
+    else view.caption->setGeometry(c.left, c.top - size.height() - 1, size.width(), size.height());
     view.caption->setVisible(c.visible && hasText);
 }
 

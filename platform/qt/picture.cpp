@@ -6,6 +6,8 @@
 #include <QPainterPath>
 #include <QWidget>
 
+#include <algorithm>
+
 #include "platform/qt/qt_internal.h"
 
 namespace platform::qt {
@@ -23,7 +25,9 @@ protected:
     {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        p.scale(width() / kW, height() / kH);
+        double scale = std::min(width() / kW, height() / kH);  // keep the proportions
+        p.translate((width() - kW * scale) / 2, (height() - kH * scale) / 2);
+        p.scale(scale, scale);
         DrawBackground(p);
         DrawShaft(p);
         DrawRotor(p);

@@ -74,6 +74,7 @@ private:
     void BuildControl(const Control &c);
     void ConnectControl(const Control &c, QWidget *body);
     void PlaceControl(const Control &c, ControlView &view);
+    bool Collides(const QRect &r, int self) const;
     void SyncCanvasSize(const Panel &p);
     void ChainTabOrder(const Panel &p);
     void BuildMenuBar(const MenuBar &bar);

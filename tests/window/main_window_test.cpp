@@ -1,0 +1,132 @@
+// The main window as the Qt front end builds it from the model after start-up.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFontMetrics>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+#include <cstdio>
+#include <tuple>
+
+#include "ui/texts.h"
+#include "ui/uir.h"
+#include "window/window_env.h"
+
+using namespace platform;
+
+namespace {
+
+class MainWindowTest : public zektest::WindowTest,
+                       public ::testing::WithParamInterface<std::tuple<int, int>> {};
+
+TEST_P(MainWindowTest, SizesRowsRingsAndCheckMarksFollowTheSettings)
+{
+    auto [language, rows] = GetParam();
+    const bool english = language != 0;
+    ASSERT_EQ(StartWindow(language, rows), 0);
+    qt::PanelWindow *w = Main();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+
+    // Client area of the model's size, the menu bar above it.
+    int height = rows == 4 ? 295 : rows == 8 ? 395 : 595;
+    int width = rows == 16 ? 580 : 550;
+    EXPECT_EQ(w->ClientArea()->size(), QSize(width, height));
+    auto *bar = qobject_cast<QMenuBar *>(w->menuWidget());
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(w->ClientArea()->geometry().top(), bar->geometry().bottom() + 1);
+    EXPECT_EQ(w->height(), height + bar->height());
+    EXPECT_EQ(w->ClientArea()->verticalScrollBar()->isVisible(), rows == 16);
+
+    for (int i = 0; i < 16; i++) {
+        SCOPED_TRACE("channel index " + std::to_string(i));
+        EXPECT_EQ(Widget(panel_rings[i])->isVisible(), i < rows);
+        EXPECT_EQ(Widget(panel_checkbox[i])->isVisible(), i < rows);
+        EXPECT_EQ(Widget(panel_command_button[i])->isVisible(), i < rows);
+        QString prefix = english ? "Channel " : "Kanal ";
+        EXPECT_EQ(Main()->Caption(panel_rings[i])->text(), prefix + QString::number(i + 1));
+        QComboBox *ring = Ring(i);
+        ASSERT_EQ(ring->count(), 8);
+        QFontMetrics metrics(ring->font());
+        EXPECT_EQ(metrics.horizontalAdvance("iiii"), metrics.horizontalAdvance("MMMM"));
+        for (int k = 0; k < 8; k++) {
+            const TextPair &item = txt::range_items[k];
+            EXPECT_EQ(ring->itemText(k), QString::fromUtf8(english ? item.en : item.de));
+            // The 21-character labels line up: all equally wide.
+            EXPECT_EQ(metrics.horizontalAdvance(ring->itemText(k)),
+                      metrics.horizontalAdvance(ring->itemText(0)));
+        }
+    }
+    auto *system = static_cast<QLabel *>(Widget(PANEL_TEXTMSG_1));
+    EXPECT_EQ(system->text(),
+              QString::number(rows) + (english ? " Channel Telemetry" : " Kanal Telemetrie"));
+
+    QStringList menus;
+    for (QAction *a : bar->actions()) menus << a->text();
+    EXPECT_EQ(menus, english ? QStringList({"&File", "&Settings", "&Help"})
+                             : QStringList({"&Datei", "&Einstellungen", "&Hilfe"}));
+    EXPECT_EQ(w->MenuAction(MENU_sprache_d)->isChecked(), !english);
+    EXPECT_EQ(w->MenuAction(MENU_sprache_e)->isChecked(), english);
+    EXPECT_EQ(w->MenuAction(MENU_4kanal)->isChecked(), rows == 4);
+    EXPECT_EQ(w->MenuAction(MENU_8kanal)->isChecked(), rows == 8);
+    EXPECT_EQ(w->MenuAction(MENU_16kanal)->isChecked(), rows == 16);
+    EXPECT_EQ(w->MenuAction(MENU_save_as)->text(), english ? "Save &as" : "Speichern &unter");
+}
+
+INSTANTIATE_TEST_SUITE_P(LanguagesAndRows, MainWindowTest,
+                         ::testing::Combine(::testing::Values(0, 1), ::testing::Values(4, 8, 16)));
+
+using MainWindowKeys = zektest::WindowTest;
+
+// Alt+D opens the File menu, B chooses Quit: the program writes its files and ends.
+TEST_F(MainWindowKeys, AltDThenBQuits)
+{
+    bool opened = false;
+    int status = StartWindow(0, 8, [&] {
+        std::remove("config.ctc");
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Main()));
+        QTest::keyClick(Main()->windowHandle(), Qt::Key_D, Qt::AltModifier);
+        QMenu *file = Main()->MenuAction(MENU_datei)->menu();
+        opened = file->isVisible();
+        QTest::keyClick(file, Qt::Key_B);
+        EXPECT_TRUE(QuitRequested());
+        QuitUserInterface(7);  // noticed only if the quit item did not end the loop
+    });
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(zektest::ReadFile("config.ctc"), std::string("\x00\x07\x07\x01", 4));
+}
+
+// Changes made by the code show at once, without waiting for the event loop.
+TEST_F(MainWindowKeys, ModelChangesShowAtOnce)
+{
+    ASSERT_EQ(StartWindow(0, 8), 0);
+    SetCtrlAttribute(panel_handle, panel_rings[1], ATTR_DIMMED, 1);
+    EXPECT_FALSE(Ring(1)->isEnabled());
+    SetCtrlAttribute(panel_handle, panel_checkbox[2], ATTR_VISIBLE, 0);
+    EXPECT_FALSE(Widget(panel_checkbox[2])->isVisible());
+    SetCtrlAttribute(panel_handle, panel_rings[0], ATTR_LABEL_TEXT, "__Erster");
+    EXPECT_EQ(Main()->Caption(panel_rings[0])->text(), "&Erster");
+    InsertListItem(panel_handle, panel_rings[0], 0, "neu", 5);
+    EXPECT_EQ(Ring(0)->count(), 9);
+    EXPECT_EQ(Ring(0)->itemText(0), "neu");
+    SetCtrlIndex(panel_handle, panel_rings[0], 4);
+    EXPECT_EQ(Ring(0)->currentIndex(), 4);
+    SetCtrlVal(panel_handle, PANEL_TEXTMSG_2, "Änderung");
+    EXPECT_EQ(static_cast<QLabel *>(Widget(PANEL_TEXTMSG_2))->text(), "Änderung");
+    SetCtrlAttribute(panel_handle, panel_command_button[0], ATTR_CMD_BUTTON_COLOR, 0xFF0000);
+    EXPECT_EQ(Widget(panel_command_button[0])->palette().color(QPalette::Button), QColor(255, 0, 0));
+    SetMenuBarAttribute(GetPanelMenuBar(panel_handle), MENU_cali, ATTR_DIMMED, 1);
+    EXPECT_FALSE(Main()->MenuAction(MENU_cali)->isEnabled());
+    SetMenuBarAttribute(GetPanelMenuBar(panel_handle), MENU_8kanal, ATTR_CHECKED, 0);
+    EXPECT_FALSE(Main()->MenuAction(MENU_8kanal)->isChecked());
+    SetPanelAttribute(panel_handle, ATTR_TITLE, "probe.cfg");
+    EXPECT_EQ(Main()->windowTitle(), "probe.cfg");
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+// The popups of the run-time layer as Qt dialogs, answered the way an operator would.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <cstring>
+
+#include "window/window_env.h"
+
+namespace {
+
+using PopupsTest = zektest::WindowTest;
+
+// Runs `answer` on the next popup and records its type.
+template <typename Dialog>
+void Answer(std::function<void(Dialog *)> answer)
+{
+    platform::qt::SetDialogHook([answer](QWidget *w) {
+        auto *dialog = qobject_cast<Dialog *>(w);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->isModal());
+        answer(dialog);
+    });
+}
+
+std::string Prompt(int maxLength = 20)
+{
+    char reply[64];
+    std::memset(reply, 'x', sizeof reply);
+    EXPECT_EQ(PromptPopup("Telemetrie Kalibration", "Bitte Passwort eingeben", reply, maxLength), 0);
+    return reply;
+}
+
+TEST_F(PopupsTest, MessageShowsTitleAndLines)
+{
+    Answer<QMessageBox>([](QMessageBox *box) {
+        EXPECT_EQ(box->windowTitle(), "Warnung");
+        EXPECT_EQ(box->text(), "Zeile eins\nZeile zwei");
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(MessagePopup("Warnung", "Zeile eins\r\nZeile zwei"), 0);
+}
+
+TEST_F(PopupsTest, ConfirmGivesOneForYesAndZeroForNoOrEscape)
+{
+    Answer<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
+    EXPECT_EQ(ConfirmPopup("Warnung", "Sicher?"), 1);
+    Answer<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::No)->click(); });
+    EXPECT_EQ(ConfirmPopup("Warnung", "Sicher?"), 0);
+    Answer<QMessageBox>([](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_EQ(ConfirmPopup("Warnung", "Sicher?"), 0);
+}
+
+TEST_F(PopupsTest, PromptIsMaskedAndTakesAtMostTwentyBytes)
+{
+    Answer<QDialog>([](QDialog *dialog) {
+        auto *entry = dialog->findChild<QLineEdit *>();
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(entry, "abcdefghijklmnopqrstuvwxyz");
+        QTest::keyClick(entry, Qt::Key_Return);
+    });
+    EXPECT_EQ(Prompt(), "abcdefghijklmnopqrst");
+
+    // Umlauts take two bytes each: ten fit, none is cut in half.
+    Answer<QDialog>([](QDialog *dialog) {
+        auto *entry = dialog->findChild<QLineEdit *>();
+        for (int i = 0; i < 15; i++)
+            QTest::sendKeyEvent(QTest::Click, entry, Qt::Key_Adiaeresis, QString(QChar(0xE4)), Qt::NoModifier);
+        QTest::keyClick(entry, Qt::Key_Return);
+    });
+    std::string umlauts = Prompt();
+    EXPECT_EQ(umlauts.size(), 20u);
+    EXPECT_EQ(QString::fromUtf8(umlauts.c_str()), QString(10, QChar(0xE4)));
+
+    Answer<QDialog>([](QDialog *dialog) {
+        QTest::keyClicks(dialog->findChild<QLineEdit *>(), "vqd");
+        dialog->reject();
+    });
+    EXPECT_EQ(Prompt(), "");
+}
+
+TEST_F(PopupsTest, FileSelectionOpensAndSavesInTheWorkingDirectory)
+{
+    zektest::WriteFile("vorhanden.cfg", "x");
+    char path[260];
+    Answer<QFileDialog>([this](QFileDialog *files) {
+        EXPECT_EQ(files->acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_EQ(files->directory().canonicalPath(), QDir(QString::fromStdString(dir)).canonicalPath());
+        EXPECT_TRUE(files->nameFilters().contains("*.cfg"));
+        files->selectFile("vorhanden.cfg");
+        static_cast<QDialog *>(files)->accept();
+    });
+    EXPECT_EQ(FileSelectPopup("", "*.cfg", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 1, path), 1);
+    EXPECT_EQ(QFileInfo(path).canonicalFilePath(), QFileInfo("vorhanden.cfg").canonicalFilePath());
+
+    // Saving offers the given name; cancelling gives 0.
+    Answer<QFileDialog>([](QFileDialog *files) {
+        EXPECT_EQ(files->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(files->windowTitle(), "Speichern unter");
+        EXPECT_EQ(files->findChild<QLineEdit *>()->text(), "neu.cfg");
+        static_cast<QDialog *>(files)->accept();
+    });
+    EXPECT_EQ(FileSelectPopup("", "neu.cfg", "", "Speichern unter", VAL_SAVE_BUTTON, 0, 0, 1, 1, path), 1);
+    EXPECT_EQ(QFileInfo(path).fileName(), "neu.cfg");
+    Answer<QFileDialog>([](QFileDialog *files) { files->reject(); });
+    EXPECT_EQ(FileSelectPopup("", "*.cfg", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 1, path), 0);
+}
+
+}  // namespace
