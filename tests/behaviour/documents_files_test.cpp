@@ -1,0 +1,404 @@
+// File menu commands New, Open, Save and Save as on the running program.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "behaviour/documents_fixture.h"
+#include "channels/image.h"
+#include "platform/files.h"
+#include "platform/scripted.h"
+
+using namespace doctest;
+using platform::scripted::AnswerConfirm;
+using platform::scripted::AnswerFileSelect;
+using platform::scripted::PopupRecord;
+using zektest::FileExists;
+using zektest::ReadFile;
+using zektest::WriteFile;
+
+namespace {
+
+class DocumentFilesTest : public DocumentsTest {
+protected:
+    // Names in the working directory, the write service's temporary files included.
+    std::vector<std::string> DirectoryNames() const
+    {
+        std::vector<std::string> names;
+        for (const auto &e : std::filesystem::directory_iterator(dir))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(DocumentFilesTest, SaveAsThenOpenRestoresEntriesBelow400Only)
+{
+    ASSERT_EQ(StartUp(), 0);
+    FillImage(7);
+    std::string saved = TextOfImage();
+    AnswerFileSelect(1, Path("rig.cfg"));
+    ASSERT_TRUE(Menu(MENU_save_as));
+
+    std::string file = ReadFile("rig.cfg");
+    EXPECT_EQ(file, saved);
+    EXPECT_EQ(file.size(), 800u);
+    EXPECT_EQ(file.find_first_not_of("0123456789abcdef"), std::string::npos);
+
+    FillImage(9);
+    AnswerFileSelect(1, Path("rig.cfg"));
+    ASSERT_TRUE(Menu(MENU_open));
+    for (int k = 0; k < 400; k++) ASSERT_EQ(aktuelle_daten[k], PatternValue(k, 7)) << k;
+    for (int k = 400; k < 512; k++) ASSERT_EQ(aktuelle_daten[k], PatternValue(k, 9)) << k;
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(DocumentFilesTest, OpenShowsTheDocumentInTheWindow)
+{
+    ASSERT_EQ(StartUp(), 0);
+    ShowableImage();
+    WriteFile("show.cfg", TextOfImage());
+    std::memset(aktuelle_daten, 0, sizeof aktuelle_daten);
+    AnswerFileSelect(1, Path("show.cfg"));
+    ASSERT_TRUE(Menu(MENU_open));
+    std::vector<RowState> rows = Rows();
+    EXPECT_EQ(rows[0], (RowState{6, 0, 1, 1}));
+    EXPECT_EQ(rows[1], (RowState{4, 1, 0, 0}));
+    EXPECT_EQ(rows[2], (RowState{3, 0, 0, 0}));
+}
+
+TEST_F(DocumentFilesTest, OpenUsesTheFirst800CharactersInEitherCase)
+{
+    ASSERT_EQ(StartUp(), 0);
+    std::string upper = TextOfPattern(11);
+    for (char &c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    // Far longer than the input buffer: the rest is never read into it.
+    WriteFile("long.cfg", upper + TextOfPattern(13) + std::string(5000, 'z'));
+    AnswerFileSelect(1, Path("long.cfg"));
+    ASSERT_TRUE(Menu(MENU_open));
+    for (int k = 0; k < 400; k++) ASSERT_EQ(aktuelle_daten[k], PatternValue(k, 11)) << k;
+    EXPECT_EQ(File_Name, Path("long.cfg"));
+    EXPECT_TRUE(Messages().empty());
+}
+
+struct Malformed {
+    const char *what;
+    std::string content;
+};
+
+void PrintTo(const Malformed &m, std::ostream *os) { *os << m.what; }
+
+class OpenMalformedTest : public DocumentFilesTest,
+                          public ::testing::WithParamInterface<Malformed> {};
+
+TEST_P(OpenMalformedTest, ChangesNothingAndNamesTheFile)
+{
+    WriteFile("last.cfg", TextOfPattern(3));
+    ASSERT_EQ(StartUp(), 0);
+    ShowableImage();
+    ini_panel_1();
+    std::vector<int> image = Image();
+    std::vector<RowState> rows = Rows();
+    WriteFile("bad.cfg", GetParam().content);
+    platform::scripted::ClearJournal();
+
+    AnswerFileSelect(1, Path("bad.cfg"));
+    ASSERT_TRUE(Menu(MENU_open));
+    EXPECT_EQ(Image(), image);
+    EXPECT_EQ(Rows(), rows);
+    EXPECT_STREQ(File_Name, "last.cfg");
+    EXPECT_EQ(Title(), "last.cfg");
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].title, "ZEK Konfiguration");
+    EXPECT_EQ(Messages()[0].text.rfind(Path("bad.cfg") + "\n", 0), 0u) << Messages()[0].text;
+    EXPECT_NE(Messages()[0].text.find("keine Konfigurationsdatei"), std::string::npos);
+}
+
+std::string WithAt(size_t at, const std::string &insert)
+{
+    std::string text = TextOfPattern(5);
+    return text.substr(0, at) + insert + text.substr(at);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, OpenMalformedTest,
+    ::testing::Values(Malformed{"empty", ""},
+                      Malformed{"short", TextOfPattern(5).substr(0, 799)},
+                      Malformed{"letter_g", WithAt(500, "g").substr(0, 800)},
+                      Malformed{"line_break", WithAt(100, "\r\n")},
+                      Malformed{"nul_byte", WithAt(0, std::string(1, '\0'))},
+                      Malformed{"prose", std::string(900, 'x')}),
+    [](const auto &param_info) { return std::string(param_info.param.what); });
+
+TEST_F(DocumentFilesTest, RefusalIsInTheCurrentLanguage)
+{
+    ASSERT_EQ(StartUp(), 0);
+    sprache = 1;
+    WriteFile("notes.cfg", "hello");
+    AnswerFileSelect(1, Path("notes.cfg"));
+    ASSERT_TRUE(Menu(MENU_open));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].title, "ZEK Configuration");
+    EXPECT_EQ(Messages()[0].text.rfind(Path("notes.cfg") + "\nis not a configuration file", 0),
+              0u);
+}
+
+TEST_F(DocumentFilesTest, OpenOfAFileThatCannotBeReadReportsAndChangesNothing)
+{
+    ASSERT_EQ(StartUp(), 0);
+    FillImage(3);
+    std::vector<int> image = Image();
+    AnswerFileSelect(1, Path("gone.cfg"));
+    ASSERT_TRUE(Menu(MENU_open));
+    // Open, size and read each report the failed open.
+    ASSERT_EQ(Messages().size(), 3u);
+    for (const auto &m : Messages()) {
+        EXPECT_EQ(m.title, "");
+        EXPECT_NE(m.text.find("gone.cfg"), std::string::npos) << m.text;
+    }
+    EXPECT_EQ(Image(), image);
+    EXPECT_STREQ(File_Name, "last.cfg");
+    EXPECT_EQ(Title(), "last.cfg");
+    EXPECT_FALSE(FileExists("gone.cfg"));
+}
+
+TEST_F(DocumentFilesTest, CancelledDialogsChangeNothing)
+{
+    ASSERT_EQ(StartUp(), 0);
+    FillImage(3);
+    std::vector<int> image = Image();
+    std::vector<std::string> files = DirectoryNames();
+    ASSERT_TRUE(Menu(MENU_open));     // no answer queued: cancel
+    ASSERT_TRUE(Menu(MENU_save_as));
+    EXPECT_EQ(PopupsOf(PopupRecord::FileSelect), 2);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(Image(), image);
+    EXPECT_STREQ(File_Name, "last.cfg");
+    EXPECT_EQ(DirectoryNames(), files);
+}
+
+TEST_F(DocumentFilesTest, NameAndTitleAfterEachOperation)
+{
+    ASSERT_EQ(StartUp(), 0);
+    EXPECT_STREQ(File_Name, "last.cfg");
+    EXPECT_EQ(Title(), "last.cfg");
+
+    ASSERT_TRUE(Menu(MENU_new));  // answered No
+    EXPECT_STREQ(File_Name, "unnamed.cfg");
+    EXPECT_EQ(Title(), "last.cfg");  // until the window gains the focus
+    ASSERT_TRUE(Focus());
+    EXPECT_EQ(Title(), "unnamed.cfg");
+
+    WriteFile("a.cfg", TextOfPattern(1));
+    AnswerFileSelect(1, Path("a.cfg"));
+    ASSERT_TRUE(Menu(MENU_open));
+    EXPECT_EQ(File_Name, Path("a.cfg"));
+    EXPECT_EQ(Title(), Path("a.cfg"));  // at once
+    EXPECT_EQ(kopfzeile, Path("a.cfg"));
+
+    AnswerFileSelect(1, Path("b.cfg"));
+    ASSERT_TRUE(Menu(MENU_save_as));
+    EXPECT_EQ(File_Name, Path("b.cfg"));
+    EXPECT_EQ(Title(), Path("a.cfg"));
+    ASSERT_TRUE(Focus());
+    EXPECT_EQ(Title(), Path("b.cfg"));
+
+    ASSERT_TRUE(Menu(MENU_save));
+    EXPECT_EQ(File_Name, Path("b.cfg"));
+    EXPECT_EQ(Title(), Path("b.cfg"));
+    EXPECT_EQ(PopupsOf(PopupRecord::FileSelect), 2);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(DocumentFilesTest, SaveAfterStartUpOverwritesLastCfgWithoutDialog)
+{
+    WriteFile("last.cfg", TextOfPattern(3));
+    ASSERT_EQ(StartUp(), 0);
+    FillImage(5);
+    ASSERT_TRUE(Menu(MENU_save));
+    EXPECT_EQ(ReadFile("last.cfg"), TextOfPattern(5));
+    EXPECT_EQ(PopupsOf(PopupRecord::FileSelect), 0);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(DocumentFilesTest, SaveAfterNewProposesUnnamedUnlessItExists)
+{
+    ASSERT_EQ(StartUp(), 0);
+    sprache = 1;
+    ASSERT_TRUE(Menu(MENU_new));
+    ASSERT_TRUE(Menu(MENU_save));  // cancelled
+    const auto &popups = platform::scripted::Popups();
+    ASSERT_EQ(popups.back().kind, PopupRecord::FileSelect);
+    EXPECT_EQ(popups.back().fileSpec, "unnamed.cfg");
+    EXPECT_EQ(popups.back().title, "Speichern unter");
+    EXPECT_TRUE(popups.back().saveButton);
+    EXPECT_FALSE(FileExists("unnamed.cfg"));
+
+    WriteFile("unnamed.cfg", "old");
+    FillImage(3);
+    platform::scripted::ClearJournal();
+    ASSERT_TRUE(Menu(MENU_save));
+    EXPECT_EQ(PopupsOf(PopupRecord::FileSelect), 0);
+    EXPECT_EQ(ReadFile("unnamed.cfg"), TextOfPattern(3));
+}
+
+TEST_F(DocumentFilesTest, OpenDialogProposesConfigurationFiles)
+{
+    ASSERT_EQ(StartUp(), 0);
+    ASSERT_TRUE(Menu(MENU_open));
+    const auto &open = platform::scripted::Popups().back();
+    EXPECT_EQ(open.fileSpec, "*.cfg");
+    EXPECT_FALSE(open.saveButton);
+}
+
+TEST_F(DocumentFilesTest, NewAsksAndSavesOnYesWithoutTouchingTheImage)
+{
+    WriteFile("last.cfg", TextOfPattern(3));
+    ASSERT_EQ(StartUp(), 0);
+    FillImage(5);
+    std::vector<int> image = Image();
+
+    AnswerConfirm(1);
+    ASSERT_TRUE(Menu(MENU_new));  // Yes: saved under the current, existing name
+    EXPECT_EQ(ReadFile("last.cfg"), TextOfPattern(5));
+    EXPECT_STREQ(File_Name, "unnamed.cfg");
+    EXPECT_EQ(Image(), image);
+    EXPECT_EQ(PopupsOf(PopupRecord::FileSelect), 0);
+
+    FillImage(9);
+    AnswerConfirm(0);
+    ASSERT_TRUE(Menu(MENU_new));  // No: nothing saved
+    EXPECT_EQ(ReadFile("last.cfg"), TextOfPattern(5));
+    EXPECT_FALSE(FileExists("unnamed.cfg"));
+    EXPECT_EQ(PopupsOf(PopupRecord::FileSelect), 0);
+
+    std::vector<PopupRecord> confirms;
+    for (const auto &p : platform::scripted::Popups())
+        if (p.kind == PopupRecord::Confirm) confirms.push_back(p);
+    ASSERT_EQ(confirms.size(), 2u);
+    EXPECT_EQ(confirms[0].title, "ZEK Konfiguration");
+    EXPECT_EQ(confirms[0].text, "Änderungen gespeichert?");
+
+    sprache = 1;
+    ASSERT_TRUE(Menu(MENU_new));
+    EXPECT_EQ(platform::scripted::Popups().back().title, "ZEK Configuration");
+    EXPECT_EQ(platform::scripted::Popups().back().text, "Changes saved?");
+}
+
+TEST_F(DocumentFilesTest, NewWithYesAndCancelledSaveAsStillEndsUnnamed)
+{
+    ASSERT_EQ(StartUp(), 0);
+    // The current document has been removed meanwhile: Save asks for a name.
+    std::snprintf(File_Name, sizeof File_Name, "%s", Path("elsewhere.cfg").c_str());
+    AnswerConfirm(1);
+    ASSERT_TRUE(Menu(MENU_new));  // the Save as dialog is cancelled
+    EXPECT_EQ(PopupsOf(PopupRecord::FileSelect), 1);
+    EXPECT_EQ(platform::scripted::Popups().back().fileSpec, Path("elsewhere.cfg"));
+    EXPECT_STREQ(File_Name, "unnamed.cfg");
+    EXPECT_FALSE(FileExists("elsewhere.cfg"));
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(DocumentFilesTest, FailedSaveKeepsTheOldFullTextAndReportsOnce)
+{
+    WriteFile("last.cfg", TextOfPattern(3));
+    ASSERT_EQ(StartUp(), 0);
+    std::vector<std::string> files = DirectoryNames();
+    FillImage(5);
+    platform::InjectFileWriteFailure(true);
+    ASSERT_TRUE(Menu(MENU_save));
+    platform::InjectFileWriteFailure(false);
+    EXPECT_EQ(ReadFile("last.cfg"), TextOfPattern(3));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].title, "");
+    EXPECT_NE(Messages()[0].text.find("last.cfg"), std::string::npos) << Messages()[0].text;
+    EXPECT_EQ(DirectoryNames(), files);  // no half-written replacement left behind
+
+    ASSERT_TRUE(Menu(MENU_save));
+    EXPECT_EQ(ReadFile("last.cfg"), TextOfPattern(5));
+}
+
+TEST_F(DocumentFilesTest, FailedSaveAsReportsAndKeepsNameAndOldFile)
+{
+    WriteFile("rig.cfg", TextOfPattern(3));
+    ASSERT_EQ(StartUp(), 0);
+    FillImage(5);
+    platform::InjectFileWriteFailure(true);
+    AnswerFileSelect(1, Path("rig.cfg"));
+    AnswerFileSelect(1, Path("new.cfg"));
+    ASSERT_TRUE(Menu(MENU_save_as));
+    ASSERT_TRUE(Menu(MENU_save_as));
+    platform::InjectFileWriteFailure(false);
+    EXPECT_EQ(ReadFile("rig.cfg"), TextOfPattern(3));
+    EXPECT_FALSE(FileExists("new.cfg"));
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_NE(Messages()[0].text.find("rig.cfg"), std::string::npos);
+    EXPECT_NE(Messages()[1].text.find("new.cfg"), std::string::npos);
+    EXPECT_STREQ(File_Name, "last.cfg");
+}
+
+// A file dialog that fails ends the program at once with status 1, after the message,
+// writing neither the exit backup nor the settings.
+class DocumentFilesDeathTest : public DocumentFilesTest {
+protected:
+    void StartAndChange()
+    {
+        WriteFile("last.cfg", TextOfPattern(3));
+        ASSERT_EQ(StartUp(), 0);
+        settings = ReadFile("config.ctc");
+        FillImage(5);
+        sprache = 1;  // would change the settings file if it were written
+        platform::scripted::OnMessage([](const PopupRecord &m) {
+            std::fprintf(stderr, "message [%s] %s\n", m.title.c_str(), m.text.c_str());
+        });
+    }
+    void ExpectNothingWritten()
+    {
+        EXPECT_EQ(ReadFile("last.cfg"), TextOfPattern(3));
+        EXPECT_EQ(ReadFile("config.ctc"), settings);
+    }
+    std::string settings;
+};
+
+TEST_F(DocumentFilesDeathTest, OpenDialogFailure)
+{
+    StartAndChange();
+    EXPECT_EXIT({
+        AnswerFileSelect(-1);
+        Menu(MENU_open);
+    }, ::testing::ExitedWithCode(1), "message \\[\\] File Error");
+    ExpectNothingWritten();
+}
+
+TEST_F(DocumentFilesDeathTest, SaveAsDialogFailure)
+{
+    StartAndChange();
+    sprache = 0;
+    EXPECT_EXIT({
+        AnswerFileSelect(-1);
+        Menu(MENU_save_as);
+    }, ::testing::ExitedWithCode(1), "message \\[\\] Datei Fehler!");
+    ExpectNothingWritten();
+}
+
+TEST_F(DocumentFilesDeathTest, DialogFailureAfterNew)
+{
+    StartAndChange();
+    EXPECT_EXIT({
+        AnswerConfirm(0);
+        AnswerConfirm(1);
+        AnswerFileSelect(-1);
+        Menu(MENU_new);  // No: the name becomes "unnamed.cfg"
+        Menu(MENU_new);  // Yes: Save finds no "unnamed.cfg" and opens Save as
+    }, ::testing::ExitedWithCode(1), "message \\[\\] File Error");
+    ExpectNothingWritten();
+}
+
+}  // namespace
