@@ -1,0 +1,184 @@
+// zek-bench: sends write frames with D (send_byte) to zek-sim over a pseudo-terminal on
+// the real clock and prints the time per frame beside its pacing floor, and the CPU time
+// the tool used while waiting.
+//
+//   zek-bench [FRAMES] [--sim PATH]      FRAMES defaults to 100 (about 60 s)
+//
+// A frame's floor is its pacing: 0.5 s before the write's reply is read (three hex
+// pairs, "W" and CR, each followed by 0.1 s) and 0.1 s after "D" before its reply.
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "link/protocol.h"
+#include "platform/clock.h"
+#include "platform/rs232.h"
+
+namespace {
+
+constexpr double FLOOR_WRITE = 5 * COM_DELAY;  // before the write's reply
+constexpr double FLOOR_D = COM_DELAY;          // before the D reply
+constexpr int BENCH_PORT = 1;
+
+struct Sim {
+    pid_t pid = -1;
+    int out = -1;
+    std::string announce;
+};
+
+// Starts zek-sim serving COM1 in dir; waits for its announcement line.
+bool start_sim(const std::string &path, const std::string &dir, Sim *sim)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    std::vector<std::string> args = {path, "--port", std::to_string(BENCH_PORT), "--dir", dir};
+    sim->pid = fork();
+    if (sim->pid < 0) return false;
+    if (sim->pid == 0) {
+        dup2(fds[1], 1);
+        std::vector<char *> argv;
+        for (std::string &a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    sim->out = fds[0];
+    char c;
+    pollfd p{sim->out, POLLIN, 0};
+    while (poll(&p, 1, 10000) > 0 && read(sim->out, &c, 1) == 1 && c != '\n') sim->announce += c;
+    return sim->announce.find("COM" + std::to_string(BENCH_PORT) + " is") != std::string::npos;
+}
+
+void stop_sim(Sim *sim)
+{
+    if (sim->pid > 0) {
+        kill(sim->pid, SIGTERM);
+        waitpid(sim->pid, nullptr, 0);
+    }
+    if (sim->out >= 0) close(sim->out);
+    sim->pid = -1;
+    sim->out = -1;
+}
+
+double cpu_seconds(int who)
+{
+    rusage u{};
+    getrusage(who, &u);
+    auto s = [](const timeval &t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return s(u.ru_utime) + s(u.ru_stime);
+}
+
+std::string default_sim_path(const char *argv0)
+{
+    std::error_code ec;
+    auto beside = std::filesystem::absolute(argv0, ec).parent_path() / "zek-sim";
+    if (!ec && std::filesystem::exists(beside)) return beside.string();
+    return ZEK_SIM_PATH;
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: zek-bench [FRAMES] [--sim PATH]\n");
+    return 2;
+}
+
+// Sends the frames; fills the time of each. False at the first frame that fails.
+bool run_frames(int frames, std::vector<double> *times)
+{
+    for (int i = 0; i < frames; i++) {
+        const double start = platform::ClockNow();
+        const int failed = send_byte(16 + i % 16, i % 2 ? 0xB0 : 0x30);
+        times->push_back(platform::ClockNow() - start);
+        if (failed) {
+            std::fprintf(stderr, "zek-bench: frame %d failed\n", i + 1);
+            return false;
+        }
+    }
+    return true;
+}
+
+void report(const std::vector<double> &times, double wall, double cpu, double sim_cpu)
+{
+    const double n = static_cast<double>(times.size());
+    const double floor = FLOOR_WRITE + FLOOR_D;
+    const double per = wall / n;
+    std::vector<double> sorted = times;
+    std::sort(sorted.begin(), sorted.end());
+    std::printf("frames               %d write frames with D\n", static_cast<int>(times.size()));
+    std::printf("wall time            %.3f s\n", wall);
+    std::printf("time per frame       %.4f s  (min %.4f, median %.4f, max %.4f)\n", per,
+                sorted.front(), sorted[sorted.size() / 2], sorted.back());
+    std::printf("pacing floor         %.4f s  (%.1f s before the write's reply, %.1f s before "
+                "the D reply)\n", floor, FLOOR_WRITE, FLOOR_D);
+    std::printf("above the floor      %.2f %%  (goal: under 2 %%)\n", (per - floor) / floor * 100.0);
+    std::printf("CPU time, tool       %.3f s = %.3f %% of the wall time  (goal: under 1 %%)\n",
+                cpu, cpu / wall * 100.0);
+    std::printf("CPU time, zek-sim    %.3f s = %.3f %% of the wall time\n", sim_cpu,
+                sim_cpu / wall * 100.0);
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    int frames = 100;
+    std::string sim_path = default_sim_path(argv[0]);
+    for (int i = 1; i < argc; i++) {
+        std::string a = argv[i];
+        if (a == "--sim" && i + 1 < argc) {
+            sim_path = argv[++i];
+        } else if (!a.empty() && a.find_first_not_of("0123456789") == std::string::npos &&
+                   a.size() < 7 && std::atoi(a.c_str()) > 0) {
+            frames = std::atoi(a.c_str());
+        } else {
+            return usage();
+        }
+    }
+
+    char pattern[] = "/tmp/zek-bench-XXXXXX";
+    if (!mkdtemp(pattern) || chdir(pattern) != 0) {
+        std::perror("zek-bench: working directory");
+        return 1;
+    }
+    const std::string dir = pattern;
+    Sim sim;
+    int status = 1;
+    if (!start_sim(sim_path, dir, &sim)) {
+        std::fprintf(stderr, "zek-bench: cannot start %s\n", sim_path.c_str());
+    } else if (OpenComConfig(BENCH_PORT, "", 4800, 0, 8, 2, 1540, 512) != 0) {
+        std::fprintf(stderr, "zek-bench: %s\n", GetRS232ErrorString(GetRs232Err()));
+    } else {
+        platform::UseRealClock();
+        com_port = BENCH_PORT;
+        SetComTime(com_port, COM_TIMEOUT);
+        std::printf("zek-bench: %s\n", sim.announce.c_str());
+        std::vector<double> times;
+        const double cpu0 = cpu_seconds(RUSAGE_SELF);
+        const double t0 = platform::ClockNow();
+        const bool ok = run_frames(frames, &times);
+        const double wall = platform::ClockNow() - t0;
+        const double cpu = cpu_seconds(RUSAGE_SELF) - cpu0;
+        CloseCom(com_port);
+        stop_sim(&sim);  // its CPU time counts once it has been waited for
+        if (ok) {
+            report(times, wall, cpu, cpu_seconds(RUSAGE_CHILDREN));
+            status = 0;
+        }
+    }
+    stop_sim(&sim);
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    return status;
+}
