@@ -1,0 +1,98 @@
+// Fixture of the calibration tests: the program started on the scripted front end and
+// the virtual clock, its port answered by the in-process simulator.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "calibration/calibration.h"
+#include "platform/frontend.h"
+#include "platform/model.h"
+#include "platform/rs232.h"
+#include "platform/scripted.h"
+#include "sim/engine.h"
+#include "sim/sim_serial.h"
+#include "support/test_env.h"
+#include "ui/uir.h"
+
+namespace zektest {
+
+class CaliTest : public ZekTest {
+protected:
+    sim::Engine engine{8};
+    std::unique_ptr<sim::SimSerialBackend> backend;
+    int cp = 0;       // calibration panel handle
+    size_t mark = 0;  // frames before this index are not looked at
+
+    void SetUp() override
+    {
+        ZekTest::SetUp();
+        std::memset(aktuelle_daten, 0, sizeof aktuelle_daten);
+        com_fault = 0;
+        backend = std::make_unique<sim::SimSerialBackend>(engine, 1);
+        platform::InstallSerialBackend(backend.get());
+    }
+    void TearDown() override
+    {
+        ZekTest::TearDown();
+        backend.reset();
+    }
+
+    // Starts the program with k device channels, gui rows shown and the language.
+    void Start(int k, int gui, int language = 0)
+    {
+        const char settings[4] = {static_cast<char>(language), static_cast<char>(k - 1),
+                                  static_cast<char>(gui - 1), 1};
+        WriteFile("config.ctc", std::string(settings, 4));
+        engine.Reset(k);
+        ASSERT_EQ(StartUp(), 0);
+        platform::ResetEventLoop();
+        Clear();
+    }
+    // Chooses the calibration item with this answer to the password prompt (none:
+    // the prompt is cancelled); the panel handle, 0 when no panel opened.
+    int Open(const char *password = "vqd")
+    {
+        if (password) platform::scripted::AnswerPrompt(password);
+        EXPECT_TRUE(platform::OperatorChooseMenu(GetPanelMenuBar(panel_handle), MENU_cali));
+        cp = platform::PanelByResource(PANEL_3);
+        return cp;
+    }
+    bool Toggle(int on) { return platform::OperatorToggle(cp, PANEL_3_TOGGLEBUTTON_ACTIV, on); }
+    bool Select(int index) { return platform::OperatorSetValue(cp, PANEL_3_RING_Cali_Sel, index); }
+    platform::Control &C(int id) { return *platform::FindControl(cp, id); }
+    void Clear()
+    {
+        platform::scripted::ClearJournal();
+        mark = engine.FrameLog().size();
+    }
+    // Frames the device received since the last Clear, without CR.
+    std::vector<std::string> Frames() const
+    {
+        const auto &log = engine.FrameLog();
+        return {log.begin() + static_cast<long>(mark), log.end()};
+    }
+    // Makes the next frame the device receives fail in this way.
+    void FailNext(sim::FaultKind kind) { engine.AddFault({kind, engine.Frames() + 1, 0.0}); }
+    // A write frame as it goes out: address, data, "W".
+    static std::string W(int address, int data)
+    {
+        char f[8];
+        std::snprintf(f, sizeof f, "%04X%02XW", address & 0xFFFF, data & 0xFF);
+        return f;
+    }
+    static std::vector<std::string> MessageList()
+    {
+        std::vector<std::string> list;
+        for (const auto &m : platform::scripted::Messages()) list.push_back(m.title + "|" + m.text);
+        return list;
+    }
+};
+
+}  // namespace zektest
