@@ -310,12 +310,17 @@ bool PanelWindow::Collides(const QRect &r, int self) const
 // left of the body when there is room for it, otherwise above it.
 void PanelWindow::PlaceControl(const Control &c, ControlView &view)
 {
+    if (c.kind == CtrlKind::TextMessage) FitText(c, static_cast<QLabel *>(view.body));
     QSize hint = view.body->sizeHint();
     int width = c.width > 0 ? std::min(c.width, kMaxExtent) : hint.width();
     int height = c.height > 0 ? std::min(c.height, kMaxExtent) : hint.height();
     if (c.kind == CtrlKind::TextMessage || c.kind == CtrlKind::Checkbox) {
         width = std::max(width, hint.width());
         height = std::max(height, hint.height());
+    }
+    if (c.kind == CtrlKind::TextMessage && view.body->property("wrapped").toBool()) {
+        width = RoomRight(c);
+        height = static_cast<QLabel *>(view.body)->heightForWidth(width);
     }
     view.body->setGeometry(c.left, c.top, width, height);
     view.body->setVisible(c.visible);
@@ -327,6 +332,36 @@ void PanelWindow::PlaceControl(const Control &c, ControlView &view)
     if (left.left() >= 0 && !Collides(left, c.id)) view.caption->setGeometry(left);
     else view.caption->setGeometry(c.left, c.top - size.height() - 1, size.width(), size.height());
     view.caption->setVisible(c.visible && hasText);
+}
+
+// Width from the control's left edge to the panel's right edge.
+int PanelWindow::RoomRight(const Control &c) const
+{
+    const Panel *p = FindPanel(panel_);
+    return p ? std::max(1, p->width - c.left - 4) : 1;
+}
+
+// A text message wider than the room left in the panel is wrapped onto more lines when
+// they fit without covering another control, otherwise set in a smaller font.
+void PanelWindow::FitText(const Control &c, QLabel *label)
+{
+    label->setWordWrap(false);
+    label->setFont(QFont());
+    label->setProperty("wrapped", false);
+    int room = RoomRight(c);
+    if (label->sizeHint().width() <= room) return;
+    label->setWordWrap(true);
+    QRect wrapped(c.left, c.top, room, label->heightForWidth(room));
+    if (label->heightForWidth(room) > 0 && !Collides(wrapped, c.id)) {
+        label->setProperty("wrapped", true);
+        return;
+    }
+    label->setWordWrap(false);
+    QFont font = DialogFont();
+    while (font.pixelSize() > 8 && label->sizeHint().width() > room) {
+        font.setPixelSize(font.pixelSize() - 1);
+        label->setFont(font);
+    }
 }
 
 // Tab goes through the controls row by row, left to right.

@@ -75,6 +75,8 @@ private:
     void ConnectControl(const Control &c, QWidget *body);
     void PlaceControl(const Control &c, ControlView &view);
     bool Collides(const QRect &r, int self) const;
+    int RoomRight(const Control &c) const;
+    void FitText(const Control &c, QLabel *label);
     void SyncCanvasSize(const Panel &p);
     void ChainTabOrder(const Panel &p);
     void BuildMenuBar(const MenuBar &bar);

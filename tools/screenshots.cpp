@@ -1,0 +1,147 @@
+// Writes the pictures of the documentation: the program runs on the Qt front end with
+// the in-process simulator and the virtual clock, the operator's steps are played
+// through the same Operator* functions as in the window tests, and each window is
+// grabbed into a PNG.
+//   zek-screenshots <output folder>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "app/globals.h"
+#include "app/shell.h"
+#include "platform/clock.h"
+#include "platform/frontend.h"
+#include "platform/model.h"
+#include "platform/qt/qt_internal.h"
+#include "platform/userint.h"
+#include "sim/engine.h"
+#include "sim/sim_serial.h"
+#include "ui/uir.h"
+
+namespace {
+
+std::string outDir;
+int failures = 0;
+
+void WriteFile(const std::string &name, const std::string &content)
+{
+    std::ofstream(name, std::ios::binary) << content;
+}
+
+void Shoot(int resource, const std::string &name)
+{
+    QCoreApplication::processEvents();
+    platform::qt::PanelWindow *w = platform::qt::WindowOf(platform::PanelByResource(resource));
+    std::string path = outDir + "/" + name;
+    if (!w || !w->grab().save(QString::fromStdString(path))) {
+        std::fprintf(stderr, "zek-screenshots: could not write %s\n", path.c_str());
+        failures++;
+        return;
+    }
+    std::printf("%s\n", path.c_str());
+}
+
+// Answers popups as an operator would: the password prompt gets the password, every
+// other popup is confirmed.
+void AnswerPopups(QWidget *dialog)
+{
+    if (auto *entry = dialog->findChild<QLineEdit *>()) entry->setText(QStringLiteral("vqd"));
+    if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
+        QAbstractButton *yes = box->button(QMessageBox::Yes);
+        (yes ? yes : box->buttons().first())->click();
+        return;
+    }
+    static_cast<QDialog *>(dialog)->accept();
+}
+
+void Choose(int item) { platform::OperatorChooseMenu(GetPanelMenuBar(panel_handle), item); }
+
+// Runs the program once with the given settings; `steps` runs inside its event loop.
+void RunProgram(int language, int rows, const std::function<void()> &steps)
+{
+    std::string dir = (std::filesystem::temp_directory_path() / "zek-screens-XXXXXX").string();
+    if (!mkdtemp(dir.data()) || chdir(dir.c_str()) != 0) {
+        failures++;
+        return;
+    }
+    int device = rows == 16 ? 16 : 8;
+    WriteFile("config.ctc", std::string{static_cast<char>(language), static_cast<char>(device - 1),
+                                        static_cast<char>(rows - 1), 1});
+    WriteFile("last.cfg", std::string(800, '0'));
+    sim::Engine engine(device);
+    sim::SimSerialBackend backend(engine, 1);
+    platform::InstallSerialBackend(&backend);
+    platform::UseVirtualClock();
+    platform::ResetUserInterface();
+    platform::ResetEventLoop();
+    {
+        platform::qt::ScopedFrontEnd frontEnd;
+        platform::qt::SetDialogHook(AnswerPopups);
+        platform::qt::SetRunStartedHook([steps] {
+            steps();
+            QuitUserInterface(0);
+        });
+        char arg0[] = "zek-config";
+        char *argv[] = {arg0, nullptr};
+        zek_main(1, argv);
+    }
+    platform::ResetUserInterface();
+    platform::ResetSerial();
+    if (chdir("/") == 0) std::filesystem::remove_all(dir);
+}
+
+// A few channels set up the way an installation might be: ranges, a thermocouple
+// channel (its box and button dimmed), half bridges.
+void ConfigureChannels()
+{
+    const int ranges[] = {0, 3, 3, 6, 4, 5, 7, 1};
+    for (int i = 0; i < 8; i++) platform::OperatorSetValue(panel_handle, panel_rings[i], ranges[i]);
+    platform::OperatorSetValue(panel_handle, panel_checkbox[1], 1);
+    platform::OperatorSetValue(panel_handle, panel_checkbox[4], 1);
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: zek-screenshots <output folder>\n");
+        return 2;
+    }
+    outDir = std::filesystem::absolute(argv[1]).string();
+    QApplication app(argc, argv);
+    platform::qt::ConfigureApplication();
+    SetResourceDir(ZEK_UIR_DIR);
+
+    RunProgram(0, 8, [] {
+        ConfigureChannels();
+        Shoot(PANEL, "main-window.png");
+        Choose(MENU_com_port);
+        Shoot(PANEL_2, "port-dialog.png");
+    });
+    RunProgram(1, 16, [] {
+        ConfigureChannels();
+        Shoot(PANEL, "main-window-en-16.png");
+    });
+    RunProgram(0, 8, [] {
+        Choose(MENU_cali);
+        int cal = platform::PanelByResource(PANEL_3);
+        platform::OperatorToggle(cal, PANEL_3_TOGGLEBUTTON_ACTIV, 1);
+        Shoot(PANEL_3, "calibration-panel.png");
+    });
+    RunProgram(0, 8, [] {
+        Choose(MENU_info);
+        Shoot(PANEL_5, "information-dialog.png");
+    });
+    return failures == 0 ? 0 : 1;
+}
