@@ -1,0 +1,275 @@
+// Whole-configuration download and upload through the Settings menu, against the
+// in-process simulator in virtual time.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "channels_fixture.h"
+#include "platform/frontend.h"
+#include "platform/scripted.h"
+#include "ui/texts.h"
+#include "ui/uir.h"
+
+using namespace platform;
+
+namespace {
+
+using Texts = std::vector<std::string>;
+using zektest::ConfigText;
+using zektest::ReadFile;
+using zektest::WriteFile;
+
+constexpr double kEps = 1e-9;
+
+void PutWords(std::vector<int> &image, int channels, int ch, int offsetWord, int gainWord)
+{
+    const int a = 16 + channels + 8 * ch + 2;
+    image[a] = offsetWord & 0xFF;
+    image[a + 1] = offsetWord >> 8;
+    image[a + 2] = gainWord & 0xFF;
+    image[a + 3] = gainWord >> 8;
+}
+
+// Eight channels of every kind: half and full bridge at several ranges, both
+// thermocouples, a mode byte never set and one the tool does not interpret.
+std::vector<int> MixedEight()
+{
+    sim::Memory m = sim::FactoryImage(8);
+    std::vector<int> image(m.begin(), m.end());
+    const int modes[8] = {176, 201, 48, 202, 0, 48, 0x55, 176};
+    for (int ch = 0; ch < 8; ch++) image[16 + ch] = modes[ch];
+    PutWords(image, 8, 0, 0x800, 0x400);  // 8 mV/V
+    PutWords(image, 8, 2, 0x100, 0x080);  // 1 mV/V
+    PutWords(image, 8, 5, 0x800, 0xFFF);  // 32 mV/V
+    // Calibration words that differ from the device's: they must not be sent.
+    for (int ch = 0; ch < 8; ch++) image[24 + 8 * ch] = image[88 + 8 * ch + 7] = 0x11;
+    return image;
+}
+
+const Texts kMixedEightFrames = {
+    "0010B0W", "D", "001A00W", "001B08W", "001C00W", "001D04W", "D",  // ch 1: half bridge
+    "0011C9W", "D",                                                   // ch 2: TC type 1
+    "001230W", "D", "002A00W", "002B01W", "002C80W", "002D00W", "D",  // ch 3: full bridge
+    "0013CAW", "D",                                                   // ch 4: TC type 2
+    "001400W", "D",                                                   // ch 5: never set
+    "001530W", "D", "004200W", "004308W", "0044FFW", "00450FW", "D",  // ch 6
+    "001655W", "D",                                                   // ch 7: unknown mode
+    "0017B0W", "D", "005200W", "005302W", "005400W", "005501W", "D",  // ch 8: factory words
+};
+
+class TransferTest : public zektest::ChannelsTest {
+protected:
+    void StartWith(int channels, const std::vector<int> &image, int language = 0, int shown = 0)
+    {
+        Start(channels, image.data(), language, shown);
+        WriteFile("temp.ctc", ConfigText(image.data()));
+    }
+    bool Choose(int item) { return OperatorChooseMenu(Bar(), item); }
+    std::vector<int> Image() const { return std::vector<int>(aktuelle_daten, aktuelle_daten + 512); }
+    // Start of each frame whose text is a write to the mode byte of a channel.
+    std::vector<double> ChannelStarts(int channels) const
+    {
+        std::vector<double> starts;
+        auto frames = Frames();
+        for (const auto &f : frames)
+            for (int ch = 0; ch < channels; ch++) {
+                char prefix[5];
+                std::snprintf(prefix, sizeof prefix, "00%02X", 16 + ch);
+                if (f.text.size() == 7 && f.text.rfind(prefix, 0) == 0)
+                    starts.push_back(f.start - frames[0].start);
+            }
+        return starts;
+    }
+};
+
+// --- download --------------------------------------------------------------------------
+
+TEST_F(TransferTest, DownloadOfEightMixedChannelsSendsModeBytesAndRangeWordsOnly)
+{
+    auto image = MixedEight();
+    StartWith(8, image);
+    com_fault = 1;  // cleared by the menu command
+    ASSERT_TRUE(Choose(MENU_down_load));
+
+    ASSERT_EQ(FrameTexts(), kMixedEightFrames);
+    // 2.4 s of pacing per strain-gauge channel, 0.6 s per other channel.
+    std::vector<double> starts = ChannelStarts(8);
+    std::vector<double> expected = {0.0, 2.4, 3.0, 5.4, 6.0, 6.6, 9.0, 9.6};
+    ASSERT_EQ(starts.size(), expected.size());
+    for (size_t k = 0; k < starts.size(); k++) EXPECT_NEAR(starts[k], expected[k], kEps) << k;
+    auto frames = Frames();
+    EXPECT_NEAR(frames.back().end - frames.front().start, 12.0, kEps);
+
+    EXPECT_TRUE(scripted::Messages().empty());
+    EXPECT_EQ(com_fault, 0);
+    EXPECT_EQ(Image(), image);  // the download does not change the image
+    EXPECT_EQ(engine.Peek(16), 176);
+    EXPECT_EQ(engine.Peek(22), 0x55);
+    EXPECT_EQ(engine.Peek(24), sim::kFactoryCalOffset[0] & 0xFF);
+    EXPECT_EQ(engine.Commits(), 12);
+    const auto &cursor = scripted::WaitCursorLog();
+    ASSERT_FALSE(cursor.empty());
+    EXPECT_TRUE(cursor.front().second);
+    EXPECT_FALSE(WaitCursorShown());
+}
+
+TEST_F(TransferTest, DownloadOfSixteenStrainGaugeChannelsReachesTheDevice)
+{
+    sim::Memory m = sim::FactoryImage(16);
+    std::vector<int> image(m.begin(), m.end());
+    const int offsets[6] = {2048, 2048, 2048, 1024, 512, 256};
+    const int gains[6] = {4095, 2048, 1024, 512, 256, 128};
+    for (int ch = 0; ch < 16; ch++) {
+        image[16 + ch] = ch % 2 ? 176 : 48;
+        PutWords(image, 16, ch, offsets[ch % 6], gains[ch % 6]);
+        image[32 + 8 * ch] = 0x22;  // calibration offset low byte, not for the download
+    }
+    StartWith(16, image);
+    ASSERT_TRUE(Choose(MENU_down_load));
+
+    auto frames = Frames();
+    ASSERT_EQ(frames.size(), 16u * 7u);
+    EXPECT_NEAR(frames.back().end - frames.front().start, 38.4, kEps);
+    for (int ch = 0; ch < 16; ch++) {
+        EXPECT_EQ(engine.Peek(16 + ch), image[16 + ch]) << ch;
+        for (int k = 2; k < 6; k++)
+            EXPECT_EQ(engine.Peek(32 + 8 * ch + k), image[32 + 8 * ch + k]) << ch << "/" << k;
+        EXPECT_EQ(engine.Peek(32 + 8 * ch), sim::kFactoryCalOffset[0] & 0xFF) << ch;
+    }
+    EXPECT_EQ(engine.Commits(), 32);
+    EXPECT_TRUE(scripted::Messages().empty());
+}
+
+TEST_F(TransferTest, FourChannelInstallationGetsAllEightChannelsOfItsLayout)
+{
+    sim::Memory m = sim::FactoryImage(8);
+    std::vector<int> image(m.begin(), m.end());
+    for (int ch = 0; ch < 8; ch++) image[16 + ch] = 201;
+    StartWith(8, image, 0, 4);
+    ASSERT_TRUE(Choose(MENU_down_load));
+    auto texts = FrameTexts();
+    ASSERT_EQ(texts.size(), 16u);
+    EXPECT_EQ(texts[14], "0017C9W");
+    EXPECT_EQ(engine.Peek(23), 201);
+}
+
+TEST_F(TransferTest, SilentDeviceGivesOneMessageAndTheDownloadRunsToItsEnd)
+{
+    StartWith(8, MixedEight());
+    engine.AddFault({sim::FaultKind::NoReply, 0});
+    ASSERT_TRUE(Choose(MENU_down_load));
+
+    ASSERT_EQ(FrameTexts(), kMixedEightFrames);
+    auto messages = scripted::Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "COM ERROR");
+    EXPECT_FALSE(messages[0].text.empty());
+    // After the first time-out every remaining frame goes out with the pacing alone.
+    auto frames = Frames();
+    EXPECT_GT(messages[0].time - frames[0].end, 1.0);
+    EXPECT_NEAR(frames.back().end - messages[0].time, 12.0 - 0.5, kEps);
+    EXPECT_EQ(com_fault, 1);
+    EXPECT_FALSE(WaitCursorShown());
+}
+
+TEST_F(TransferTest, RefusedFrameReportsOnceAndTheRestIsStillSent)
+{
+    StartWith(8, MixedEight(), 1);
+    engine.AddFault({sim::FaultKind::Error, 9});  // the D after channel 2's mode byte
+    ASSERT_TRUE(Choose(MENU_down_load));
+    EXPECT_EQ(FrameTexts(), kMixedEightFrames);
+    EXPECT_EQ(MessageList(), (Texts{std::string("COM ERROR|") + txt::refusal.en}));
+    EXPECT_EQ(engine.Peek(23), 176);  // frames after the refusal still reached the device
+}
+
+// A failed acknowledgement puts the last acknowledged state back into the image; the
+// rest of the download sends what the image holds from then on.
+TEST_F(TransferTest, AfterAFailureTheDownloadSendsTheRestoredImage)
+{
+    auto acknowledged = MixedEight();
+    StartWith(8, acknowledged);
+    aktuelle_daten[16] = 202;  // unacknowledged changes, e.g. from a file just opened
+    aktuelle_daten[17] = 48;
+    engine.AddFault({sim::FaultKind::Error, 1});
+    ASSERT_TRUE(Choose(MENU_down_load));
+
+    auto texts = FrameTexts();
+    ASSERT_GE(texts.size(), 4u);
+    EXPECT_EQ((Texts{texts[0], texts[1], texts[2]}), (Texts{"0010CAW", "D", "0011C9W"}));
+    EXPECT_EQ(Image(), acknowledged);
+}
+
+// --- upload ----------------------------------------------------------------------------
+
+TEST_F(TransferTest, UploadReplacesTheWholeImageAndRefillsTheWindow)
+{
+    StartWith(8, MixedEight());
+    engine.Poke(3, 0xAB);     // not interpreted, carried
+    engine.Poke(17, 202);     // channel 2: TC type 2
+    engine.Poke(18, 176);     // channel 3: half bridge at 1 mV/V
+    engine.Poke(44, 0x80);
+    engine.Poke(45, 0x00);
+    engine.Poke(450, 0x5A);   // above the banks, carried too
+    const std::string acknowledged = ReadFile("temp.ctc");
+    const std::string name = File_Name;
+    com_fault = 1;
+    ASSERT_TRUE(Choose(MENU_read));
+
+    EXPECT_EQ(FrameTexts(), (Texts{"R"}));
+    std::vector<int> device(engine.Mem().begin(), engine.Mem().end());
+    EXPECT_EQ(Image(), device);
+    EXPECT_EQ(Ctrl(Ring(2))->value, 7);
+    EXPECT_TRUE(Ctrl(Box(2))->dimmed);
+    EXPECT_EQ(Ctrl(Ring(3))->value, 5);
+    EXPECT_EQ(Ctrl(Box(3))->value, 1);
+    EXPECT_FALSE(Ctrl(Box(3))->dimmed);
+    EXPECT_EQ(Ctrl(Ring(1))->value, 4);  // factory 2 mV/V
+    EXPECT_TRUE(scripted::Messages().empty());
+    EXPECT_EQ(com_fault, 0);
+    EXPECT_EQ(ReadFile("temp.ctc"), acknowledged);  // not an acknowledged write
+    EXPECT_EQ(std::string(File_Name), name);
+    EXPECT_FALSE(WaitCursorShown());
+}
+
+TEST_F(TransferTest, FailedUploadsLeaveTheImageAsItWas)
+{
+    struct Case {
+        sim::FaultKind fault;
+        int language;
+        std::string message;  // "" for none; "*" for the serial library's text
+    };
+    const Case cases[] = {
+        {sim::FaultKind::Error, 0, std::string("COM ERROR|") + txt::refusal.de},
+        {sim::FaultKind::Error, 1, std::string("COM ERROR|") + txt::refusal.en},
+        {sim::FaultKind::NoReply, 0, "*"},
+        {sim::FaultKind::Garbage, 0, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(sim::FaultName(c.fault)) + " language " +
+                     std::to_string(c.language));
+        StartWith(8, MixedEight(), c.language);
+        const auto before = Image();
+        engine.AddFault({c.fault, 0});
+        ASSERT_TRUE(Choose(MENU_read));
+        ASSERT_EQ(FrameTexts(), (Texts{"R"}));
+        EXPECT_EQ(Image(), before);
+        auto messages = scripted::Messages();
+        if (c.message.empty()) {
+            EXPECT_TRUE(messages.empty());
+        } else if (c.message == "*") {
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(messages[0].title, "COM ERROR");
+            EXPECT_NE(messages[0].text.find("COM1"), std::string::npos) << messages[0].text;
+            EXPECT_NEAR(messages[0].time - Frames()[0].end, 0.1 + 20.0, kEps);
+        } else {
+            EXPECT_EQ(MessageList(), (Texts{c.message}));
+        }
+        EXPECT_FALSE(WaitCursorShown());
+        ResetUserInterface();
+        ResetSerial();
+    }
+}
+
+}  // namespace

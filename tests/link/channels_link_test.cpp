@@ -1,0 +1,142 @@
+// A whole 8-channel download to zek-sim on a real pseudo-terminal, on the real clock:
+// afterwards the simulator's memory holds the image's mode bytes and range words.
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "channels/transfer.h"
+#include "platform/clock.h"
+#include "platform/rs232.h"
+#include "platform/scripted.h"
+#include "sim/engine.h"
+#include "support/test_env.h"
+
+namespace {
+
+using std::string;
+
+class ChannelsLinkTest : public zektest::ZekTest {
+protected:
+    void SetUp() override
+    {
+        ZekTest::SetUp();
+        platform::InstallSerialBackend(nullptr);
+        platform::UseRealClock();
+    }
+    void TearDown() override
+    {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+        if (out >= 0) close(out);
+        platform::UseVirtualClock();
+        ZekTest::TearDown();
+    }
+    // Starts zek-sim (8-channel factory memory, traffic log) as port 1 in the working
+    // directory and waits for its link.
+    void StartSim()
+    {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        std::vector<string> args = {ZEK_SIM_PATH, "--port", "1", "--dir", dir,
+                                    "--channels", "8", "--log", dir + "/sim.log"};
+        pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            dup2(fds[1], 1);
+            std::vector<char *> argv;
+            for (string &a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(fds[1]);
+        out = fds[0];
+        string line;
+        char c;
+        pollfd p{out, POLLIN, 0};
+        while (poll(&p, 1, 10000) > 0 && read(out, &c, 1) == 1 && c != '\n') line += c;
+        ASSERT_NE(line.find("COM1 is"), string::npos) << line;
+    }
+    // The frames the simulator logged as received, and the number of OK replies.
+    void ReadLog(std::vector<string> *frames, int *oks)
+    {
+        std::istringstream log(zektest::ReadFile("sim.log"));
+        string line;
+        *oks = 0;
+        while (std::getline(log, line)) {
+            const size_t rx = line.find(" rx ");
+            if (rx != string::npos) frames->push_back(line.substr(rx + 4));
+            if (line.find(" tx OK<CR>") != string::npos) ++*oks;
+        }
+    }
+
+    pid_t pid = -1;
+    int out = -1;
+};
+
+TEST_F(ChannelsLinkTest, EightChannelDownloadLandsInTheSimulatorsMemory)
+{
+    StartSim();
+    zektest::WriteFile("config.ctc", string("\x00\x07\x07\x01", 4));
+    ASSERT_EQ(StartUp(), 0);
+    ASSERT_TRUE(platform::ComIsOpen(1)) << GetRS232ErrorString(GetRs232Err());
+    platform::scripted::ClearJournal();
+
+    // Channel 1 half bridge at 8 mV/V, channel 5 full bridge at 1 mV/V, the others
+    // thermocouples whose range words differ from the device's (they stay unsent).
+    const sim::Memory factory = sim::FactoryImage(8);
+    for (int k = 0; k < 512; k++) aktuelle_daten[k] = factory[k];
+    const int modes[8] = {176, 201, 202, 201, 48, 202, 201, 202};
+    for (int ch = 0; ch < 8; ch++) {
+        aktuelle_daten[16 + ch] = modes[ch];
+        for (int k = 2; k < 6; k++) aktuelle_daten[24 + 8 * ch + k] = 0x33;
+    }
+    const int words0[4] = {0x00, 0x08, 0x00, 0x04};
+    const int words4[4] = {0x00, 0x01, 0x80, 0x00};
+    for (int k = 0; k < 4; k++) {
+        aktuelle_daten[26 + k] = words0[k];
+        aktuelle_daten[58 + k] = words4[k];
+    }
+    std::vector<int> sent(aktuelle_daten, aktuelle_daten + 512);
+
+    const double start = platform::ClockNow();
+    down();
+    const double took = platform::ClockNow() - start;
+    EXPECT_TRUE(platform::scripted::Messages().empty());
+    EXPECT_EQ(com_fault, 0);
+    EXPECT_GE(took, 2 * 2.4 + 6 * 0.6);
+
+    // Read the simulator's memory back through the same line.
+    std::memset(aktuelle_daten, 0, sizeof aktuelle_daten);
+    read_(0, 0, nullptr, 0);
+    ASSERT_TRUE(platform::scripted::Messages().empty());
+    for (int ch = 0; ch < 8; ch++) {
+        EXPECT_EQ(aktuelle_daten[16 + ch], modes[ch]) << "mode byte of channel " << ch + 1;
+        const bool strain = modes[ch] == 48 || modes[ch] == 176;
+        for (int k = 0; k < 8; k++) {
+            const int a = 24 + 8 * ch + k;
+            const bool rangeWord = k >= 2 && k < 6;
+            EXPECT_EQ(aktuelle_daten[a], strain && rangeWord ? sent[a] : factory[a])
+                << "address " << a;
+        }
+    }
+
+    std::vector<string> frames;
+    int oks = 0;
+    ReadLog(&frames, &oks);
+    ASSERT_EQ(frames.size(), 2u * 7u + 6u * 2u + 1u);  // the download, then "R"
+    EXPECT_EQ(frames.front(), "0010B0W<CR>");
+    EXPECT_EQ(frames[frames.size() - 2], "D<CR>");
+    EXPECT_EQ(oks, static_cast<int>(frames.size()) - 1);  // every frame but "R" got "OK"
+}
+
+}  // namespace
