@@ -117,6 +117,8 @@ TEST_F(ChannelSettingsTest, ThermocoupleRangesSendOnlyTheModeByteAndDimTheRow)
     ASSERT_TRUE(OperatorSetValue(panel_handle, Ring(5), 6));
     EXPECT_EQ(FrameTexts(), (Texts{"0014C9W", "D"}));
     EXPECT_EQ(Mem(20), 201);
+    EXPECT_TRUE(Ctrl(Box(5))->dimmed);
+    EXPECT_TRUE(Ctrl(Button(5))->dimmed);
 
     // Back to a strain gauge: the row is enabled again, as a full bridge.
     backend->ClearJournal();
