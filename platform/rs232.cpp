@@ -157,7 +157,8 @@ double ComTimeout(int port)
 
 using namespace platform;
 
-// The device name is not used: the device always follows from the port number.
+// The device name is not used: the device always follows from the port number. Every
+// open starts with the default time-out; only the fixed line settings are accepted.
 int OpenComConfig(int port, const char * /*deviceName*/, long baudRate, int parity,
                   int dataBits, int stopBits, int inputQueueSize, int outputQueueSize)
 {

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Installs what the tool needs (Debian 12 packages, only the missing ones), builds it
+# into build/, and runs it against the built-in device simulator: zek-sim serves port 1
+# in demo/ (link demo/COM1), zek-config starts in demo/, and the simulator is stopped
+# when the tool ends.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++ pkg-config libgtest-dev nlohmann-json3-dev qt6-base-dev libgl-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "== installing ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+else
+  echo "== the needed packages are installed"
+fi
+
+echo "== building zek-config and zek-sim into build/"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"$(nproc 2>/dev/null || echo 2)" --target zek-config zek-sim
+
+mkdir -p demo
+echo "== starting the device simulator as port 1 in demo/ (traffic log: demo/zek-sim.log)"
+build/zek-sim --port 1 --dir demo --log demo/zek-sim.log >demo/zek-sim.out 2>&1 &
+sim=$!
+stop_sim() {
+  if kill -0 "$sim" 2>/dev/null; then
+    echo "== stopping the device simulator"
+    kill -TERM "$sim"
+    wait "$sim" 2>/dev/null || true
+  fi
+}
+trap stop_sim EXIT
+trap 'exit 130' INT TERM
+
+# The simulator announces its link once it serves; it ends at once if it cannot.
+for _ in $(seq 100); do
+  grep -q "is demo/COM1" demo/zek-sim.out 2>/dev/null && break
+  if ! kill -0 "$sim" 2>/dev/null; then
+    cat demo/zek-sim.out >&2
+    echo "run.sh: the device simulator did not start" >&2
+    exit 1
+  fi
+  sleep 0.1
+done
+cat demo/zek-sim.out
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "run.sh: no display found (DISPLAY / WAYLAND_DISPLAY); the window may not open" >&2
+fi
+echo "== starting zek-config in demo/ on port 1; close its window to end"
+status=0
+(cd demo && ../build/zek-config) || status=$?
+exit "$status"
