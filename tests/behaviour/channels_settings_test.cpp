@@ -348,7 +348,7 @@ TEST_F(ChannelSettingsTest, EveryChannelCallbackActsOnItsOwnChannel)
     for (int n = 1; n <= 16; n++) {
         backend->ClearJournal();
         ASSERT_TRUE(OperatorSetValue(panel_handle, Box(n), 1));
-        char frame[8];
+        char frame[16];
         std::snprintf(frame, sizeof frame, "00%02XB0W", 15 + n);
         EXPECT_EQ(FrameTexts(), (Texts{frame, "D"})) << "hb_" << n;
         backend->ClearJournal();

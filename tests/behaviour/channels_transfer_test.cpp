@@ -75,7 +75,7 @@ protected:
         auto frames = Frames();
         for (const auto &f : frames)
             for (int ch = 0; ch < channels; ch++) {
-                char prefix[5];
+                char prefix[16];
                 std::snprintf(prefix, sizeof prefix, "00%02X", 16 + ch);
                 if (f.text.size() == 7 && f.text.rfind(prefix, 0) == 0)
                     starts.push_back(f.start - frames[0].start);
