@@ -11,9 +11,10 @@
 #include "ui/texts.h"
 #include "ui/uir.h"
 
-// Port numbers the dialog's field accepts.
+// Port numbers the dialog's field accepts. The settings file keeps the port in one
+// byte, so 255 is the highest number that survives a restart.
 static const int com_port_min = 1;
-static const int com_port_max = 256;
+static const int com_port_max = 255;
 
 // Handle of the port selection dialog while it is loaded.
 static int com_panel = 0;

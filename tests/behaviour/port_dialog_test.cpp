@@ -93,6 +93,19 @@ TEST_F(PortDialogTest, FailedOkKeepsTheDialogOpenAndAnotherNumberSucceeds)
     EXPECT_EQ(scripted::Messages().size(), 1u);
 }
 
+TEST_F(PortDialogTest, HighestPortNumberIsTheOneTheSettingsFileCanHold)
+{
+    int dialog = OpenDialog();
+    EXPECT_FALSE(OperatorSetValue(dialog, PANEL_2_NUMERIC, 256));
+    EXPECT_FALSE(OperatorSetValue(dialog, PANEL_2_NUMERIC, 0));
+    EXPECT_TRUE(ChoosePort(dialog, 255));  // no such port: the dialog stays open
+    EXPECT_TRUE(OperatorPressButton(dialog, PANEL_2_COMMANDBUTTON_2));
+    EXPECT_TRUE(OperatorClosePanel(panel_handle));
+    ResetUserInterface();
+    ASSERT_EQ(StartUp(), 0);
+    EXPECT_EQ(com_port, 255);
+}
+
 TEST_F(PortDialogTest, CancelAfterAFailedOkLeavesNoPortAndTheNumberIsSaved)
 {
     sim.backend.SetHeldElsewhere(true);

@@ -134,7 +134,7 @@ TEST(Resource, DialogPanelsAgreeWithConstants)
     auto p2 = Controls(PanelJson(root, PANEL_2));
     EXPECT_EQ(p2["NUMERIC"]["label"], "COM");
     EXPECT_EQ(p2["NUMERIC"]["min"], 1);
-    EXPECT_EQ(p2["NUMERIC"]["max"], 256);
+    EXPECT_EQ(p2["NUMERIC"]["max"], 255);  // the settings byte holds 1..255
     EXPECT_EQ(p2["COMMANDBUTTON"]["label"], "__OK");
 
     std::vector<Expect> cal = {{"RING_Cali_Sel", PANEL_3_RING_Cali_Sel, "ring", "cali_select"},
