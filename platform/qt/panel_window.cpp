@@ -3,6 +3,7 @@
 // installed on the panel above the client area.
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStyle>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <algorithm>
@@ -53,6 +55,24 @@ void SyncRingItems(QComboBox *combo, const Control &c)
     combo->setCurrentIndex(valid ? c.value : -1);
 }
 
+// Rings and numeric fields change only on purpose: the mouse wheel scrolls the panel
+// instead of changing a channel's setting (and writing it to the device) by accident.
+class RingBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void wheelEvent(QWheelEvent *event) override { event->ignore(); }
+};
+
+class NumericBox : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    void wheelEvent(QWheelEvent *event) override { event->ignore(); }
+};
+
 }  // namespace
 
 PanelWindow::PanelWindow(int panel, std::function<void(std::function<void()>)> act)
@@ -61,6 +81,7 @@ PanelWindow::PanelWindow(int panel, std::function<void(std::function<void()>)> a
     scroll_ = new QScrollArea(this);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(false);
+    scroll_->setFocusPolicy(Qt::NoFocus);  // focus starts at the panel's first control
     canvas_ = new QWidget;
     canvas_->setAutoFillBackground(true);
     scroll_->setWidget(canvas_);
@@ -94,6 +115,9 @@ void PanelWindow::SyncPanel()
     if (!p) return;
     setWindowTitle(FromModel(p->title));
     SetColours(canvas_, QPalette::Window, p->backColor);
+    QPalette pal = canvas_->palette();  // dimmed labels stay readable on grey panels
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x70, 0x70, 0x70));
+    canvas_->setPalette(pal);
     SetColours(scroll_->viewport(), QPalette::Window, p->backColor);
     scroll_->setVerticalScrollBarPolicy((p->scrollBars & VAL_VERT_SCROLL_BAR) ? Qt::ScrollBarAlwaysOn
                                                                               : Qt::ScrollBarAlwaysOff);
@@ -170,7 +194,7 @@ void PanelWindow::BuildControl(const Control &c)
     view.kind = c.kind;
     switch (c.kind) {
     case CtrlKind::Ring: {
-        auto *combo = new QComboBox(canvas_);
+        auto *combo = new RingBox(canvas_);
         combo->setFont(FixedFont());
         view.body = combo;
         break;
@@ -184,7 +208,7 @@ void PanelWindow::BuildControl(const Control &c)
         break;
     }
     case CtrlKind::Numeric: {
-        auto *spin = new QSpinBox(canvas_);
+        auto *spin = new NumericBox(canvas_);
         spin->setKeyboardTracking(false);  // typed digits commit on Enter or leaving
         view.body = spin;
         break;
@@ -375,6 +399,17 @@ void PanelWindow::ChainTabOrder(const Panel &p)
     });
     for (size_t i = 1; i < order.size(); ++i)
         setTabOrder(views_[order[i - 1]->id].body, views_[order[i]->id].body);
+}
+
+// Enter presses the focused button, as Space does.
+void PanelWindow::keyPressEvent(QKeyEvent *event)
+{
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if (button && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        button->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void PanelWindow::closeEvent(QCloseEvent *event)

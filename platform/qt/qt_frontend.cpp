@@ -102,6 +102,7 @@ void QtFrontEnd::PanelDiscarded(int panel)
     windows_.erase(panel);
     w->hide();
     Bury(w);
+    if (QWidget *next = DialogParent()) next->activateWindow();  // focus goes back
 }
 
 void QtFrontEnd::MenuBarChanged(int menuBar)
@@ -204,6 +205,7 @@ int QtFrontEnd::Exec(QDialog &dialog)
     }
     int result = dialog.exec();
     if (waitCursor_) QApplication::restoreOverrideCursor();
+    if (QWidget *back = dialog.parentWidget()) back->activateWindow();
     return result;
 }
 

@@ -66,6 +66,7 @@ public:
     QAction *MenuAction(int item) const;
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
 

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "ui/uir.h"
 #include "window/window_env.h"
@@ -84,6 +85,19 @@ TEST_F(EventsTest, DimmedControlsTakeNoInput)
     EXPECT_FALSE(static_cast<QCheckBox *>(Widget(panel_checkbox[0]))->isChecked());
 }
 
+// Scrolling the panel over a ring must not change the channel's range.
+TEST_F(EventsTest, MouseWheelOverARingChangesNothing)
+{
+    Record(panel_handle, panel_rings[0]);
+    int before = Ring(0)->currentIndex();
+    QPointF at(5, 5);
+    QWheelEvent wheel(at, Ring(0)->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(Ring(0), &wheel);
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(Ring(0)->currentIndex(), before);
+}
+
 TEST_F(EventsTest, NumericFieldCommitsWithinItsLimits)
 {
     int dialog = LoadPanel(0, uir_file, PANEL_2);
@@ -91,8 +105,10 @@ TEST_F(EventsTest, NumericFieldCommitsWithinItsLimits)
     InstallPopup(dialog);
     Record(dialog, PANEL_2_NUMERIC);
     auto *spin = static_cast<QSpinBox *>(qt::WindowOf(dialog)->Body(PANEL_2_NUMERIC));
-    EXPECT_EQ(spin->minimum(), 1);
-    EXPECT_EQ(spin->maximum(), 256);
+    const Control *field = FindControl(dialog, PANEL_2_NUMERIC);
+    EXPECT_EQ(spin->minimum(), field->minValue);
+    EXPECT_EQ(spin->maximum(), field->maxValue);
+    ASSERT_LT(field->maxValue, 999);
 
     spin->selectAll();
     QTest::keyClicks(spin, "12");
@@ -107,7 +123,7 @@ TEST_F(EventsTest, NumericFieldCommitsWithinItsLimits)
     QTest::keyClick(spin, Qt::Key_Return);
     int value = 0;
     GetCtrlVal(dialog, PANEL_2_NUMERIC, &value);
-    EXPECT_LE(value, 256);
+    EXPECT_LE(value, field->maxValue);
     EXPECT_EQ(spin->value(), value);
 }
 
