@@ -1,0 +1,210 @@
+// zek-bench-download: a whole 16-channel strain-gauge download (down) to zek-sim over a
+// pseudo-terminal on the real clock; prints its time beside the pacing floor.
+//
+//   zek-bench-download [RUNS] [--sim PATH] [--dir DIR]
+//
+// RUNS defaults to 1 (about 39 s each). The working directory, where the acknowledged-
+// state file is written, is made in DIR (default /tmp); a tmpfs there (/dev/shm) shows
+// the download without the disk's cost of storing that file.
+//
+// Per strain-gauge channel the download makes seven exchanges with 2.4 s of pacing, so
+// 16 channels cost 38.4 s of pacing plus the time of 112 replies. Every acknowledged
+// reply also stores the image in the acknowledged-state file, as in the program.
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "channels/transfer.h"
+#include "link/protocol.h"
+#include "platform/clock.h"
+#include "platform/rs232.h"
+#include "platform/scripted.h"
+
+namespace {
+
+constexpr int BENCH_PORT = 1;
+constexpr int CHANNELS = 16;
+constexpr int EXCHANGES_PER_CHANNEL = 7;
+constexpr double FLOOR_PER_CHANNEL = 24 * COM_DELAY;  // 2.4 s of pacing
+
+struct Sim {
+    pid_t pid = -1;
+    int out = -1;
+    std::string announce;
+};
+
+bool start_sim(const std::string &path, const std::string &dir, Sim *sim)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    std::vector<std::string> args = {path, "--port", std::to_string(BENCH_PORT), "--dir", dir,
+                                     "--channels", std::to_string(CHANNELS)};
+    sim->pid = fork();
+    if (sim->pid < 0) return false;
+    if (sim->pid == 0) {
+        dup2(fds[1], 1);
+        std::vector<char *> argv;
+        for (std::string &a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    sim->out = fds[0];
+    char c;
+    pollfd p{sim->out, POLLIN, 0};
+    while (poll(&p, 1, 10000) > 0 && read(sim->out, &c, 1) == 1 && c != '\n') sim->announce += c;
+    return sim->announce.find("COM" + std::to_string(BENCH_PORT) + " is") != std::string::npos;
+}
+
+void stop_sim(Sim *sim)
+{
+    if (sim->pid > 0) {
+        kill(sim->pid, SIGTERM);
+        waitpid(sim->pid, nullptr, 0);
+    }
+    if (sim->out >= 0) close(sim->out);
+    sim->pid = -1;
+    sim->out = -1;
+}
+
+double cpu_seconds(int who)
+{
+    rusage u{};
+    getrusage(who, &u);
+    auto s = [](const timeval &t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return s(u.ru_utime) + s(u.ru_stime);
+}
+
+std::string default_sim_path(const char *argv0)
+{
+    std::error_code ec;
+    auto beside = std::filesystem::absolute(argv0, ec).parent_path() / "zek-sim";
+    if (!ec && std::filesystem::exists(beside)) return beside.string();
+    return ZEK_SIM_PATH;
+}
+
+// Every channel a strain gauge, half and full bridge alternating, ranges in turn.
+void fill_image(void)
+{
+    const int offsets[6] = {2048, 2048, 2048, 1024, 512, 256};
+    const int gains[6] = {4095, 2048, 1024, 512, 256, 128};
+    Kanalzahl = CHANNELS;
+    for (int ch = 0; ch < CHANNELS; ch++) {
+        aktuelle_daten[16 + ch] = ch % 2 ? 176 : 48;
+        const int a = 16 + CHANNELS + 8 * ch + 2;
+        aktuelle_daten[a] = offsets[ch % 6] & 0xFF;
+        aktuelle_daten[a + 1] = offsets[ch % 6] >> 8;
+        aktuelle_daten[a + 2] = gains[ch % 6] & 0xFF;
+        aktuelle_daten[a + 3] = gains[ch % 6] >> 8;
+    }
+}
+
+// One download; false when a reply failed.
+bool run_download(double *wall, double *cpu)
+{
+    platform::scripted::ClearJournal();
+    const double cpu0 = cpu_seconds(RUSAGE_SELF);
+    const double t0 = platform::ClockNow();
+    down();
+    *wall = platform::ClockNow() - t0;
+    *cpu = cpu_seconds(RUSAGE_SELF) - cpu0;
+    if (com_fault != 0 || !platform::scripted::Messages().empty()) {
+        std::fprintf(stderr, "zek-bench-download: the download failed\n");
+        return false;
+    }
+    return true;
+}
+
+void report(const std::vector<double> &walls, double cpu)
+{
+    const double floor = CHANNELS * FLOOR_PER_CHANNEL;
+    const int replies = CHANNELS * EXCHANGES_PER_CHANNEL;
+    const double best = *std::min_element(walls.begin(), walls.end());
+    const double worst = *std::max_element(walls.begin(), walls.end());
+    double sum = 0.0;
+    for (double w : walls) sum += w;
+    const double mean = sum / static_cast<double>(walls.size());
+    std::printf("download             %d strain-gauge channels, %d exchanges, %d run(s)\n",
+                CHANNELS, replies, static_cast<int>(walls.size()));
+    std::printf("wall time            %.3f s mean  (min %.3f, max %.3f)\n", mean, best, worst);
+    std::printf("pacing floor         %.3f s  (+ %d replies)\n", floor, replies);
+    std::printf("above the floor      %.3f s = %.2f %%  (%.2f ms per reply; goal: at most 1 %%)\n",
+                mean - floor, (mean - floor) / floor * 100.0,
+                (mean - floor) / replies * 1000.0);
+    std::printf("CPU time, tool       %.3f s = %.3f %% of the wall time\n", cpu,
+                cpu / sum * 100.0);
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    int runs = 1;
+    std::string sim_path = default_sim_path(argv[0]);
+    std::string parent = "/tmp";
+    for (int i = 1; i < argc; i++) {
+        std::string a = argv[i];
+        if (a == "--sim" && i + 1 < argc) {
+            sim_path = argv[++i];
+        } else if (a == "--dir" && i + 1 < argc) {
+            parent = argv[++i];
+        } else if (!a.empty() && a.size() < 4 &&
+                   a.find_first_not_of("0123456789") == std::string::npos && std::atoi(a.c_str()) > 0) {
+            runs = std::atoi(a.c_str());
+        } else {
+            std::fprintf(stderr, "usage: zek-bench-download [RUNS] [--sim PATH] [--dir DIR]\n");
+            return 2;
+        }
+    }
+
+    std::string pattern = parent + "/zek-bench-download-XXXXXX";
+    if (!mkdtemp(pattern.data()) || chdir(pattern.c_str()) != 0) {
+        std::perror("zek-bench-download: working directory");
+        return 1;
+    }
+    const std::string dir = pattern;
+    Sim sim;
+    int status = 1;
+    if (!start_sim(sim_path, dir, &sim)) {
+        std::fprintf(stderr, "zek-bench-download: cannot start %s\n", sim_path.c_str());
+    } else if (OpenComConfig(BENCH_PORT, "", 4800, 0, 8, 2, 1540, 512) != 0) {
+        std::fprintf(stderr, "zek-bench-download: %s\n", GetRS232ErrorString(GetRs232Err()));
+    } else {
+        platform::scripted::Install();
+        platform::UseRealClock();
+        com_port = BENCH_PORT;
+        SetComTime(com_port, COM_TIMEOUT);
+        fill_image();
+        std::printf("zek-bench-download: %s\n", sim.announce.c_str());
+        std::printf("working directory    %s\n", dir.c_str());
+        std::vector<double> walls;
+        double cpu = 0.0;
+        bool ok = true;
+        for (int r = 0; r < runs && ok; r++) {
+            double wall = 0.0, used = 0.0;
+            ok = run_download(&wall, &used);
+            walls.push_back(wall);
+            cpu += used;
+        }
+        CloseCom(com_port);
+        if (ok) {
+            report(walls, cpu);
+            status = 0;
+        }
+    }
+    stop_sim(&sim);
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    return status;
+}
