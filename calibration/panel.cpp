@@ -42,7 +42,8 @@ namespace {
 // Rows a loop may touch: a channel count kept within the 16 rows of the tables.
 int rows(int count) { return count < 0 ? 0 : (count > 16 ? 16 : count); }
 
-// Panel height, OK button top and the first hidden row for each displayed count.
+// Panel height and OK button top for each displayed count; the row after the last one
+// shown is hidden.
 struct PanelSize {
     int channels, height, ok_top;
 };
