@@ -84,19 +84,6 @@ TEST_F(BackupsTest, NextStartRestoresImageAndWindowOfTheLastExit)
     EXPECT_EQ(platform::WrittenFiles().at(platform::WrittenFiles().size() - 2), "last.cfg");
 }
 
-TEST_F(BackupsTest, BackupReaderKeepsTheTextsFixedOffsets)
-{
-    // A line end after entry 10 shifts every later pair; entry 11 ("\n" and a digit)
-    // keeps the value it had.
-    std::string text = TextOfPattern(17);
-    WriteFile("last.cfg", text.substr(0, 22) + "\n" + text.substr(22));
-    ASSERT_EQ(StartUp(), 0);
-    for (int k = 0; k <= 10; k++) EXPECT_EQ(aktuelle_daten[k], PatternValue(k, 17)) << k;
-    EXPECT_EQ(aktuelle_daten[11], 0);
-    EXPECT_EQ(aktuelle_daten[12], (PatternValue(11, 17) & 0xF) * 16 + (PatternValue(12, 17) >> 4));
-    EXPECT_TRUE(Messages().empty());
-}
-
 TEST_F(BackupsTest, FailedExitBackupKeepsTheOldTextAndTheExitCompletes)
 {
     WriteFile("last.cfg", TextOfPattern(3));
@@ -130,38 +117,6 @@ TEST_F(BackupsTest, WorkingDirectoryWhereNoFileCanBeCreated)
     ASSERT_TRUE(Close());
     EXPECT_EQ(Messages().size(), 1u);  // the backup; the settings file is not reported
     EXPECT_TRUE(platform::QuitRequested());
-}
-
-TEST_F(BackupsTest, AcknowledgedStateIsWhatSaveAsWouldWrite)
-{
-    ASSERT_EQ(StartUp(), 0);
-    FillImage(11);
-    temp_backup();
-    AnswerFileSelect(1, Path("same.cfg"));
-    ASSERT_TRUE(Menu(MENU_save_as));
-    EXPECT_EQ(ReadFile("temp.ctc"), ReadFile("same.cfg"));
-    EXPECT_EQ(ReadFile("temp.ctc"), TextOfPattern(11));
-
-    ASSERT_TRUE(Focus());
-    std::string name = File_Name;
-    backup();
-    temp_backup();
-    EXPECT_EQ(File_Name, name);  // writing a backup renames nothing
-    EXPECT_EQ(Title(), name);
-    EXPECT_TRUE(Messages().empty());
-}
-
-TEST_F(BackupsTest, FailedAcknowledgedStateWriteKeepsTheOldText)
-{
-    ASSERT_EQ(StartUp(), 0);
-    WriteFile("temp.ctc", TextOfPattern(3));
-    FillImage(5);
-    platform::InjectFileWriteFailure(true);
-    temp_backup();
-    platform::InjectFileWriteFailure(false);
-    EXPECT_EQ(ReadFile("temp.ctc"), TextOfPattern(3));
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_NE(Messages()[0].text.find("temp.ctc"), std::string::npos);
 }
 
 TEST_F(BackupsTest, RestoreOfTheAcknowledgedState)
@@ -260,8 +215,18 @@ TEST_F(BackupFramesTest, EveryAcknowledgedFrameStoresTheImage)
     ASSERT_EQ(Change(16, 0xC9), 0);
     EXPECT_EQ(engine.Peek(16), 0xC9);
     EXPECT_EQ(ReadFile("temp.ctc"), TextOfImage());
-    EXPECT_STREQ(File_Name, "last.cfg");
+    AnswerFileSelect(1, Path("same.cfg"));
+    ASSERT_TRUE(Menu(MENU_save_as));
+    EXPECT_EQ(ReadFile("temp.ctc"), ReadFile("same.cfg"));
+    EXPECT_STREQ(File_Name, Path("same.cfg").c_str());
     EXPECT_TRUE(Messages().empty());
+
+    // A failed write of the acknowledged state keeps its last full text.
+    platform::InjectFileWriteFailure(true);
+    ASSERT_EQ(Change(16, 0x30), 0);
+    platform::InjectFileWriteFailure(false);
+    EXPECT_EQ(ReadFile("temp.ctc"), ReadFile("same.cfg"));
+    EXPECT_EQ(Messages().size(), 2u);  // one per acknowledged frame: the write and the D
 }
 
 TEST_F(BackupFramesTest, RefusedFrameRestoresTheAcknowledgedState)

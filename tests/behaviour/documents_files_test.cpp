@@ -175,7 +175,10 @@ TEST_F(DocumentFilesTest, CancelledDialogsChangeNothing)
     FillImage(3);
     std::vector<int> image = Image();
     std::vector<std::string> files = DirectoryNames();
-    ASSERT_TRUE(Menu(MENU_open));     // no answer queued: cancel
+    ASSERT_TRUE(Menu(MENU_open));  // no answer queued: cancel
+    const auto &open = platform::scripted::Popups().back();
+    EXPECT_EQ(open.fileSpec, "*.cfg");
+    EXPECT_FALSE(open.saveButton);
     ASSERT_TRUE(Menu(MENU_save_as));
     EXPECT_EQ(PopupsOf(PopupRecord::FileSelect), 2);
     EXPECT_TRUE(Messages().empty());
@@ -247,15 +250,6 @@ TEST_F(DocumentFilesTest, SaveAfterNewProposesUnnamedUnlessItExists)
     ASSERT_TRUE(Menu(MENU_save));
     EXPECT_EQ(PopupsOf(PopupRecord::FileSelect), 0);
     EXPECT_EQ(ReadFile("unnamed.cfg"), TextOfPattern(3));
-}
-
-TEST_F(DocumentFilesTest, OpenDialogProposesConfigurationFiles)
-{
-    ASSERT_EQ(StartUp(), 0);
-    ASSERT_TRUE(Menu(MENU_open));
-    const auto &open = platform::scripted::Popups().back();
-    EXPECT_EQ(open.fileSpec, "*.cfg");
-    EXPECT_FALSE(open.saveButton);
 }
 
 TEST_F(DocumentFilesTest, NewAsksAndSavesOnYesWithoutTouchingTheImage)

@@ -2,7 +2,6 @@
 // (eingangsbuffer -> image) on their own.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -67,19 +66,6 @@ TEST_F(ConfigTextTest, WriterThenReaderRestoresEveryByteValue)
     EXPECT_EQ(Image(), written);
 }
 
-TEST_F(ConfigTextTest, ReaderTakesUpperCaseAndIgnoresWhatFollowsTheText)
-{
-    std::string text = TextOfPattern(11);
-    std::string upper = text;
-    for (char &c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    ASSERT_NE(upper, text);
-    aktuelle_daten[400] = 0x42;
-    Input(upper + "0102030405");
-    einlesen_ini();
-    for (int k = 0; k < 400; k++) ASSERT_EQ(aktuelle_daten[k], PatternValue(k, 11)) << k;
-    EXPECT_EQ(aktuelle_daten[400], 0x42);
-}
-
 TEST_F(ConfigTextTest, ReaderLeavesEntriesWhosePairIsNotTwoHexDigits)
 {
     FillImage(3);
@@ -93,15 +79,6 @@ TEST_F(ConfigTextTest, ReaderLeavesEntriesWhosePairIsNotTwoHexDigits)
         int expected = (k == 10 || k == 11 || k >= 300) ? before[k] : PatternValue(k, 9);
         ASSERT_EQ(aktuelle_daten[k], expected) << k;
     }
-}
-
-TEST_F(ConfigTextTest, EmptyInputLeavesTheImage)
-{
-    FillImage(13);
-    std::vector<int> before = Image();
-    Input("");
-    einlesen_ini();
-    EXPECT_EQ(Image(), before);
 }
 
 TEST_F(ConfigTextTest, LineBreakShiftsEveryLaterPair)
