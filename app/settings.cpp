@@ -8,13 +8,15 @@ namespace {
 
 const char settings_file[] = "config.ctc";
 
-// Channel counts outside the combinations the program writes would index the channel
-// tables and the image out of bounds: such a file gets the 8-channel layout.
+// Only the combinations the program writes are taken: 8 device channels with 4 or 8
+// shown, or 16 with 16. Any other (a damaged or hand-edited file) would index the
+// channel tables out of bounds, or let rows beyond the layout's channels write into
+// the calibration banks; such a file gets the 8-channel layout.
 void check_counts(void)
 {
-    bool layout_ok = Kanalzahl == 8 || Kanalzahl == 16;
-    bool shown_ok = Kanalzahl_GUI == 4 || Kanalzahl_GUI == 8 || Kanalzahl_GUI == 16;
-    if (!layout_ok || !shown_ok) {
+    bool known = (Kanalzahl == 8 && (Kanalzahl_GUI == 4 || Kanalzahl_GUI == 8)) ||
+                 (Kanalzahl == 16 && Kanalzahl_GUI == 16);
+    if (!known) {
         Kanalzahl = 8;
         Kanalzahl_GUI = 8;
     }

@@ -2,10 +2,13 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "app/globals.h"
 #include "app/shell.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -29,6 +32,24 @@ void ZekTest::SetUp()
     platform::ResetFiles();
     platform::scripted::Install();
     platform::UseVirtualClock();
+    ResetProgramState();
+}
+
+// The program's globals as they are when the process starts, so that a test never
+// depends on what an earlier test in the same process left behind.
+void ZekTest::ResetProgramState()
+{
+    sprache = 0;
+    Kanalzahl = 16;
+    Kanalzahl_GUI = 16;
+    com_port = 1;
+    comopen = 1;
+    com_fault = 0;
+    panel_handle = 0;
+    menubar_handle = 0;
+    std::memset(aktuelle_daten, 0, sizeof aktuelle_daten);
+    std::snprintf(File_Name, sizeof File_Name, "%s", "unnamed.cfg");
+    kopfzeile[0] = '\0';
 }
 
 void ZekTest::TearDown()

@@ -18,6 +18,7 @@ protected:
     int StartUp();
     // Runs the whole program with the steps queued so far.
     int RunProgram();
+    void ResetProgramState();
 
     std::string dir;  // the working directory
 };

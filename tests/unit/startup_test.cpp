@@ -122,25 +122,36 @@ TEST_F(StartupTest, ColoursOfToggleAndAutoZeroButtons)
 
 TEST_F(StartupTest, ShortSettingsFileKeepsDefaultsForMissingBytes)
 {
-    WriteFile("config.ctc", std::string("\x01\x0F", 2));
+    WriteFile("config.ctc", std::string("\x01\x0F\x0F", 3));
     ASSERT_EQ(StartUp(), 0);
     EXPECT_EQ(sprache, 1);
     EXPECT_EQ(Kanalzahl, 16);
-    EXPECT_EQ(Kanalzahl_GUI, 8);  // byte 2 missing: default 8
-    EXPECT_EQ(com_port, 1);
-    EXPECT_EQ(VisibleRows(), 8);
+    EXPECT_EQ(Kanalzahl_GUI, 16);
+    EXPECT_EQ(com_port, 1);  // byte 3 missing: port 1
+    EXPECT_EQ(VisibleRows(), 16);
+
+    WriteFile("config.ctc", std::string("\x01\x07", 2));
+    ResetUserInterface();
+    ASSERT_EQ(StartUp(), 0);
+    EXPECT_EQ(sprache, 1);
+    EXPECT_EQ(Kanalzahl, 8);
+    EXPECT_EQ(Kanalzahl_GUI, 8);  // byte 2 missing: 8 rows
 
     WriteFile("config.ctc", "");
     ResetUserInterface();
     ASSERT_EQ(StartUp(), 0);
     EXPECT_EQ(sprache, 0);
     EXPECT_EQ(Kanalzahl_GUI, 8);
+    EXPECT_EQ(Main().height, 395);
 }
 
 TEST_F(StartupTest, OutOfRangeChannelCountsFallBackToEightByEight)
 {
+    // Unknown counts, and known counts in combinations the program never writes (8
+    // device channels with 16 rows would let rows 9-16 write into the calibration bank).
     const char *files[] = {"\x00\xFF\x7F\x02", "\x00\x07\x05\x02", "\x00\x0F\xF0\x02",
-                           "\x00\x10\x0F\x02"};
+                           "\x00\x10\x0F\x02", "\x00\x07\x0F\x02", "\x00\x0F\x03\x02",
+                           "\x00\x0F\x07\x02"};
     for (const char *bytes : files) {
         WriteFile("config.ctc", std::string(bytes, 4));
         ResetUserInterface();
