@@ -42,8 +42,9 @@ namespace {
 // Rows a loop may touch: a channel count kept within the 16 rows of the tables.
 int rows(int count) { return count < 0 ? 0 : (count > 16 ? 16 : count); }
 
-// Panel height and OK button top for each displayed count; the row after the last one
-// shown is hidden.
+// Panel height and OK button top for each displayed count. The rows after the last one
+// shown are hidden: the OK button takes the place of the first of them, and the panel's
+// lower edge would cut the others in half.
 struct PanelSize {
     int channels, height, ok_top;
 };
@@ -75,8 +76,7 @@ void size_panel(void)
     for (const PanelSize &size : panel_sizes) {
         if (size.channels != Kanalzahl_GUI) continue;
         SetPanelAttribute(cali_panel_handle, ATTR_HEIGHT, size.height);
-        if (size.channels < 16) {
-            int hidden = size.channels;  // index of the first row not shown
+        for (int hidden = size.channels; hidden < 16; hidden++) {
             SetCtrlAttribute(cali_panel_handle, panel_cali_text[hidden], ATTR_VISIBLE, 0);
             SetCtrlAttribute(cali_panel_handle, panel_numeric_off[hidden], ATTR_VISIBLE, 0);
             SetCtrlAttribute(cali_panel_handle, panel_numeric_gain[hidden], ATTR_VISIBLE, 0);

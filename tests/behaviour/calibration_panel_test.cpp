@@ -65,7 +65,7 @@ TEST_P(CaliLayoutTest, PanelFitsTheChannelsAndUnlocksOnlyAfterReading)
     EXPECT_EQ(ring.value, 0);
     EXPECT_TRUE(ring.dimmed);
     for (int i = 0; i < 16; i++) {
-        bool hidden = i == l.gui;
+        bool hidden = i >= l.gui;
         EXPECT_EQ(C(panel_cali_text[i]).visible, !hidden) << i;
         EXPECT_EQ(C(panel_numeric_off[i]).visible, !hidden) << i;
         EXPECT_EQ(C(panel_numeric_gain[i]).visible, !hidden) << i;
