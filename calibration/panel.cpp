@@ -152,7 +152,7 @@ int cali_toggle(int, int, int event, void *, int, int)
     int on = 0;
     GetCtrlVal(cali_panel_handle, PANEL_3_TOGGLEBUTTON_ACTIV, &on);
     if (on) {
-        com_fault = 0;
+        clear_com_fault();
         if (read_encoder() != 0) {
             SetCtrlVal(cali_panel_handle, PANEL_3_TOGGLEBUTTON_ACTIV, 0);
             com_fault = 1;

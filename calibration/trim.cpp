@@ -65,7 +65,7 @@ void show_channel(const CaliRange &r, int i)
 // (offset 512, gain 256) without touching the image. 0 on success.
 int switch_channel(const CaliRange &r, int i)
 {
-    com_fault = 0;
+    clear_com_fault();
     aktuelle_daten[mode_address(i)] = r.mode;
     if (send_byte(mode_address(i), r.mode)) return 1;
     if (r.bank != 0) return 0;
@@ -84,7 +84,7 @@ void write_word(int a, int w)
     int high = (w & 0xFF00) >> 8;
     aktuelle_daten[a] = low;
     aktuelle_daten[a + 1] = high;
-    com_fault = 0;
+    clear_com_fault();
     if (send_byte_oD(a, low) || send_byte(a + 1, high)) cali_link_failure();
 }
 

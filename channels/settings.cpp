@@ -139,7 +139,7 @@ void aktu_gain(int n)
 void vb_hb(int n)
 {
     if (!valid_channel(n)) return;
-    com_fault = 0;
+    clear_com_fault();
     const int ch = n - 1;
     int i, h;
     if (!read_row(ch, &i, &h)) return;
@@ -155,7 +155,7 @@ void vb_hb(int n)
 int auto_z(int n)
 {
     if (!valid_channel(n)) return 0;
-    com_fault = 0;
+    clear_com_fault();
     const int ch = n - 1;
     const int button = panel_command_button[ch];
     int i = -1;

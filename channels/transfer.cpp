@@ -18,13 +18,13 @@ bool strain_gauge(int mode)
 
 void read_(int, int, void *, int)
 {
-    com_fault = 0;
+    clear_com_fault();
     read_encoder();
 }
 
 void down_load(int, int, void *, int)
 {
-    com_fault = 0;
+    clear_com_fault();
     down();
 }
 
@@ -34,7 +34,7 @@ void down_load(int, int, void *, int)
 // is sent, since a failed acknowledgement restores the image on the way.
 void down(void)
 {
-    com_fault = 0;
+    clear_com_fault();
     SetWaitCursor(1);
     for (int ch = 0; ch < Kanalzahl; ch++) {
         const int m = mode_address(ch);

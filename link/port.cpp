@@ -42,7 +42,7 @@ void com_off(void)
 
 void com_select(int, int, void *, int)
 {
-    com_fault = 0;
+    clear_com_fault();
     com_selection_up();
 }
 
@@ -64,13 +64,13 @@ int panel_com_select(int, int, void *, int, int) { return 0; }
 
 int com_selection(int, int, int, void *, int, int)
 {
-    com_fault = 0;
+    clear_com_fault();
     return 0;
 }
 
 int com_seletion_ok(int panel, int, int event, void *, int, int)
 {
-    com_fault = 0;
+    clear_com_fault();
     if (event != EVENT_COMMIT) return 0;
     CloseCom(com_port);
     GetCtrlVal(panel, PANEL_2_NUMERIC, &com_port);

@@ -131,6 +131,12 @@ int send_byte_oD(int address, int data)
     return com_fault == 1 ? 1 : 0;
 }
 
+void clear_com_fault(void)
+{
+    if (com_fault != 0) FlushInQ(com_port);
+    com_fault = 0;
+}
+
 void cal_on(void) { send_command("C"); }
 
 void cal_off(void) { send_command("U"); }

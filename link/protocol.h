@@ -18,6 +18,10 @@ void cal_off(void);
 int ack_com(void);
 // Whole-memory read into the configuration image.
 int read_encoder(void);
+// Clears the link fault flag at the start of an operation. After a failure, frames went
+// out without waiting and their replies are still queued; they are discarded, so that
+// no later acknowledgement wait takes a stale "OK" for the reply to its own frame.
+void clear_com_fault(void);
 // Reads the 512 values of a whole-memory reply (its first `length` bytes) into values:
 // each is one or two hex digits followed by one separator character, all before the
 // "OK" at offset 1536. Returns 1, or 0 when the reply does not hold 512 such values.

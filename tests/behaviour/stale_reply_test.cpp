@@ -1,0 +1,67 @@
+// Replies to frames sent while the link fault flag was set must not be taken for the
+// replies of a later operation.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/globals.h"
+#include "platform/frontend.h"
+#include "platform/scripted.h"
+#include "sim/engine.h"
+#include "support/sim_env.h"
+#include "support/test_env.h"
+#include "ui/uir.h"
+
+namespace {
+
+using namespace platform;
+
+class StaleReplyTest : public zektest::ZekTest {
+protected:
+    void SetUp() override
+    {
+        ZekTest::SetUp();
+        zektest::WriteFile("config.ctc", std::string("\x00\x07\x07\x01", 4));
+        ASSERT_EQ(StartUp(), 0);
+        scripted::ClearJournal();
+    }
+    int Mode(int ch) { return aktuelle_daten[16 + ch]; }
+    zektest::SimEnv sim{1, 8};
+};
+
+TEST_F(StaleReplyTest, RefusalAfterAnEarlierFailureIsStillReported)
+{
+    // An acknowledged change first, so that there is an acknowledged state to go back to.
+    ASSERT_TRUE(OperatorSetValue(panel_handle, PANEL_CHECKBOX_4, 1));
+    ASSERT_TRUE(scripted::Messages().empty());
+    ASSERT_EQ(Mode(3), 176);
+
+    // Channel 1's half bridge: the write (frame 3) is refused, the D goes out unawaited
+    // and its "OK" stays queued.
+    sim.engine.AddFault({sim::FaultKind::Error, 3});
+    ASSERT_TRUE(OperatorSetValue(panel_handle, PANEL_CHECKBOX_1, 1));
+    EXPECT_EQ(com_fault, 1);
+    EXPECT_EQ(scripted::Messages().size(), 2u);  // COM ERROR, then the link failure
+    EXPECT_EQ(Mode(0), 0);                       // back to the acknowledged state
+
+    // The next operation's write (frame 5) is refused too; the queued "OK" must not
+    // count for it.
+    sim.engine.AddFault({sim::FaultKind::Error, 5});
+    scripted::ClearJournal();
+    ASSERT_TRUE(OperatorSetValue(panel_handle, PANEL_CHECKBOX_2, 1));
+    ASSERT_FALSE(scripted::Messages().empty());
+    EXPECT_EQ(scripted::Messages()[0].title, "COM ERROR");
+    EXPECT_EQ(sim.engine.Peek(17), 48);  // the device did not take it ...
+    EXPECT_EQ(Mode(1), 0);               // ... and neither image nor acknowledged state say so
+    EXPECT_EQ(zektest::ReadFile("temp.ctc").substr(2 * 17, 2), "00");
+    EXPECT_EQ(zektest::ReadFile("temp.ctc").substr(2 * 19, 2), "b0");
+
+    // Once the device answers again, the next change goes through normally.
+    scripted::ClearJournal();
+    ASSERT_TRUE(OperatorSetValue(panel_handle, PANEL_CHECKBOX_3, 1));
+    EXPECT_TRUE(scripted::Messages().empty());
+    EXPECT_EQ(Mode(2), 176);
+    EXPECT_EQ(sim.engine.Peek(18), 176);
+}
+
+}  // namespace
