@@ -4,6 +4,9 @@
 #include "documents/backups.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "app/globals.h"
 #include "app/shell.h"
@@ -25,6 +28,16 @@ void restore(const char *name)
     SetPanelAttribute(panel_handle, ATTR_TITLE, kopfzeile);
 }
 
+// True when the file `name` holds exactly `text`. Read directly, so that the I/O status
+// reported after the backups stays that of their own writes.
+bool file_holds(const char *name, const char *text)
+{
+    std::ifstream in(name, std::ios::binary);
+    if (!in) return false;
+    std::string held((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return held == text;
+}
+
 }  // namespace
 
 void backup(void)
@@ -33,9 +46,14 @@ void backup(void)
     file_fehler();
 }
 
+// The acknowledged state is rewritten only when it differs from what the file holds:
+// a download acknowledges over a hundred frames that leave the image as it is, and
+// every rewrite waits for the disk.
 void temp_backup(void)
 {
-    datei_schreiben(File_Temp);
+    format_i_s();
+    if (file_holds(File_Temp, textbuffer)) return;
+    text_schreiben(File_Temp);
     file_fehler();
 }
 

@@ -108,6 +108,11 @@ void einlesen_ini(void)
 void datei_schreiben(const char *name)
 {
     format_i_s();
+    text_schreiben(name);
+}
+
+void text_schreiben(const char *name)
+{
     int handle = CVI_OpenFile(name, VAL_WRITE_ONLY, VAL_TRUNCATE, VAL_BINARY);
     CVI_WriteFile(handle, textbuffer, static_cast<int>(std::strlen(textbuffer)));
     CVI_CloseFile(handle);

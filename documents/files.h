@@ -16,4 +16,6 @@ void file_fehler(void);
 // in `mode`, into `eingangsbuffer`, reporting the I/O status of the open, the size and
 // the read; 0 when none of them failed. The caller runs the reader.
 void datei_schreiben(const char *name);
+// The write steps without the writer: textbuffer as it stands into `name`.
+void text_schreiben(const char *name);
 int datei_lesen(const char *name, int mode);

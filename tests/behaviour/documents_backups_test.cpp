@@ -229,6 +229,28 @@ TEST_F(BackupFramesTest, EveryAcknowledgedFrameStoresTheImage)
     EXPECT_EQ(Messages().size(), 2u);  // one per acknowledged frame: the write and the D
 }
 
+TEST_F(BackupFramesTest, AcknowledgedStateIsRewrittenOnlyWhenItChanges)
+{
+    Start();
+    ShowableImage();
+    auto writes = [] {
+        int n = 0;
+        for (const std::string &name : platform::WrittenFiles()) n += name == "temp.ctc";
+        return n;
+    };
+    ASSERT_EQ(Change(16, 0xC9), 0);  // two acknowledged frames, one change
+    EXPECT_EQ(writes(), 1);
+    ASSERT_EQ(send_byte(16, 0xC9), 0);  // the same state acknowledged again
+    EXPECT_EQ(writes(), 1);
+    EXPECT_EQ(ReadFile("temp.ctc"), TextOfImage());
+
+    WriteFile("temp.ctc", std::string(800, '0'));  // whatever the file holds is checked
+    ASSERT_EQ(send_byte(16, 0xC9), 0);
+    EXPECT_EQ(writes(), 2);
+    EXPECT_EQ(ReadFile("temp.ctc"), TextOfImage());
+    EXPECT_TRUE(Messages().empty());
+}
+
 TEST_F(BackupFramesTest, RefusedFrameRestoresTheAcknowledgedState)
 {
     ExpectRestoredAfterFailed(sim::FaultKind::Error);
