@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/globals.h"
+#include "fuzz/fuzz_support.h"
 #include "app/shell.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -18,29 +19,11 @@
 #include "platform/scripted.h"
 #include "platform/userint.h"
 
-namespace {
-
-// No serial device: every open fails, as on a machine without the port.
-class NoPorts : public platform::SerialBackend {
-public:
-    std::unique_ptr<platform::SerialPort> Open(int, int *error, std::string *path) override
-    {
-        *error = RS232_PORT_NOT_FOUND;
-        *path = "(none)";
-        return nullptr;
-    }
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    static NoPorts noPorts;
+    static fuzzsupport::NoPorts noPorts;
     platform::InstallSerialBackend(&noPorts);
-    static char dir[] = "/tmp/zek-fuzz-settings-XXXXXX";
-    if (!mkdtemp(dir) || chdir(dir) != 0) std::abort();
-    SetResourceDir(ZEK_UIR_DIR);
-    platform::UseVirtualClock();
+    fuzzsupport::EnterWorkDir("settings");
     return 0;
 }
 

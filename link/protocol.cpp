@@ -104,7 +104,7 @@ int parse_memory_reply(const char *reply, int length, int values[512])
         int value = 0;
         int digits = 0;
         for (; at < end && hex_digit(reply[at]) >= 0; at++, digits++)
-            value = value * 16 + hex_digit(reply[at]);
+            if (digits < MAX_VALUE_DIGITS) value = value * 16 + hex_digit(reply[at]);
         if (digits == 0 || digits > MAX_VALUE_DIGITS || at >= end) return 0;
         values[k] = value;
         at++;  // the separator
