@@ -77,15 +77,19 @@ int switch_channel(const CaliRange &r, int i)
 }
 
 // Stores word w at address a of the image and sends it, low byte first; the high byte
-// carries the D command.
+// carries the D command. Each byte enters the image just before its own write, so that
+// the low byte's acknowledgement does not store a high byte the device has not taken.
 void write_word(int a, int w)
 {
     int low = w & 0xFF;
     int high = (w & 0xFF00) >> 8;
-    aktuelle_daten[a] = low;
-    aktuelle_daten[a + 1] = high;
     clear_com_fault();
-    if (send_byte_oD(a, low) || send_byte(a + 1, high)) cali_link_failure();
+    aktuelle_daten[a] = low;
+    if (send_byte_oD(a, low) == 0) {
+        aktuelle_daten[a + 1] = high;
+        if (send_byte(a + 1, high) == 0) return;
+    }
+    cali_link_failure();
 }
 
 // Trims channel i's offset (gain = false) or gain word in the ring's bank.

@@ -66,17 +66,20 @@ int mode_byte(int i, int h)
 }
 
 // Stores the range offset and gain words of range i in the channel's bank-0 block and
-// sends them as one group closed by D. 1 after the first failed write.
+// sends them as one group closed by D. Each byte enters the image just before its own
+// write, so that an acknowledgement stores only bytes the device has been sent and a
+// failed write leaves the rest of the words as the device has them. 1 after the first
+// failed write.
 int send_range_words(int ch, int i)
 {
     const int a = block_address(0, ch) + OFF_RANGE_OFFSET;
-    aktuelle_daten[a] = o[i] & 0xFF;
-    aktuelle_daten[a + 1] = (o[i] >> 8) & 0xF;
-    aktuelle_daten[a + 2] = v[i] & 0xFF;
-    aktuelle_daten[a + 3] = (v[i] >> 8) & 0xF;
-    for (int k = 0; k < 3; k++)
-        if (send_byte_oD(a + k, aktuelle_daten[a + k]) == 1) return 1;
-    return send_byte(a + 3, aktuelle_daten[a + 3]);
+    const int bytes[4] = {o[i] & 0xFF, (o[i] >> 8) & 0xF, v[i] & 0xFF, (v[i] >> 8) & 0xF};
+    for (int k = 0; k < 4; k++) {
+        aktuelle_daten[a + k] = bytes[k];
+        int failed = k < 3 ? send_byte_oD(a + k, bytes[k]) : send_byte(a + k, bytes[k]);
+        if (failed == 1) return 1;
+    }
+    return 0;
 }
 
 bool valid_channel(int n) { return n >= 1 && n <= 16; }

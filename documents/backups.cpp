@@ -4,12 +4,14 @@
 #include "documents/backups.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "app/globals.h"
 #include "app/shell.h"
+#include "channels/image.h"
 #include "documents/files.h"
 #include "platform/files.h"
 #include "platform/userint.h"
@@ -38,6 +40,13 @@ bool file_holds(const char *name, const char *text)
     return held == text;
 }
 
+// The image beyond the configuration text (entries 400 to 511) as of the last
+// acknowledgement of this run. The file cannot hold it, so a failed frame takes it from
+// here; before the first acknowledgement it stays as it is.
+constexpr int TEXT_ENTRIES = 400;
+int acknowledged_rest[IMAGE_SIZE - TEXT_ENTRIES];
+bool acknowledged_rest_known = false;
+
 }  // namespace
 
 void backup(void)
@@ -51,15 +60,27 @@ void backup(void)
 // every rewrite waits for the disk.
 void temp_backup(void)
 {
+    std::memcpy(acknowledged_rest, aktuelle_daten + TEXT_ENTRIES, sizeof acknowledged_rest);
+    acknowledged_rest_known = true;
     format_i_s();
     if (file_holds(File_Temp, textbuffer)) return;
     text_schreiben(File_Temp);
     file_fehler();
 }
 
-void Letzte_hoch(void) { restore("last.cfg"); }
+// Start-up: a new run has acknowledged nothing yet.
+void Letzte_hoch(void)
+{
+    acknowledged_rest_known = false;
+    restore("last.cfg");
+}
 
-void temp_hoch(void) { restore("temp.ctc"); }
+void temp_hoch(void)
+{
+    if (acknowledged_rest_known)
+        std::memcpy(aktuelle_daten + TEXT_ENTRIES, acknowledged_rest, sizeof acknowledged_rest);
+    restore("temp.ctc");
+}
 
 void register_document_callbacks(void)
 {

@@ -8,6 +8,7 @@
 #include "app/globals.h"
 #include "channels/image.h"
 #include "documents/backups.h"
+#include "link/port.h"
 #include "platform/clock.h"
 #include "platform/rs232.h"
 #include "platform/userint.h"
@@ -86,6 +87,17 @@ void send_command(const char *command)
     end_command();
 }
 
+// A read that filled its buffer stopped before the reply's CR. The rest of that reply
+// is read and dropped (at most an input queue's worth), so that the next wait reads the
+// reply to its own frame and not the tail of this one.
+void discard_rest_of_reply(void)
+{
+    constexpr int CHUNK = 64;
+    char rest[CHUNK];
+    for (int left = COM_IN_QUEUE; left > 0; left -= CHUNK)
+        if (ComRdTerm(com_port, rest, CHUNK, CR) != CHUNK) return;
+}
+
 }  // namespace
 
 void hex_pair(int value, char out[3])
@@ -148,8 +160,10 @@ int ack_com(void)
     std::memset(reply, 0, sizeof reply);
     DisableBreakOnLibraryErrors();
     int n = ComRdTerm(com_port, reply, ACK_LENGTH, CR);
+    int failed = GetRs232Err() < 0;
+    if (!failed && n == ACK_LENGTH) discard_rest_of_reply();
     EnableBreakOnLibraryErrors();
-    if (GetRs232Err() < 0) {
+    if (failed) {
         if (com_fault == 0) show_serial_error();
         SetWaitCursor(0);
         temp_hoch();
@@ -181,8 +195,10 @@ int read_encoder(void)
     std::memset(eingangsbuffer, 0, sizeof eingangsbuffer);
     DisableBreakOnLibraryErrors();
     int n = ComRdTerm(com_port, eingangsbuffer, static_cast<int>(sizeof eingangsbuffer), CR);
+    int failed = GetRs232Err() < 0;
+    if (!failed && n == static_cast<int>(sizeof eingangsbuffer)) discard_rest_of_reply();
     EnableBreakOnLibraryErrors();
-    if (GetRs232Err() < 0) {
+    if (failed) {
         show_serial_error();
         SetWaitCursor(0);
         return -1;

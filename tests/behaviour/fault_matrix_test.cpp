@@ -1,0 +1,571 @@
+// Fault matrix: every operator operation under every fault, one test case per cell. Each
+// cell starts the program on a 16-channel system whose device, exit backup and
+// acknowledged state agree, prepares the operation without faults, arms the fault and
+// lets the operator act once. Every cell checks the same invariants, also where the fault
+// cannot reach the operation:
+//  - the operation ran (no crash) and showed at most one "COM ERROR";
+//  - after a failed acknowledgement the image is the last acknowledged state, and the
+//    window shows it;
+//  - image and device agree on every byte the operation wrote or left alone, except the
+//    one whose frame went unanswered (the device may or may not have taken it);
+//  - "last.cfg" and "temp.ctc" hold their old text or a whole new 800-character text at
+//    every frame and message, and "temp.ctc" ends up holding the acknowledged state;
+//  - nothing but the backups, the settings file and the chosen document was written;
+//  - after a fault on the line, the next exchange reads its own reply.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ostream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "behaviour/hardening_fixture.h"
+#include "calibration/calibration.h"
+#include "link/port.h"
+#include "link/protocol.h"
+
+namespace {
+
+using namespace hardening;
+using platform::scripted::AnswerConfirm;
+using platform::scripted::AnswerFileSelect;
+using platform::scripted::AnswerPrompt;
+
+enum class Op {
+    RangeChange,
+    HalfBridge,
+    AutoZero,
+    CalibrationSignal,
+    Upload,
+    Download,
+    CalibrationLoad,
+    CalibrationTrim,
+    New,
+    Open,
+    Save,
+    SaveAs,
+    Exit,
+    Quit,
+};
+
+enum class Fault {
+    None,
+    NoReply,
+    Error,
+    Garbage,
+    Overlong,
+    Hangup,
+    MissingPort,
+    UnwritableDirectory,
+    DiskFailsWrites,
+};
+
+const Op kOps[] = {Op::RangeChange, Op::HalfBridge, Op::AutoZero,        Op::CalibrationSignal,
+                   Op::Upload,      Op::Download,   Op::CalibrationLoad, Op::CalibrationTrim,
+                   Op::New,         Op::Open,       Op::Save,            Op::SaveAs,
+                   Op::Exit,        Op::Quit};
+const Fault kFaults[] = {Fault::None,        Fault::NoReply,     Fault::Error,
+                         Fault::Garbage,     Fault::Overlong,    Fault::Hangup,
+                         Fault::MissingPort, Fault::UnwritableDirectory, Fault::DiskFailsWrites};
+
+std::string Name(Op op)
+{
+    switch (op) {
+    case Op::RangeChange: return "RangeChange";
+    case Op::HalfBridge: return "HalfBridge";
+    case Op::AutoZero: return "AutoZero";
+    case Op::CalibrationSignal: return "CalibrationSignal";
+    case Op::Upload: return "Upload";
+    case Op::Download: return "Download";
+    case Op::CalibrationLoad: return "CalibrationLoad";
+    case Op::CalibrationTrim: return "CalibrationTrim";
+    case Op::New: return "New";
+    case Op::Open: return "Open";
+    case Op::Save: return "Save";
+    case Op::SaveAs: return "SaveAs";
+    case Op::Exit: return "Exit";
+    case Op::Quit: return "Quit";
+    }
+    return "?";
+}
+
+std::string Name(Fault fault)
+{
+    switch (fault) {
+    case Fault::None: return "NoFault";
+    case Fault::NoReply: return "NoReply";
+    case Fault::Error: return "ErrorReply";
+    case Fault::Garbage: return "GarbageReply";
+    case Fault::Overlong: return "OverlongReply";
+    case Fault::Hangup: return "HangupInTheMiddle";
+    case Fault::MissingPort: return "MissingPort";
+    case Fault::UnwritableDirectory: return "UnwritableWorkingDirectory";
+    case Fault::DiskFailsWrites: return "DiskFailsWrites";
+    }
+    return "?";
+}
+
+void PrintTo(Op op, std::ostream *out) { *out << Name(op); }
+void PrintTo(Fault fault, std::ostream *out) { *out << Name(fault); }
+
+bool EndsTheProgram(Op op) { return op == Op::Exit || op == Op::Quit; }
+
+// The frames an operation sends on the cell's system without faults, and the one (from 1)
+// that a fault on the line hits: a frame in the middle, after the operation has had some
+// of its writes acknowledged, or the first where that is the telling one.
+struct OpFrames {
+    int normal;
+    int faulted;
+};
+
+OpFrames FramesOf(Op op)
+{
+    switch (op) {
+    case Op::RangeChange: return {6, 3};        // mode byte and offset low acknowledged
+    case Op::HalfBridge: return {2, 1};
+    case Op::AutoZero: return {1, 1};
+    case Op::CalibrationSignal: return {1, 1};
+    case Op::Upload: return {1, 1};
+    case Op::Download: return {107, 54};        // channel 9's first range byte
+    case Op::CalibrationLoad: return {33, 10};  // channel 5's mode byte, after the re-read
+    case Op::CalibrationTrim: return {3, 1};    // the low byte: both bytes must stay
+    default: return {0, 1};
+    }
+}
+
+// The system of every cell: the simulator's 16-channel factory image with channel 2 on
+// thermocouple type 1, so that a range change alters mode byte and range words.
+Image CellImage()
+{
+    Image image = ImageOf(sim::FactoryImage(16));
+    image[17] = MODE_BYTE_TE_1;
+    return image;
+}
+
+// The document that Open reads: channel 3 thermocouple type 2, channel 4 half bridge,
+// channel 6 at 8 mV/V.
+Image DocumentImage()
+{
+    Image image = CellImage();
+    image[18] = MODE_BYTE_TE_2;
+    image[19] = MODE_BYTE_HALF_BRIDGE;
+    const int a = block_address_k(16, 0, 5) + OFF_RANGE_OFFSET;
+    image[static_cast<size_t>(a + 1)] = 0x08;
+    image[static_cast<size_t>(a + 3)] = 0x04;
+    return image;
+}
+
+class FaultMatrix : public HardeningTest, public ::testing::WithParamInterface<std::tuple<Op, Fault>> {
+protected:
+    Op op = Op::RangeChange;
+    Fault fault = Fault::None;
+    std::string chosen, saved;          // the documents the operation may write
+    std::string oldLast, oldTemp;       // the backups before the operation
+    bool hadLast = false, hadTemp = false;
+    std::string backupViolation;        // first moment a backup held a torn text
+    int firstFrame = 0;                 // device frame count before the operation
+    int cp = 0;                         // calibration panel
+
+    void SetUp() override
+    {
+        HardeningTest::SetUp();
+        std::tie(op, fault) = GetParam();
+        chosen = docs + "/chosen.cfg";
+        saved = docs + "/saved.cfg";
+        zektest::WriteFile(chosen, TextOf(DocumentImage()));
+        zektest::WriteFile(docs + "/other.cfg", TextOf(CellImage()));
+        zektest::WriteFile(base + "/bystander.txt", "not the program's\n");
+        zektest::WriteFile(work + "/keep.cfg", TextOf(CellImage()));
+    }
+
+    void TearDown() override
+    {
+        platform::InjectFileWriteFailure(false);
+        HardeningTest::TearDown();
+    }
+
+    // --- the operations -----------------------------------------------------------------
+
+    bool SetBox(int n, int value) { return platform::OperatorSetValue(panel_handle, panel_checkbox[n - 1], value); }
+
+    void OpenCalibrationPanel()
+    {
+        AnswerPrompt("vqd");
+        ASSERT_TRUE(Menu(MENU_cali));
+        cp = platform::PanelByResource(PANEL_3);
+        ASSERT_NE(cp, 0);
+    }
+
+    // Fault-free preparation: whatever the operation needs before the operator's act.
+    void Prepare()
+    {
+        switch (op) {
+        case Op::Upload:
+            engine.Poke(20, MODE_BYTE_TE_2);  // the device holds something the image does not
+            break;
+        case Op::Download:
+            engine.Poke(block_address_k(16, 0, 8) + OFF_RANGE_OFFSET + 1, 0x04);
+            engine.Poke(25, MODE_BYTE_HALF_BRIDGE);
+            break;
+        case Op::CalibrationLoad: OpenCalibrationPanel(); break;
+        case Op::CalibrationTrim:
+            OpenCalibrationPanel();
+            ASSERT_TRUE(platform::OperatorToggle(cp, PANEL_3_TOGGLEBUTTON_ACTIV, 1));
+            ASSERT_TRUE(platform::OperatorSetValue(cp, PANEL_3_RING_Cali_Sel, 1));  // type 2
+            break;
+        case Op::New:
+        case Op::Save:
+            AnswerFileSelect(1, chosen);
+            ASSERT_TRUE(Menu(MENU_open));
+            ASSERT_TRUE(SetBox(5, 1));  // an acknowledged change after opening
+            break;
+        case Op::Open:
+        case Op::SaveAs:
+        case Op::Exit:
+        case Op::Quit: ASSERT_TRUE(SetBox(5, 1)); break;
+        default: break;
+        }
+    }
+
+    bool Act()
+    {
+        switch (op) {
+        case Op::RangeChange: return platform::OperatorSetValue(panel_handle, panel_rings[1], 3);
+        case Op::HalfBridge: return SetBox(3, 1);
+        case Op::AutoZero: return platform::OperatorPressButton(panel_handle, panel_command_button[3]);
+        case Op::CalibrationSignal: return platform::OperatorToggle(panel_handle, PANEL_TOGGLEBUTTON, 1);
+        case Op::Upload: return Menu(MENU_read);
+        case Op::Download: return Menu(MENU_down_load);
+        case Op::CalibrationLoad: return platform::OperatorToggle(cp, PANEL_3_TOGGLEBUTTON_ACTIV, 1);
+        case Op::CalibrationTrim: return platform::OperatorSetValue(cp, panel_numeric_gain[15], 300);
+        case Op::New: AnswerConfirm(1); return Menu(MENU_new);
+        case Op::Open: AnswerFileSelect(1, chosen); return Menu(MENU_open);
+        case Op::Save: return Menu(MENU_save);
+        case Op::SaveAs: AnswerFileSelect(1, saved); return Menu(MENU_save_as);
+        case Op::Exit: return platform::OperatorClosePanel(panel_handle);
+        case Op::Quit: return Menu(MENU_quit);
+        }
+        return false;
+    }
+
+    // --- the faults ---------------------------------------------------------------------
+
+    void Arm()
+    {
+        const int at = firstFrame + FramesOf(op).faulted;
+        switch (fault) {
+        case Fault::None: break;
+        case Fault::NoReply: engine.AddFault({sim::FaultKind::NoReply, at}); break;
+        case Fault::Error: engine.AddFault({sim::FaultKind::Error, at}); break;
+        case Fault::Garbage: engine.AddFault({sim::FaultKind::Garbage, at}); break;
+        case Fault::Overlong: engine.AddFault({sim::FaultKind::Overlong, at}); break;
+        case Fault::Hangup: engine.AddFault({sim::FaultKind::Hangup, at}); break;
+        case Fault::MissingPort:
+            // The device is gone from its port number: the start-up's open fails, as on a
+            // machine where the configured port does not exist.
+            CloseCom(com_port);
+            simBackend->SetPort(com_port + 1);
+            com_on();
+            ASSERT_FALSE(platform::ComIsOpen(com_port));
+            break;
+        case Fault::UnwritableDirectory:
+            // Removed under the program: nothing can be created there, whoever runs the test.
+            for (const char *name : {"last.cfg", "temp.ctc", "config.ctc", "keep.cfg"})
+                ASSERT_EQ(unlink(name), 0) << name;
+            ASSERT_EQ(rmdir(work.c_str()), 0);
+            break;
+        case Fault::DiskFailsWrites: platform::InjectFileWriteFailure(true); break;
+        }
+    }
+
+    // --- the checks ---------------------------------------------------------------------
+
+    // Each backup holds its text from before the operation or a whole new one.
+    void CheckBackups(const char *when)
+    {
+        if (!backupViolation.empty()) return;
+        const struct {
+            const char *name;
+            bool had;
+            const std::string &old;
+        } backups[] = {{"last.cfg", hadLast, oldLast}, {"temp.ctc", hadTemp, oldTemp}};
+        for (const auto &b : backups) {
+            const bool exists = zektest::FileExists(b.name);
+            const std::string text = exists ? zektest::ReadFile(b.name) : "";
+            if (!exists && !b.had) continue;
+            if (exists && ((b.had && text == b.old) || IsConfigText(text))) continue;
+            backupViolation = std::string(b.name) + (exists ? " holds \"" + text.substr(0, 40) + "\"" : " vanished") +
+                              " " + when;
+        }
+    }
+
+    // Allowed to change: the backups, the settings file and the operation's documents.
+    bool MayChange(const std::string &path) const
+    {
+        if (path == chosen && (op == Op::New || op == Op::Save)) return true;
+        if (path == saved && op == Op::SaveAs) return true;
+        for (const char *name : {"last.cfg", "temp.ctc", "config.ctc"})
+            if (path == work + "/" + name) return true;
+        return false;
+    }
+
+    bool MayWrite(const std::string &name) const
+    {
+        return name == "last.cfg" || name == "temp.ctc" || name == "config.ctc" ||
+               MayChange(name);
+    }
+
+    // Image and device agree after the operation wherever they agreed before it and on
+    // every byte it wrote. Left out: the byte whose frame went unanswered (the device may
+    // or may not have taken it, the program cannot know), and Open, which loads a
+    // document into the image and sends nothing.
+    void ExpectImageAgreesWithDevice(const std::vector<bool> &agreedBefore)
+    {
+        if (op == Op::Open) return;
+        const bool unknown = fault == Fault::NoReply || fault == Fault::Hangup;
+        const int faulted = unknown ? FramesOf(op).faulted : 0;
+        std::vector<bool> check = agreedBefore;
+        int skipped = -1;
+        for (size_t k = 0; k < watch.frames.size(); k++) {
+            const int a = WriteAddress(watch.frames[k]);
+            if (a < 0) continue;
+            if (static_cast<int>(k) + 1 == faulted) {
+                skipped = a;
+            } else {
+                check[static_cast<size_t>(a)] = true;
+            }
+        }
+        for (int a = 0; a < 512; a++) {
+            if (!check[static_cast<size_t>(a)] || a == skipped) continue;
+            EXPECT_EQ(aktuelle_daten[a], engine.Peek(a)) << "address " << a;
+        }
+    }
+
+    static std::vector<bool> AgreeingAddresses(const sim::Engine &device)
+    {
+        std::vector<bool> agree(512);
+        for (int a = 0; a < 512; a++) agree[static_cast<size_t>(a)] = aktuelle_daten[a] == device.Peek(a);
+        return agree;
+    }
+
+    // The link after the fault: the next exchange, refused by the device, must be
+    // reported, which it is only if the wait reads the reply to its own frame.
+    void ExpectNextExchangeReadsItsOwnReply()
+    {
+        engine.ClearFaults();
+        platform::InjectFileWriteFailure(false);
+        platform::scripted::ClearJournal();
+        engine.AddFault({sim::FaultKind::Error, engine.Frames() + 1});
+        const bool signal = engine.CalibrationSignal();
+        clear_com_fault();
+        cal_on();
+        EXPECT_EQ(ComErrors(), 1) << "the refusal of the next frame was not read as its reply; "
+                                  << MessageSummary();
+        EXPECT_EQ(com_fault, 1);
+        EXPECT_EQ(engine.CalibrationSignal(), signal);
+    }
+};
+
+TEST_P(FaultMatrix, InvariantsHold)
+{
+    Start(16, 16, CellImage());
+    Prepare();
+    ASSERT_EQ(ComErrors(), 0) << "preparation failed: " << MessageSummary();
+    ASSERT_EQ(com_fault, 0);
+    platform::scripted::ClearJournal();
+
+    firstFrame = engine.Frames();
+    Arm();
+    hadLast = zektest::FileExists("last.cfg");
+    hadTemp = zektest::FileExists("temp.ctc");
+    oldLast = zektest::ReadFile("last.cfg");
+    oldTemp = zektest::ReadFile("temp.ctc");
+    const Tree before = Snapshot(base);
+    const std::vector<bool> agreedBefore = AgreeingAddresses(engine);
+    const size_t writtenBefore = platform::WrittenFiles().size();
+    watch.Clear();
+    watch.acked = CurrentImage();  // the preparation ended acknowledged
+    watch.onTraffic = [this] { CheckBackups("during the exchanges"); };
+    platform::scripted::OnMessage([this](const auto &m) { CheckBackups(("at message " + m.title).c_str()); });
+
+    ASSERT_TRUE(Act()) << "the operator's action was refused";
+
+    platform::scripted::OnMessage(nullptr);
+    watch.onTraffic = nullptr;
+    CheckBackups("after the operation");
+    SCOPED_TRACE("messages: " + MessageSummary());
+
+    // At most one "COM ERROR", exactly one after a failed acknowledgement.
+    EXPECT_LE(ComErrors(), 1);
+    if (watch.failedAcks > 0) {
+        EXPECT_EQ(ComErrors(), 1);
+    }
+    if (fault == Fault::None) {
+        EXPECT_EQ(static_cast<int>(watch.frames.size()), FramesOf(op).normal);
+        EXPECT_EQ(watch.failedAcks, 0);
+        EXPECT_TRUE(platform::scripted::Messages().empty());
+    }
+
+    // After a failed acknowledgement: the last acknowledged state, in image and window.
+    if (watch.failedAcks > 0) {
+        EXPECT_EQ(Differences(watch.acked), "") << "image is not the last acknowledged state";
+        EXPECT_EQ(RowsDifferingFromImage(), "") << "window does not show the image";
+    }
+    ExpectImageAgreesWithDevice(agreedBefore);
+
+    // Backups: never torn; the acknowledged state and the exit backup as written.
+    EXPECT_EQ(backupViolation, "");
+    const bool filesWork = fault != Fault::UnwritableDirectory && fault != Fault::DiskFailsWrites;
+    if (filesWork && watch.oks > 0) {
+        EXPECT_EQ(zektest::ReadFile("temp.ctc"), TextOf(watch.acked));
+    }
+    if (!filesWork) {
+        EXPECT_EQ(zektest::ReadFile("temp.ctc"), oldTemp);
+        EXPECT_EQ(zektest::ReadFile("last.cfg"), oldLast);
+    }
+    if (EndsTheProgram(op)) {
+        EXPECT_TRUE(platform::QuitRequested());
+        if (filesWork) {
+            EXPECT_EQ(zektest::ReadFile("last.cfg"), TextOf(CurrentImage()));
+        }
+    }
+
+    // Nothing else was touched.
+    const Tree after = Snapshot(base);
+    for (const auto &[path, state] : after) {
+        auto it = before.find(path);
+        if (it == before.end()) {
+            EXPECT_TRUE(MayChange(path)) << "created " << path;
+        } else if (!(it->second == state)) {
+            EXPECT_TRUE(MayChange(path)) << "changed " << path;
+        }
+    }
+    for (const auto &[path, state] : before)
+        if (!after.count(path)) {
+            EXPECT_TRUE(MayChange(path)) << "removed " << path;
+        }
+    const auto &written = platform::WrittenFiles();
+    for (size_t k = writtenBefore; k < written.size(); k++) {
+        EXPECT_TRUE(MayWrite(written[k])) << "wrote " << written[k];
+    }
+
+    // The link after a fault on it: the next exchange is in step again.
+    if (!EndsTheProgram(op) && fault != Fault::Hangup && fault != Fault::MissingPort)
+        ExpectNextExchangeReadsItsOwnReply();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cells, FaultMatrix, ::testing::Combine(::testing::ValuesIn(kOps), ::testing::ValuesIn(kFaults)),
+    [](const ::testing::TestParamInfo<FaultMatrix::ParamType> &cell) {
+        return Name(std::get<0>(cell.param)) + "_" + Name(std::get<1>(cell.param));
+    });
+
+}  // namespace
+
+// Faults the matrix found, one case each.
+class FaultRegression : public HardeningTest {
+protected:
+    int cp = 0;
+
+    Image Factory(int k) { return ImageOf(sim::FactoryImage(k)); }
+    void FailFrame(int fromNow, sim::FaultKind kind) { engine.AddFault({kind, engine.Frames() + fromNow}); }
+    bool Box(int n, int value) { return platform::OperatorSetValue(panel_handle, panel_checkbox[n - 1], value); }
+    void OpenEnabledPanel(int ring)
+    {
+        AnswerPrompt("vqd");
+        ASSERT_TRUE(Menu(MENU_cali));
+        cp = platform::PanelByResource(PANEL_3);
+        ASSERT_TRUE(platform::OperatorToggle(cp, PANEL_3_TOGGLEBUTTON_ACTIV, 1));
+        if (ring != 0) {
+            ASSERT_TRUE(platform::OperatorSetValue(cp, PANEL_3_RING_Cali_Sel, ring));
+        }
+        ASSERT_EQ(ComErrors(), 0);
+    }
+    // The next write is refused; the operation must report it and keep the device's byte.
+    void ExpectNextRefusalReported()
+    {
+        platform::scripted::ClearJournal();
+        FailFrame(1, sim::FaultKind::Error);
+        ASSERT_TRUE(Box(3, 1));
+        EXPECT_EQ(ComErrors(), 1) << MessageSummary();
+        EXPECT_EQ(aktuelle_daten[18], engine.Peek(18));
+    }
+};
+
+// A reply over ten characters is judged by its first ten; the rest, up to its CR, is
+// no one's reply. Read by the next wait, it made a refused write count as acknowledged.
+TEST_F(FaultRegression, RestOfAnOverlongReplyIsNotTakenForTheNextReply)
+{
+    Start(8, 8, Factory(8));
+    FailFrame(1, sim::FaultKind::Overlong);
+    ASSERT_TRUE(Box(2, 1));
+    EXPECT_TRUE(platform::scripted::Messages().empty());
+    EXPECT_EQ(aktuelle_daten[17], MODE_BYTE_HALF_BRIDGE);
+    EXPECT_EQ(engine.Peek(17), MODE_BYTE_HALF_BRIDGE);
+    ExpectNextRefusalReported();
+}
+
+TEST_F(FaultRegression, RestOfAnOverlongMemoryReplyIsNotTakenForTheNextReply)
+{
+    Start(8, 8, Factory(8));
+    engine.Poke(20, MODE_BYTE_TE_2);
+    FailFrame(1, sim::FaultKind::Overlong);
+    ASSERT_TRUE(Menu(MENU_read));
+    EXPECT_TRUE(platform::scripted::Messages().empty());
+    EXPECT_EQ(aktuelle_daten[20], MODE_BYTE_TE_2);  // the values before the OK are whole
+    ExpectNextRefusalReported();
+}
+
+// The range words enter the image one by one as they are sent: a refused word leaves it
+// and the words after it as the device has them, and the window shows that range.
+TEST_F(FaultRegression, RefusedRangeWordLeavesTheRestAsTheDeviceHasThem)
+{
+    Image image = Factory(8);
+    image[16] = MODE_BYTE_TE_1;
+    Start(8, 8, image);
+    const int a = block_address(0, 0) + OFF_RANGE_OFFSET;
+    FailFrame(3, sim::FaultKind::Error);  // the offset word's high byte
+    ASSERT_TRUE(platform::OperatorSetValue(panel_handle, panel_rings[0], 0));  // 32 mV/V
+    EXPECT_EQ(ComErrors(), 1);
+    for (int k = 0; k < 4; k++) EXPECT_EQ(aktuelle_daten[a + k], engine.Peek(a + k)) << a + k;
+    EXPECT_EQ(aktuelle_daten[16], MODE_BYTE_FULL_BRIDGE);  // acknowledged
+    EXPECT_EQ(platform::FindControl(panel_handle, panel_rings[0])->value, 4);  // still 2 mV/V
+    EXPECT_EQ(zektest::ReadFile("temp.ctc"), TextOf(CurrentImage()));
+}
+
+// A trim's high byte enters the image only when it is sent: refused, the image keeps the
+// device's high byte beside the acknowledged low byte.
+TEST_F(FaultRegression, RefusedTrimHighByteLeavesTheDevicesHighByte)
+{
+    Start(8, 8, Factory(8));
+    OpenEnabledPanel(0);  // thermocouple type 1
+    const int a = block_address(1, 1) + OFF_CAL_GAIN;
+    FailFrame(2, sim::FaultKind::Error);
+    ASSERT_TRUE(platform::OperatorSetValue(cp, panel_numeric_gain[1], 300));  // 4200 = 0x1068
+    EXPECT_EQ(ComErrors(), 1);
+    EXPECT_EQ(aktuelle_daten[a], 0x68);
+    EXPECT_EQ(aktuelle_daten[a + 1], 0x0F);
+    EXPECT_EQ(engine.Peek(a + 1), 0x0F);
+}
+
+// Entries 400 to 511 are not in the acknowledged-state file. A failed frame brings them
+// back to their acknowledged values too (16 channels: thermocouple type 2 words of
+// channels 15 and 16), and start-up forgets them with the rest of the run.
+TEST_F(FaultRegression, FailedFrameRestoresTheImageBeyondTheFile)
+{
+    Start(16, 16, Factory(16));
+    OpenEnabledPanel(1);  // thermocouple type 2
+    const int a = block_address(2, 15) + OFF_CAL_GAIN;
+    ASSERT_GE(a, 400);
+    ASSERT_TRUE(platform::OperatorSetValue(cp, panel_numeric_gain[15], 300));
+    ASSERT_EQ(ComErrors(), 0);
+    const Image acknowledged = CurrentImage();
+
+    FailFrame(1, sim::FaultKind::Error);
+    ASSERT_TRUE(platform::OperatorSetValue(cp, panel_numeric_gain[15], 500));
+    EXPECT_EQ(ComErrors(), 1);
+    EXPECT_EQ(Differences(acknowledged), "");
+    EXPECT_EQ(aktuelle_daten[a] | aktuelle_daten[a + 1] << 8, 4200);
+}

@@ -1,0 +1,323 @@
+// Fixture of the fault matrix and the long run: the program on the scripted front end and
+// the virtual clock, its port answered by the in-process simulator through a watch that
+// sees every frame the program writes and every reply it reads. From the replies the
+// watch knows the last acknowledged state without looking at the program's own files:
+// the image as it stood when an "OK" was read is what the acknowledgement wait stores.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "calibration/calibration.h"
+#include "channels/image.h"
+#include "platform/files.h"
+#include "platform/frontend.h"
+#include "platform/model.h"
+#include "platform/rs232.h"
+#include "platform/scripted.h"
+#include "sim/engine.h"
+#include "sim/sim_serial.h"
+#include "support/test_env.h"
+#include "ui/uir.h"
+
+namespace hardening {
+
+using Image = std::array<int, 512>;
+
+constexpr int kAckLength = 10;  // characters an acknowledgement wait reads
+
+inline Image CurrentImage()
+{
+    Image image;
+    std::memcpy(image.data(), aktuelle_daten, sizeof aktuelle_daten);
+    return image;
+}
+
+// The configuration text of entries 0..399.
+inline std::string TextOf(const Image &image)
+{
+    std::string out;
+    char pair[3];
+    for (int k = 0; k < 400; k++) {
+        std::snprintf(pair, sizeof pair, "%02x", image[static_cast<size_t>(k)] & 0xFF);
+        out += pair;
+    }
+    return out;
+}
+
+inline Image ImageOf(const sim::Memory &memory)
+{
+    Image image;
+    for (size_t k = 0; k < image.size(); k++) image[k] = memory[k];
+    return image;
+}
+
+// A whole configuration text as the program writes it.
+inline bool IsConfigText(const std::string &text)
+{
+    if (text.size() != 800) return false;
+    for (char c : text)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    return true;
+}
+
+// Address of a write frame ("AAAADDW"), -1 for any other frame.
+inline int WriteAddress(const std::string &frame)
+{
+    if (frame.size() != 7 || frame[6] != 'W') return -1;
+    return static_cast<int>(std::stoul(frame.substr(0, 4), nullptr, 16));
+}
+
+inline bool StartsWith(const char *reply, int n, const char *word)
+{
+    const int len = static_cast<int>(std::strlen(word));
+    if (n < len) return false;
+    for (int k = 0; k < len; k++) {
+        char c = reply[k];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != word[k]) return false;
+    }
+    return true;
+}
+
+// What went over the line, as the program saw it.
+struct LinkWatch {
+    std::vector<std::string> frames;  // frames written since Clear, without CR
+    std::string partial;              // the frame being written
+    std::string lastFrame;            // the last whole frame written
+    Image acked{};                    // the image when the last "OK" was read
+    int oks = 0;                      // acknowledgements read since Clear
+    int failedAcks = 0;               // failed acknowledgement waits since Clear
+    int pendingAddress = -1;          // an acknowledged write not yet compared
+    // Called with the address of each acknowledged write once the program has taken the
+    // acknowledgement in, i.e. before the next write or when the test asks (Settle).
+    std::function<void(int address)> onAckedWrite;
+    // Called before every write and after every read.
+    std::function<void()> onTraffic;
+
+    void Clear()
+    {
+        frames.clear();
+        oks = failedAcks = 0;
+    }
+
+    void Settle()
+    {
+        if (pendingAddress < 0) return;
+        const int address = pendingAddress;
+        pendingAddress = -1;
+        if (onAckedWrite) onAckedWrite(address);
+    }
+
+    void Written(const char *data, int count)
+    {
+        for (int k = 0; k < count; k++) {
+            if (data[k] == '\r') {
+                frames.push_back(partial);
+                lastFrame = partial;
+                partial.clear();
+            } else {
+                partial += data[k];
+            }
+        }
+    }
+
+    // Every read of kAckLength characters is an acknowledgement wait; the whole-memory
+    // read asks for more.
+    void Read(const char *reply, int count, int result)
+    {
+        if (count != kAckLength) return;
+        if (result < 0 || StartsWith(reply, result, "ERROR")) {
+            failedAcks++;
+        } else if (StartsWith(reply, result, "OK")) {
+            oks++;
+            acked = CurrentImage();
+            pendingAddress = WriteAddress(lastFrame);
+        }
+    }
+};
+
+class WatchedPort : public platform::SerialPort {
+public:
+    WatchedPort(std::unique_ptr<platform::SerialPort> inner, LinkWatch *watch)
+        : inner_(std::move(inner)), watch_(watch)
+    {
+    }
+    int Write(const char *data, int count) override
+    {
+        watch_->Settle();
+        if (watch_->onTraffic) watch_->onTraffic();
+        const int r = inner_->Write(data, count);
+        if (r >= 0) watch_->Written(data, count);
+        return r;
+    }
+    int ReadTerm(char *buffer, int count, int term, double deadline) override
+    {
+        const int r = inner_->ReadTerm(buffer, count, term, deadline);
+        watch_->Read(buffer, count, r);
+        if (watch_->onTraffic) watch_->onTraffic();
+        return r;
+    }
+    int Flush() override { return inner_->Flush(); }
+    std::string Describe() const override { return inner_->Describe(); }
+
+private:
+    std::unique_ptr<platform::SerialPort> inner_;
+    LinkWatch *watch_;
+};
+
+class WatchedBackend : public platform::SerialBackend {
+public:
+    WatchedBackend(sim::SimSerialBackend &inner, LinkWatch *watch) : inner_(inner), watch_(watch) {}
+    std::unique_ptr<platform::SerialPort> Open(int port, int *error, std::string *path) override
+    {
+        auto io = inner_.Open(port, error, path);
+        if (!io) return nullptr;
+        return std::make_unique<WatchedPort>(std::move(io), watch_);
+    }
+
+private:
+    sim::SimSerialBackend &inner_;
+    LinkWatch *watch_;
+};
+
+// Content, modification time and inode of every file below a folder.
+struct FileState {
+    std::string content;
+    long long mtime = 0;
+    unsigned long long inode = 0;
+    bool operator==(const FileState &) const = default;
+};
+using Tree = std::map<std::string, FileState>;
+
+inline Tree Snapshot(const std::string &root)
+{
+    Tree tree;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        const std::string path = it->path().string();
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0) continue;
+        FileState f;
+        if (S_ISREG(st.st_mode)) f.content = zektest::ReadFile(path);
+        f.mtime = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+        f.inode = st.st_ino;
+        if (S_ISDIR(st.st_mode)) f.mtime = 0;  // a folder's time follows its entries
+        tree[path] = f;
+    }
+    return tree;
+}
+
+class HardeningTest : public zektest::ZekTest {
+protected:
+    sim::Engine engine{16};
+    std::unique_ptr<sim::SimSerialBackend> simBackend;
+    std::unique_ptr<WatchedBackend> watched;
+    LinkWatch watch;
+    std::string base, work, docs;
+
+    void SetUp() override
+    {
+        ZekTest::SetUp();
+        base = dir;
+        work = base + "/work";
+        docs = base + "/docs";
+        ASSERT_EQ(mkdir(work.c_str(), 0755), 0);
+        ASSERT_EQ(mkdir(docs.c_str(), 0755), 0);
+        ASSERT_EQ(chdir(work.c_str()), 0);
+        cali_panel_handle = 0;  // as at program load, whatever an earlier test left open
+        simBackend = std::make_unique<sim::SimSerialBackend>(engine, 1);
+        watched = std::make_unique<WatchedBackend>(*simBackend, &watch);
+        platform::InstallSerialBackend(watched.get());
+    }
+
+    void TearDown() override
+    {
+        platform::scripted::OnMessage(nullptr);
+        watch.onTraffic = nullptr;
+        watch.onAckedWrite = nullptr;
+        ZekTest::TearDown();
+        platform::InstallSerialBackend(nullptr);
+        watched.reset();
+        simBackend.reset();
+    }
+
+    // Starts the program with k device channels and gui rows in German on port 1; the
+    // configuration of the last exit and the acknowledged state are `image`, and so is
+    // the device's memory.
+    void Start(int k, int gui, const Image &image)
+    {
+        const char settings[4] = {0, static_cast<char>(k - 1), static_cast<char>(gui - 1), 1};
+        zektest::WriteFile("config.ctc", std::string(settings, 4));
+        zektest::WriteFile("last.cfg", TextOf(image));
+        zektest::WriteFile("temp.ctc", TextOf(image));
+        engine.Reset(k);
+        for (int a = 0; a < 512; a++) engine.Poke(a, image[static_cast<size_t>(a)]);
+        ASSERT_EQ(StartUp(), 0);
+        ASSERT_TRUE(platform::ComIsOpen(1));
+        platform::ResetEventLoop();
+        platform::scripted::ClearJournal();
+        watch.acked = CurrentImage();
+    }
+
+    static int Bar() { return GetPanelMenuBar(panel_handle); }
+    static bool Menu(int item) { return platform::OperatorChooseMenu(Bar(), item); }
+
+    static int ComErrors()
+    {
+        int n = 0;
+        for (const auto &m : platform::scripted::Messages()) n += m.title == "COM ERROR";
+        return n;
+    }
+
+    static std::string MessageSummary()
+    {
+        std::string out;
+        for (const auto &m : platform::scripted::Messages()) out += "[" + m.title + "|" + m.text + "] ";
+        return out;
+    }
+
+    // Channel rows whose ring or half-bridge box differ from what the image says.
+    static std::string RowsDifferingFromImage()
+    {
+        std::string out;
+        for (int ch = 0; ch < Kanalzahl_GUI && ch < 16; ch++) {
+            const int mode = aktuelle_daten[mode_address(ch)];
+            const int index = range_index_of(mode, image_word(block_address(0, ch) + OFF_RANGE_GAIN));
+            const auto *ring = platform::FindControl(panel_handle, panel_rings[ch]);
+            const auto *box = platform::FindControl(panel_handle, panel_checkbox[ch]);
+            if (ring->value != index || box->value != (mode == MODE_BYTE_HALF_BRIDGE ? 1 : 0))
+                out += "channel " + std::to_string(ch + 1) + " ";
+        }
+        return out;
+    }
+
+    // Addresses where the image differs from `expected`, at most a few.
+    static std::string Differences(const Image &expected)
+    {
+        std::string out;
+        int shown = 0;
+        for (int a = 0; a < 512; a++) {
+            if (aktuelle_daten[a] == expected[static_cast<size_t>(a)]) continue;
+            if (shown++ == 6) return out + "...";
+            out += std::to_string(a) + ": image " + std::to_string(aktuelle_daten[a]) +
+                   " expected " + std::to_string(expected[static_cast<size_t>(a)]) + "; ";
+        }
+        return out;
+    }
+};
+
+}  // namespace hardening
