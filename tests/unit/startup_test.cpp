@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/globals.h"
 #include "app/shell.h"
@@ -188,12 +189,27 @@ TEST_F(StartupTest, CloseBoxWritesBackupThenSettingsAndEndsTheLoop)
     WriteFile("config.ctc", std::string("\x00\x07\x07\x04", 4));
     scripted::QueueStep([] {
         com_port = 6;
-        scripted::ClearJournal();
+        aktuelle_daten[16] = 0xC9;
+        ResetFiles();
         EXPECT_TRUE(OperatorClosePanel(panel_handle));
     });
     scripted::QueueStep([] { ADD_FAILURE() << "the loop should have ended"; });
     EXPECT_EQ(RunProgram(), 0);
+    EXPECT_EQ(WrittenFiles(), (std::vector<std::string>{"last.cfg", "config.ctc"}));
     EXPECT_EQ(ReadFile("config.ctc"), std::string("\x00\x07\x07\x06", 4));
+    EXPECT_EQ(ReadFile("last.cfg").substr(32, 2), "c9");
+}
+
+TEST_F(StartupTest, QuitWritesTheSameFilesInTheSameOrder)
+{
+    scripted::QueueStep([] {
+        ResetFiles();
+        EXPECT_TRUE(OperatorChooseMenu(menubar_handle, MENU_quit));
+    });
+    scripted::QueueStep([] { ADD_FAILURE() << "the loop should have ended"; });
+    EXPECT_EQ(RunProgram(), 0);
+    EXPECT_EQ(WrittenFiles(), (std::vector<std::string>{"last.cfg", "config.ctc"}));
+    EXPECT_EQ(ReadFile("last.cfg"), std::string(800, '0'));
 }
 
 TEST_F(StartupTest, FocusRefreshesTitleFromDocumentName)
