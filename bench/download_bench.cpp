@@ -10,89 +10,23 @@
 // Per strain-gauge channel the download makes seven exchanges with 2.4 s of pacing, so
 // 16 channels cost 38.4 s of pacing plus the time of 112 replies. Every acknowledged
 // reply also stores the image in the acknowledged-state file, as in the program.
-#include <poll.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/globals.h"
+#include "bench/bench_support.h"
 #include "channels/transfer.h"
 #include "link/protocol.h"
-#include "platform/clock.h"
-#include "platform/rs232.h"
 #include "platform/scripted.h"
 
 namespace {
 
-constexpr int BENCH_PORT = 1;
 constexpr int CHANNELS = 16;
 constexpr int EXCHANGES_PER_CHANNEL = 7;
 constexpr double FLOOR_PER_CHANNEL = 24 * COM_DELAY;  // 2.4 s of pacing
-
-struct Sim {
-    pid_t pid = -1;
-    int out = -1;
-    std::string announce;
-};
-
-bool start_sim(const std::string &path, const std::string &dir, Sim *sim)
-{
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    std::vector<std::string> args = {path, "--port", std::to_string(BENCH_PORT), "--dir", dir,
-                                     "--channels", std::to_string(CHANNELS)};
-    sim->pid = fork();
-    if (sim->pid < 0) return false;
-    if (sim->pid == 0) {
-        dup2(fds[1], 1);
-        std::vector<char *> argv;
-        for (std::string &a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    sim->out = fds[0];
-    char c;
-    pollfd p{sim->out, POLLIN, 0};
-    while (poll(&p, 1, 10000) > 0 && read(sim->out, &c, 1) == 1 && c != '\n') sim->announce += c;
-    return sim->announce.find("COM" + std::to_string(BENCH_PORT) + " is") != std::string::npos;
-}
-
-void stop_sim(Sim *sim)
-{
-    if (sim->pid > 0) {
-        kill(sim->pid, SIGTERM);
-        waitpid(sim->pid, nullptr, 0);
-    }
-    if (sim->out >= 0) close(sim->out);
-    sim->pid = -1;
-    sim->out = -1;
-}
-
-double cpu_seconds(int who)
-{
-    rusage u{};
-    getrusage(who, &u);
-    auto s = [](const timeval &t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return s(u.ru_utime) + s(u.ru_stime);
-}
-
-std::string default_sim_path(const char *argv0)
-{
-    std::error_code ec;
-    auto beside = std::filesystem::absolute(argv0, ec).parent_path() / "zek-sim";
-    if (!ec && std::filesystem::exists(beside)) return beside.string();
-    return ZEK_SIM_PATH;
-}
 
 // Every channel a strain gauge, half and full bridge alternating, ranges in turn.
 void fill_image(void)
@@ -114,11 +48,10 @@ void fill_image(void)
 bool run_download(double *wall, double *cpu)
 {
     platform::scripted::ClearJournal();
-    const double cpu0 = cpu_seconds(RUSAGE_SELF);
-    const double t0 = platform::ClockNow();
+    const bench::Stopwatch watch;
     down();
-    *wall = platform::ClockNow() - t0;
-    *cpu = cpu_seconds(RUSAGE_SELF) - cpu0;
+    *wall = watch.Wall();
+    *cpu = watch.Cpu();
     if (com_fault != 0 || !platform::scripted::Messages().empty()) {
         std::fprintf(stderr, "zek-bench-download: the download failed\n");
         return false;
@@ -151,7 +84,7 @@ void report(const std::vector<double> &walls, double cpu)
 int main(int argc, char *argv[])
 {
     int runs = 1;
-    std::string sim_path = default_sim_path(argv[0]);
+    std::string sim_path = bench::DefaultSimPath(argv[0]);
     std::string parent = "/tmp";
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
@@ -168,43 +101,25 @@ int main(int argc, char *argv[])
         }
     }
 
-    std::string pattern = parent + "/zek-bench-download-XXXXXX";
-    if (!mkdtemp(pattern.data()) || chdir(pattern.c_str()) != 0) {
-        std::perror("zek-bench-download: working directory");
+    bench::Bench b;
+    if (!bench::BeginBench("zek-bench-download", sim_path, parent,
+                           {"--channels", std::to_string(CHANNELS)}, &b)) {
         return 1;
     }
-    const std::string dir = pattern;
-    Sim sim;
-    int status = 1;
-    if (!start_sim(sim_path, dir, &sim)) {
-        std::fprintf(stderr, "zek-bench-download: cannot start %s\n", sim_path.c_str());
-    } else if (OpenComConfig(BENCH_PORT, "", 4800, 0, 8, 2, 1540, 512) != 0) {
-        std::fprintf(stderr, "zek-bench-download: %s\n", GetRS232ErrorString(GetRs232Err()));
-    } else {
-        platform::scripted::Install();
-        platform::UseRealClock();
-        com_port = BENCH_PORT;
-        SetComTime(com_port, COM_TIMEOUT);
-        fill_image();
-        std::printf("zek-bench-download: %s\n", sim.announce.c_str());
-        std::printf("working directory    %s\n", dir.c_str());
-        std::vector<double> walls;
-        double cpu = 0.0;
-        bool ok = true;
-        for (int r = 0; r < runs && ok; r++) {
-            double wall = 0.0, used = 0.0;
-            ok = run_download(&wall, &used);
-            walls.push_back(wall);
-            cpu += used;
-        }
-        CloseCom(com_port);
-        if (ok) {
-            report(walls, cpu);
-            status = 0;
-        }
+    platform::scripted::Install();
+    fill_image();
+    std::printf("working directory    %s\n", b.dir.c_str());
+    std::vector<double> walls;
+    double cpu = 0.0;
+    bool ok = true;
+    for (int r = 0; r < runs && ok; r++) {
+        double wall = 0.0, used = 0.0;
+        ok = run_download(&wall, &used);
+        walls.push_back(wall);
+        cpu += used;
     }
-    stop_sim(&sim);
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-    return status;
+    bench::EndBench(&b);
+    if (!ok) return 1;
+    report(walls, cpu);
+    return 0;
 }

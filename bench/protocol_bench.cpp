@@ -6,21 +6,17 @@
 //
 // A frame's floor is its pacing: 0.5 s before the write's reply is read (three hex
 // pairs, "W" and CR, each followed by 0.1 s) and 0.1 s after "D" before its reply.
-#include <poll.h>
-#include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/globals.h"
+#include "bench/bench_support.h"
 #include "channels/image.h"
 #include "documents/backups.h"
 #include "link/protocol.h"
@@ -31,64 +27,6 @@ namespace {
 
 constexpr double FLOOR_WRITE = 5 * COM_DELAY;  // before the write's reply
 constexpr double FLOOR_D = COM_DELAY;          // before the D reply
-constexpr int BENCH_PORT = 1;
-
-struct Sim {
-    pid_t pid = -1;
-    int out = -1;
-    std::string announce;
-};
-
-// Starts zek-sim serving COM1 in dir; waits for its announcement line.
-bool start_sim(const std::string &path, const std::string &dir, Sim *sim)
-{
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    std::vector<std::string> args = {path, "--port", std::to_string(BENCH_PORT), "--dir", dir};
-    sim->pid = fork();
-    if (sim->pid < 0) return false;
-    if (sim->pid == 0) {
-        dup2(fds[1], 1);
-        std::vector<char *> argv;
-        for (std::string &a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    sim->out = fds[0];
-    char c;
-    pollfd p{sim->out, POLLIN, 0};
-    while (poll(&p, 1, 10000) > 0 && read(sim->out, &c, 1) == 1 && c != '\n') sim->announce += c;
-    return sim->announce.find("COM" + std::to_string(BENCH_PORT) + " is") != std::string::npos;
-}
-
-void stop_sim(Sim *sim)
-{
-    if (sim->pid > 0) {
-        kill(sim->pid, SIGTERM);
-        waitpid(sim->pid, nullptr, 0);
-    }
-    if (sim->out >= 0) close(sim->out);
-    sim->pid = -1;
-    sim->out = -1;
-}
-
-double cpu_seconds(int who)
-{
-    rusage u{};
-    getrusage(who, &u);
-    auto s = [](const timeval &t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return s(u.ru_utime) + s(u.ru_stime);
-}
-
-std::string default_sim_path(const char *argv0)
-{
-    std::error_code ec;
-    auto beside = std::filesystem::absolute(argv0, ec).parent_path() / "zek-sim";
-    if (!ec && std::filesystem::exists(beside)) return beside.string();
-    return ZEK_SIM_PATH;
-}
 
 int usage()
 {
@@ -187,7 +125,7 @@ void report(const std::vector<double> &times, double wall, double cpu, double si
 int main(int argc, char *argv[])
 {
     int frames = 100;
-    std::string sim_path = default_sim_path(argv[0]);
+    std::string sim_path = bench::DefaultSimPath(argv[0]);
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         if (a == "--sim" && i + 1 < argc) {
@@ -200,39 +138,16 @@ int main(int argc, char *argv[])
         }
     }
 
-    char pattern[] = "/tmp/zek-bench-XXXXXX";
-    if (!mkdtemp(pattern) || chdir(pattern) != 0) {
-        std::perror("zek-bench: working directory");
-        return 1;
-    }
-    const std::string dir = pattern;
-    Sim sim;
-    int status = 1;
-    if (!start_sim(sim_path, dir, &sim)) {
-        std::fprintf(stderr, "zek-bench: cannot start %s\n", sim_path.c_str());
-    } else if (OpenComConfig(BENCH_PORT, "", 4800, 0, 8, 2, 1540, 512) != 0) {
-        std::fprintf(stderr, "zek-bench: %s\n", GetRS232ErrorString(GetRs232Err()));
-    } else {
-        platform::UseRealClock();
-        com_port = BENCH_PORT;
-        SetComTime(com_port, COM_TIMEOUT);
-        std::printf("zek-bench: %s\n", sim.announce.c_str());
-        std::vector<double> times;
-        const double cpu0 = cpu_seconds(RUSAGE_SELF);
-        const double t0 = platform::ClockNow();
-        const bool ok = run_frames(frames, &times);
-        const double wall = platform::ClockNow() - t0;
-        const double cpu = cpu_seconds(RUSAGE_SELF) - cpu0;
-        const Parts parts = measure_parts(10);
-        CloseCom(com_port);
-        stop_sim(&sim);  // its CPU time counts once it has been waited for
-        if (ok) {
-            report(times, wall, cpu, cpu_seconds(RUSAGE_CHILDREN), parts);
-            status = 0;
-        }
-    }
-    stop_sim(&sim);
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-    return status;
+    bench::Bench b;
+    if (!bench::BeginBench("zek-bench", sim_path, "/tmp", {}, &b)) return 1;
+    std::vector<double> times;
+    const bench::Stopwatch watch;
+    const bool ok = run_frames(frames, &times);
+    const double wall = watch.Wall();
+    const double cpu = watch.Cpu();
+    const Parts parts = measure_parts(10);
+    bench::EndBench(&b);  // zek-sim's CPU time counts once it has been waited for
+    if (!ok) return 1;
+    report(times, wall, cpu, bench::CpuSeconds(RUSAGE_CHILDREN), parts);
+    return 0;
 }
