@@ -263,6 +263,12 @@ bool Engine::TakeHangup()
     return h;
 }
 
+void Engine::DropReplies()
+{
+    if (!replies_.empty()) Note("dropped " + std::to_string(replies_.size()) + " undelivered replies");
+    replies_.clear();
+}
+
 int Engine::Peek(int address) const
 {
     return address >= 0 && address < kMemorySize ? memory_[static_cast<size_t>(address)] : -1;

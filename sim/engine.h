@@ -70,6 +70,8 @@ public:
     double NextReplyTime() const;
     // True once after a hang-up fault fired.
     bool TakeHangup();
+    // Forgets the replies not yet delivered: a new connection does not receive them.
+    void DropReplies();
 
     Memory &Mem() { return memory_; }
     const Memory &Mem() const { return memory_; }

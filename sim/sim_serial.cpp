@@ -98,7 +98,10 @@ std::unique_ptr<platform::SerialPort> SimSerialBackend::Open(int port, int *erro
         *error = RS232_PORT_IN_USE;
         return nullptr;
     }
-    engine_.TakeHangup();  // a fresh connection starts without the old line's hang-up
+    // A fresh connection starts without the old line's hang-up, and without the replies
+    // the old one did not deliver, as a serial driver empties its queues on opening.
+    engine_.TakeHangup();
+    engine_.DropReplies();
     return std::make_unique<SimPort>(this);
 }
 

@@ -569,3 +569,17 @@ TEST_F(FaultRegression, FailedFrameRestoresTheImageBeyondTheFile)
     EXPECT_EQ(Differences(acknowledged), "");
     EXPECT_EQ(aktuelle_daten[a] | aktuelle_daten[a + 1] << 8, 4200);
 }
+
+// Reopening the port starts a new connection: a reply the device sent to the old one
+// and nobody read (here to a frame sent without waiting) must not answer the new one's
+// first frame, as a serial driver empties its queues when a port is opened.
+TEST_F(FaultRegression, ReopenedPortDoesNotDeliverTheOldConnectionsReplies)
+{
+    Start(8, 8, Factory(8));
+    ASSERT_EQ(ComWrt(com_port, "C\r", 2), 2);  // answered "OK", never read
+    ASSERT_TRUE(Menu(MENU_com_port));
+    const int dialog = platform::PanelByResource(PANEL_2);
+    ASSERT_TRUE(platform::OperatorPressButton(dialog, PANEL_2_COMMANDBUTTON));
+    ASSERT_EQ(platform::PanelByResource(PANEL_2), 0);
+    ExpectNextRefusalReported();
+}
