@@ -1,10 +1,5 @@
 // A whole 8-channel download to zek-sim on a real pseudo-terminal, on the real clock:
 // afterwards the simulator's memory holds the image's mode bytes and range words.
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -16,56 +11,15 @@
 #include "platform/rs232.h"
 #include "platform/scripted.h"
 #include "sim/engine.h"
+#include "support/sim_process.h"
 #include "support/test_env.h"
 
 namespace {
 
 using std::string;
 
-class ChannelsLinkTest : public zektest::ZekTest {
+class ChannelsLinkTest : public zektest::LinkTest {
 protected:
-    void SetUp() override
-    {
-        ZekTest::SetUp();
-        platform::InstallSerialBackend(nullptr);
-        platform::UseRealClock();
-    }
-    void TearDown() override
-    {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-        if (out >= 0) close(out);
-        platform::UseVirtualClock();
-        ZekTest::TearDown();
-    }
-    // Starts zek-sim (8-channel factory memory, traffic log) as port 1 in the working
-    // directory and waits for its link.
-    void StartSim()
-    {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        std::vector<string> args = {ZEK_SIM_PATH, "--port", "1", "--dir", dir,
-                                    "--channels", "8", "--log", dir + "/sim.log"};
-        pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            dup2(fds[1], 1);
-            std::vector<char *> argv;
-            for (string &a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(fds[1]);
-        out = fds[0];
-        string line;
-        char c;
-        pollfd p{out, POLLIN, 0};
-        while (poll(&p, 1, 10000) > 0 && read(out, &c, 1) == 1 && c != '\n') line += c;
-        ASSERT_NE(line.find("COM1 is"), string::npos) << line;
-    }
     // The frames the simulator logged as received, and the number of OK replies.
     void ReadLog(std::vector<string> *frames, int *oks)
     {
@@ -78,14 +32,12 @@ protected:
             if (line.find(" tx OK<CR>") != string::npos) ++*oks;
         }
     }
-
-    pid_t pid = -1;
-    int out = -1;
 };
 
 TEST_F(ChannelsLinkTest, EightChannelDownloadLandsInTheSimulatorsMemory)
 {
-    StartSim();
+    // zek-sim with an 8-channel factory memory, logging its traffic.
+    ASSERT_TRUE(sim.StartLinked(dir, {"--channels", "8", "--log", dir + "/sim.log"}));
     zektest::WriteFile("config.ctc", string("\x00\x07\x07\x01", 4));
     ASSERT_EQ(StartUp(), 0);
     ASSERT_TRUE(platform::ComIsOpen(1)) << GetRS232ErrorString(GetRs232Err());

@@ -1,10 +1,5 @@
 // The whole-memory read against zek-sim on a real pseudo-terminal, through the program's
 // own start-up open, on the real clock.
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,57 +12,14 @@
 #include "platform/rs232.h"
 #include "platform/scripted.h"
 #include "sim/engine.h"
+#include "support/sim_process.h"
 #include "support/test_env.h"
 
 namespace {
 
 using std::string;
 
-class ProtocolLinkTest : public zektest::ZekTest {
-protected:
-    void SetUp() override
-    {
-        ZekTest::SetUp();
-        platform::InstallSerialBackend(nullptr);
-        platform::UseRealClock();
-    }
-    void TearDown() override
-    {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-        if (out >= 0) close(out);
-        ZekTest::TearDown();
-    }
-    // Starts zek-sim as port 1 in the working directory and waits for its link.
-    void StartSim(const string &memoryFile)
-    {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        std::vector<string> args = {ZEK_SIM_PATH, "--port", "1", "--dir", dir, "--memory", memoryFile};
-        pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            dup2(fds[1], 1);
-            std::vector<char *> argv;
-            for (string &a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(fds[1]);
-        out = fds[0];
-        string line;
-        char c;
-        pollfd p{out, POLLIN, 0};
-        while (poll(&p, 1, 10000) > 0 && read(out, &c, 1) == 1 && c != '\n') line += c;
-        ASSERT_NE(line.find("COM1 is"), string::npos) << line;
-    }
-
-    pid_t pid = -1;
-    int out = -1;
-};
+using ProtocolLinkTest = zektest::LinkTest;
 
 TEST_F(ProtocolLinkTest, WholeMemoryReadThroughThePseudoTerminal)
 {
@@ -84,7 +36,7 @@ TEST_F(ProtocolLinkTest, WholeMemoryReadThroughThePseudoTerminal)
         text += pair;
     }
     zektest::WriteFile("memory.txt", text);
-    StartSim(dir + "/memory.txt");
+    ASSERT_TRUE(sim.StartLinked(dir, {"--memory", dir + "/memory.txt"}));
 
     zektest::WriteFile("config.ctc", string("\x01\x0F\x0F\x01", 4));
     ASSERT_EQ(StartUp(), 0);

@@ -1,9 +1,7 @@
 // zek-sim on a real pseudo-terminal, reached through the termios serial services on
 // the real clock.
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -11,57 +9,22 @@
 
 #include "platform/clock.h"
 #include "platform/rs232.h"
+#include "support/sim_process.h"
 #include "support/test_env.h"
 
 namespace {
 
 using std::string;
 
-class SerialLinkTest : public zektest::ZekTest {
+class SerialLinkTest : public zektest::LinkTest {
 protected:
-    void SetUp() override
-    {
-        ZekTest::SetUp();
-        platform::InstallSerialBackend(nullptr);
-        platform::UseRealClock();
-    }
-    void TearDown() override
-    {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        if (out >= 0) close(out);
-        ZekTest::TearDown();
-    }
-    // Starts zek-sim as port 1 in the working directory.
+    SerialLinkTest() { stopSignal = SIGKILL; }
+    // Starts zek-sim as port 1 in the working directory, logging its traffic.
     void Start(const std::vector<string> &extra = {})
     {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        std::vector<string> args = {ZEK_SIM_PATH, "--port", "1", "--dir", dir, "--log", dir + "/sim.log"};
+        std::vector<string> args = {"--log", dir + "/sim.log"};
         args.insert(args.end(), extra.begin(), extra.end());
-        pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            dup2(fds[1], 1);
-            std::vector<char *> argv;
-            for (string &a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(fds[1]);
-        out = fds[0];
-    }
-    // The simulator's next line of output (its link announcement, or the stop line).
-    string Line()
-    {
-        string line;
-        char c;
-        pollfd p{out, POLLIN, 0};
-        while (poll(&p, 1, 10000) > 0 && read(out, &c, 1) == 1 && c != '\n') line += c;
-        return line;
+        ASSERT_TRUE(sim.Start(dir, args));
     }
     static string Ask(const string &frame, int count = 64)
     {
@@ -71,15 +34,12 @@ protected:
         return n < 0 ? "error " + std::to_string(n) : string(buf, static_cast<size_t>(n));
     }
     static int Open() { return OpenComConfig(1, "", 4800, 0, 8, 2, 1540, 512); }
-
-    pid_t pid = -1;
-    int out = -1;
 };
 
 TEST_F(SerialLinkTest, WriteFrameAndWholeMemoryReadThroughThePseudoTerminal)
 {
     Start();
-    EXPECT_NE(Line().find("COM1 is " + dir + "/COM1 -> /dev/pts/"), string::npos);
+    EXPECT_NE(sim.Line().find("COM1 is " + dir + "/COM1 -> /dev/pts/"), string::npos);
     ASSERT_EQ(Open(), 0) << GetRS232ErrorString(GetRs232Err());
     SetComTime(1, 5.0);
     // The frame in its groups, as the tool sends it.
@@ -91,10 +51,8 @@ TEST_F(SerialLinkTest, WriteFrameAndWholeMemoryReadThroughThePseudoTerminal)
     EXPECT_EQ(dump.substr(48, 2), "B0");  // address 16
     CloseCom(1);
 
-    ASSERT_EQ(kill(pid, SIGTERM), 0);
     int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    pid = -1;
+    ASSERT_TRUE(sim.Stop(SIGTERM, &status));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_FALSE(zektest::FileExists("COM1"));
     const string log = zektest::ReadFile("sim.log");
@@ -105,12 +63,12 @@ TEST_F(SerialLinkTest, WriteFrameAndWholeMemoryReadThroughThePseudoTerminal)
 TEST_F(SerialLinkTest, HangUpFaultEndsTheLineAndANewOneIsLinked)
 {
     Start({"--fault", "hangup@2"});
-    const string first = Line();
+    const string first = sim.Line();
     ASSERT_EQ(Open(), 0) << GetRS232ErrorString(GetRs232Err());
     SetComTime(1, 5.0);
     EXPECT_EQ(Ask("C\r"), "OK");
     EXPECT_EQ(Ask("U\r"), "error " + std::to_string(RS232_HANGUP));
-    const string second = Line();
+    const string second = sim.Line();
     EXPECT_NE(second, first);
     ASSERT_EQ(Open(), 0) << GetRS232ErrorString(GetRs232Err());
     SetComTime(1, 5.0);
