@@ -147,6 +147,22 @@ void ResetSerial()
 
 bool ComIsOpen(int port) { return ports.count(port) != 0; }
 
+bool TakeFromQueue(std::string &queue, char *buffer, int count, int term, int *n)
+{
+    size_t used = 0;
+    bool ended = false;
+    while (used < queue.size() && *n < count) {
+        const char c = queue[used++];
+        if (static_cast<unsigned char>(c) == term) {
+            ended = true;
+            break;
+        }
+        buffer[(*n)++] = c;
+    }
+    queue.erase(0, used);
+    return ended || *n >= count;
+}
+
 double ComTimeout(int port)
 {
     auto it = ports.find(port);

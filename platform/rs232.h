@@ -70,4 +70,9 @@ void ResetSerial();
 // True while the port number is open.
 bool ComIsOpen(int port);
 
+// For a port's ReadTerm: moves bytes from the front of `queue` into buffer[*n..] up to
+// the terminator (taken from the queue, not stored) or until *n reaches count, advancing
+// *n. True when the terminator was met or the buffer is full: the read is complete.
+bool TakeFromQueue(std::string &queue, char *buffer, int count, int term, int *n);
+
 }  // namespace platform

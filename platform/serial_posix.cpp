@@ -134,18 +134,7 @@ int PosixPort::ReadTerm(char *buffer, int count, int term, double deadline)
 {
     int n = 0;
     for (;;) {
-        size_t used = 0;
-        bool ended = false;
-        while (used < queue_.size() && n < count) {
-            const char c = queue_[used++];
-            if (static_cast<unsigned char>(c) == term) {
-                ended = true;
-                break;
-            }
-            buffer[n++] = c;
-        }
-        queue_.erase(0, used);
-        if (ended || n >= count) return n;
+        if (TakeFromQueue(queue_, buffer, count, term, &n)) return n;
         if (hungUp_) return RS232_HANGUP;
         const double left = deadline - ClockNow();
         int got = Fill(ClockIsVirtual() ? 0 : PollMs(left));

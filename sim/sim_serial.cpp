@@ -27,18 +27,7 @@ public:
         int result = RS232_TIMEOUT;
         auto ready = [&] {
             Pull();
-            size_t used = 0;
-            bool ended = false;
-            while (used < queue_.size() && n < count) {
-                const char c = queue_[used++];
-                if (static_cast<unsigned char>(c) == term) {
-                    ended = true;
-                    break;
-                }
-                buffer[n++] = c;
-            }
-            queue_.erase(0, used);
-            if (ended || n >= count) {
+            if (platform::TakeFromQueue(queue_, buffer, count, term, &n)) {
                 result = n;
                 return true;
             }
