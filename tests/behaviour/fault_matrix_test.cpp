@@ -62,13 +62,24 @@ enum class Fault {
     DiskFailsWrites,
 };
 
-const Op kOps[] = {Op::RangeChange, Op::HalfBridge, Op::AutoZero,        Op::CalibrationSignal,
-                   Op::Upload,      Op::Download,   Op::CalibrationLoad, Op::CalibrationTrim,
-                   Op::New,         Op::Open,       Op::Save,            Op::SaveAs,
-                   Op::Exit,        Op::Quit};
-const Fault kFaults[] = {Fault::None,        Fault::NoReply,     Fault::Error,
-                         Fault::Garbage,     Fault::Overlong,    Fault::Hangup,
-                         Fault::MissingPort, Fault::UnwritableDirectory, Fault::DiskFailsWrites};
+const Op kOps[] = {Op::RangeChange,
+                   Op::HalfBridge,
+                   Op::AutoZero,
+                   Op::CalibrationSignal,
+                   Op::Upload,
+                   Op::Download,
+                   Op::CalibrationLoad,
+                   Op::CalibrationTrim,
+                   Op::New,
+                   Op::Open,
+                   Op::Save,
+                   Op::SaveAs,
+                   Op::Exit,
+                   Op::Quit};
+const Fault kFaults[] = {
+    Fault::None,           Fault::NoReply, Fault::Error,       Fault::Garbage,
+    Fault::Overlong,       Fault::Hangup,  Fault::MissingPort, Fault::UnwritableDirectory,
+    Fault::DiskFailsWrites};
 
 std::string Name(Op op)
 {
@@ -123,7 +134,7 @@ struct OpFrames {
 OpFrames FramesOf(Op op)
 {
     switch (op) {
-    case Op::RangeChange: return {6, 3};        // mode byte and offset low acknowledged
+    case Op::RangeChange: return {6, 3};  // mode byte and offset low acknowledged
     case Op::HalfBridge: return {2, 1};
     case Op::AutoZero: return {1, 1};
     case Op::CalibrationSignal: return {1, 1};
@@ -157,16 +168,17 @@ Image DocumentImage()
     return image;
 }
 
-class FaultMatrix : public HardeningTest, public ::testing::WithParamInterface<std::tuple<Op, Fault>> {
+class FaultMatrix : public HardeningTest,
+                    public ::testing::WithParamInterface<std::tuple<Op, Fault>> {
 protected:
     Op op = Op::RangeChange;
     Fault fault = Fault::None;
-    std::string chosen, saved;          // the documents the operation may write
-    std::string oldLast, oldTemp;       // the backups before the operation
+    std::string chosen, saved;     // the documents the operation may write
+    std::string oldLast, oldTemp;  // the backups before the operation
     bool hadLast = false, hadTemp = false;
-    std::string backupViolation;        // first moment a backup held a torn text
-    int firstFrame = 0;                 // device frame count before the operation
-    int cp = 0;                         // calibration panel
+    std::string backupViolation;  // first moment a backup held a torn text
+    int firstFrame = 0;           // device frame count before the operation
+    int cp = 0;                   // calibration panel
 
     void SetUp() override
     {
@@ -188,7 +200,10 @@ protected:
 
     // --- the operations -----------------------------------------------------------------
 
-    bool SetBox(int n, int value) { return platform::OperatorSetValue(panel_handle, panel_checkbox[n - 1], value); }
+    bool SetBox(int n, int value)
+    {
+        return platform::OperatorSetValue(panel_handle, panel_checkbox[n - 1], value);
+    }
 
     void OpenCalibrationPanel()
     {
@@ -234,12 +249,16 @@ protected:
         switch (op) {
         case Op::RangeChange: return platform::OperatorSetValue(panel_handle, panel_rings[1], 3);
         case Op::HalfBridge: return SetBox(3, 1);
-        case Op::AutoZero: return platform::OperatorPressButton(panel_handle, panel_command_button[3]);
-        case Op::CalibrationSignal: return platform::OperatorToggle(panel_handle, PANEL_TOGGLEBUTTON, 1);
+        case Op::AutoZero:
+            return platform::OperatorPressButton(panel_handle, panel_command_button[3]);
+        case Op::CalibrationSignal:
+            return platform::OperatorToggle(panel_handle, PANEL_TOGGLEBUTTON, 1);
         case Op::Upload: return Menu(MENU_read);
         case Op::Download: return Menu(MENU_down_load);
-        case Op::CalibrationLoad: return platform::OperatorToggle(cp, PANEL_3_TOGGLEBUTTON_ACTIV, 1);
-        case Op::CalibrationTrim: return platform::OperatorSetValue(cp, panel_numeric_gain[15], 300);
+        case Op::CalibrationLoad:
+            return platform::OperatorToggle(cp, PANEL_3_TOGGLEBUTTON_ACTIV, 1);
+        case Op::CalibrationTrim:
+            return platform::OperatorSetValue(cp, panel_numeric_gain[15], 300);
         case Op::New: AnswerConfirm(1); return Menu(MENU_new);
         case Op::Open: AnswerFileSelect(1, chosen); return Menu(MENU_open);
         case Op::Save: return Menu(MENU_save);
@@ -296,7 +315,8 @@ protected:
             const std::string text = exists ? zektest::ReadFile(b.name) : "";
             if (!exists && !b.had) continue;
             if (exists && ((b.had && text == b.old) || IsConfigText(text))) continue;
-            backupViolation = std::string(b.name) + (exists ? " holds \"" + text.substr(0, 40) + "\"" : " vanished") +
+            backupViolation = std::string(b.name) +
+                              (exists ? " holds \"" + text.substr(0, 40) + "\"" : " vanished") +
                               " " + when;
         }
     }
@@ -313,8 +333,7 @@ protected:
 
     bool MayWrite(const std::string &name) const
     {
-        return name == "last.cfg" || name == "temp.ctc" || name == "config.ctc" ||
-               MayChange(name);
+        return name == "last.cfg" || name == "temp.ctc" || name == "config.ctc" || MayChange(name);
     }
 
     // Image and device agree after the operation wherever they agreed before it and on
@@ -346,7 +365,8 @@ protected:
     static std::vector<bool> AgreeingAddresses(const sim::Engine &device)
     {
         std::vector<bool> agree(512);
-        for (int a = 0; a < 512; a++) agree[static_cast<size_t>(a)] = aktuelle_daten[a] == device.Peek(a);
+        for (int a = 0; a < 512; a++)
+            agree[static_cast<size_t>(a)] = aktuelle_daten[a] == device.Peek(a);
         return agree;
     }
 
@@ -388,7 +408,8 @@ TEST_P(FaultMatrix, InvariantsHold)
     watch.Clear();
     watch.acked = CurrentImage();  // the preparation ended acknowledged
     watch.onTraffic = [this] { CheckBackups("during the exchanges"); };
-    platform::scripted::OnMessage([this](const auto &m) { CheckBackups(("at message " + m.title).c_str()); });
+    platform::scripted::OnMessage(
+        [this](const auto &m) { CheckBackups(("at message " + m.title).c_str()); });
 
     ASSERT_TRUE(Act()) << "the operator's action was refused";
 
@@ -470,8 +491,14 @@ protected:
     int cp = 0;
 
     Image Factory(int k) { return ImageOf(sim::FactoryImage(k)); }
-    void FailFrame(int fromNow, sim::FaultKind kind) { engine.AddFault({kind, engine.Frames() + fromNow}); }
-    bool Box(int n, int value) { return platform::OperatorSetValue(panel_handle, panel_checkbox[n - 1], value); }
+    void FailFrame(int fromNow, sim::FaultKind kind)
+    {
+        engine.AddFault({kind, engine.Frames() + fromNow});
+    }
+    bool Box(int n, int value)
+    {
+        return platform::OperatorSetValue(panel_handle, panel_checkbox[n - 1], value);
+    }
     void OpenEnabledPanel(int ring)
     {
         AnswerPrompt("vqd");
@@ -530,7 +557,7 @@ TEST_F(FaultRegression, RefusedRangeWordLeavesTheRestAsTheDeviceHasThem)
     ASSERT_TRUE(platform::OperatorSetValue(panel_handle, panel_rings[0], 0));  // 32 mV/V
     EXPECT_EQ(ComErrors(), 1);
     for (int k = 0; k < 4; k++) EXPECT_EQ(aktuelle_daten[a + k], engine.Peek(a + k)) << a + k;
-    EXPECT_EQ(aktuelle_daten[16], MODE_BYTE_FULL_BRIDGE);  // acknowledged
+    EXPECT_EQ(aktuelle_daten[16], MODE_BYTE_FULL_BRIDGE);                      // acknowledged
     EXPECT_EQ(platform::FindControl(panel_handle, panel_rings[0])->value, 4);  // still 2 mV/V
     EXPECT_EQ(zektest::ReadFile("temp.ctc"), TextOf(CurrentImage()));
 }

@@ -301,7 +301,8 @@ protected:
     static std::string MessageSummary()
     {
         std::string out;
-        for (const auto &m : platform::scripted::Messages()) out += "[" + m.title + "|" + m.text + "] ";
+        for (const auto &m : platform::scripted::Messages())
+            out += "[" + m.title + "|" + m.text + "] ";
         return out;
     }
 
@@ -311,7 +312,8 @@ protected:
         std::string out;
         for (int ch = 0; ch < Kanalzahl_GUI && ch < 16; ch++) {
             const int mode = aktuelle_daten[mode_address(ch)];
-            const int index = range_index_of(mode, image_word(block_address(0, ch) + OFF_RANGE_GAIN));
+            const int index =
+                range_index_of(mode, image_word(block_address(0, ch) + OFF_RANGE_GAIN));
             const auto *ring = platform::FindControl(panel_handle, panel_rings[ch]);
             const auto *box = platform::FindControl(panel_handle, panel_checkbox[ch]);
             if (ring->value != index || box->value != (mode == MODE_BYTE_HALF_BRIDGE ? 1 : 0))

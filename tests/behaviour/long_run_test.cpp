@@ -37,8 +37,25 @@ std::uint64_t EnvNumber(const char *name, std::uint64_t fallback)
 }
 
 enum class Act {
-    Range, HalfBridge, AutoZero, Signal, Upload, Download, CalOpen, New, Open, Save, SaveAs,
-    Port, Language, Exit, CalToggle, CalSelect, CalTrim, CalOk, CalClose,
+    Range,
+    HalfBridge,
+    AutoZero,
+    Signal,
+    Upload,
+    Download,
+    CalOpen,
+    New,
+    Open,
+    Save,
+    SaveAs,
+    Port,
+    Language,
+    Exit,
+    CalToggle,
+    CalSelect,
+    CalTrim,
+    CalOk,
+    CalClose
 };
 
 struct Weighted {
@@ -48,13 +65,14 @@ struct Weighted {
 
 // Actions of the main window, and of the calibration panel while it is open (modal).
 const std::vector<Weighted> kMainActions = {
-    {Act::Range, 20},  {Act::HalfBridge, 10}, {Act::AutoZero, 6}, {Act::Signal, 6},
-    {Act::Upload, 5},  {Act::Download, 2},    {Act::CalOpen, 3},  {Act::New, 3},
-    {Act::Open, 4},    {Act::Save, 4},        {Act::SaveAs, 3},   {Act::Port, 2},
+    {Act::Range, 20},   {Act::HalfBridge, 10}, {Act::AutoZero, 6}, {Act::Signal, 6},
+    {Act::Upload, 5},   {Act::Download, 2},    {Act::CalOpen, 3},  {Act::New, 3},
+    {Act::Open, 4},     {Act::Save, 4},        {Act::SaveAs, 3},   {Act::Port, 2},
     {Act::Language, 1}, {Act::Exit, 0.3},
 };
 const std::vector<Weighted> kPanelActions = {
-    {Act::CalToggle, 5}, {Act::CalSelect, 5}, {Act::CalTrim, 20}, {Act::CalOk, 2}, {Act::CalClose, 2},
+    {Act::CalToggle, 5}, {Act::CalSelect, 5}, {Act::CalTrim, 20},
+    {Act::CalOk, 2},     {Act::CalClose, 2},
 };
 
 // Layouts the operator may find on a restart: device channels and rows shown.
@@ -126,9 +144,7 @@ protected:
         platform::ResetEventLoop();
         ASSERT_EQ(StartUp(), 0);
         platform::ResetEventLoop();
-        tailKnown = false;
-        unplugged = false;
-        simBackend->SetUnplugged(false);
+        tailKnown = false;  // an unplugged device stays so until the port dialog
     }
 
     // --- actions ------------------------------------------------------------------------
@@ -145,7 +161,7 @@ protected:
         }
         case Act::HalfBridge: {
             const int n = Uniform(1, rows);
-            const int value = platform::FindControl(panel_handle, panel_checkbox[n - 1])->value ? 0 : 1;
+            const int value = platform::FindControl(panel_handle, panel_checkbox[n - 1])->value ^ 1;
             Note("half bridge " + std::to_string(n) + " -> " + std::to_string(value));
             return platform::OperatorSetValue(panel_handle, panel_checkbox[n - 1], value);
         }
@@ -155,7 +171,8 @@ protected:
             return platform::OperatorPressButton(panel_handle, panel_command_button[n - 1]);
         }
         case Act::Signal: {
-            const int value = platform::FindControl(panel_handle, PANEL_TOGGLEBUTTON)->value ? 0 : 1;
+            const int value =
+                platform::FindControl(panel_handle, PANEL_TOGGLEBUTTON)->value ? 0 : 1;
             Note("calibration signal " + std::to_string(value));
             return platform::OperatorToggle(panel_handle, PANEL_TOGGLEBUTTON, value);
         }
@@ -176,7 +193,7 @@ protected:
         }
         case Act::Open: {
             const bool cancel = Chance(0.1);
-            const std::string path = cancel ? "" : documents[static_cast<size_t>(Uniform(0, static_cast<int>(documents.size()) - 1))];
+            const std::string path = cancel ? "" : AnyDocument();
             Note("open " + (cancel ? std::string("cancelled") : path));
             AnswerFileSelect(cancel ? 0 : 1, path);
             return Menu(MENU_open);
@@ -185,7 +202,10 @@ protected:
             Note(std::string("save ") + File_Name);
             AnswerDocument();
             return Saving([] { return Menu(MENU_save); }, true);
-        case Act::SaveAs: Note("save as"); AnswerDocument(); return Menu(MENU_save_as);
+        case Act::SaveAs:
+            Note("save as");
+            AnswerDocument();
+            return Menu(MENU_save_as);
         case Act::Port: return ChoosePort();
         case Act::Language: {
             const int item = Chance(0.5) ? MENU_sprache_d : MENU_sprache_e;
@@ -194,7 +214,9 @@ protected:
         }
         case Act::Exit: return ExitAndRestart();
         case Act::CalToggle: {
-            const int value = platform::FindControl(cali_panel_handle, PANEL_3_TOGGLEBUTTON_ACTIV)->value ? 0 : 1;
+            const auto *toggle =
+                platform::FindControl(cali_panel_handle, PANEL_3_TOGGLEBUTTON_ACTIV);
+            const int value = toggle->value ? 0 : 1;
             Note("calibration enable " + std::to_string(value));
             return platform::OperatorToggle(cali_panel_handle, PANEL_3_TOGGLEBUTTON_ACTIV, value);
         }
@@ -209,12 +231,16 @@ protected:
             const int control = gain ? panel_numeric_gain[i] : panel_numeric_off[i];
             const auto *c = platform::FindControl(cali_panel_handle, control);
             const int value = Chance(0.5) ? Uniform(-300, 300) : Uniform(c->minValue, c->maxValue);
-            Note(std::string("trim ") + (gain ? "gain " : "offset ") + std::to_string(i + 1) + " = " +
-                 std::to_string(value));
+            Note(std::string("trim ") + (gain ? "gain " : "offset ") + std::to_string(i + 1) +
+                 " = " + std::to_string(value));
             return platform::OperatorSetValue(cali_panel_handle, control, value);
         }
-        case Act::CalOk: Note("calibration OK"); return platform::OperatorPressButton(cali_panel_handle, PANEL_3_COMMANDBUTTON);
-        case Act::CalClose: Note("calibration close box"); return platform::OperatorClosePanel(cali_panel_handle);
+        case Act::CalOk:
+            Note("calibration OK");
+            return platform::OperatorPressButton(cali_panel_handle, PANEL_3_COMMANDBUTTON);
+        case Act::CalClose:
+            Note("calibration close box");
+            return platform::OperatorClosePanel(cali_panel_handle);
         }
         return false;
     }
@@ -226,13 +252,17 @@ protected:
             AnswerFileSelect(0);
             return;
         }
-        AnswerFileSelect(1, documents[static_cast<size_t>(Uniform(0, static_cast<int>(documents.size()) - 1))]);
+        AnswerFileSelect(1, AnyDocument());
+    }
+
+    const std::string &AnyDocument()
+    {
+        return documents[static_cast<size_t>(Uniform(0, static_cast<int>(documents.size()) - 1))];
     }
 
     // A save under the current name overwrites a backup when the name is one: the
     // backup then holds the saved image.
-    template <typename Fn>
-    bool Saving(Fn menu, bool saves)
+    template <typename Fn> bool Saving(Fn menu, bool saves)
     {
         const std::string name = File_Name;
         const bool ok = menu();
@@ -285,17 +315,21 @@ protected:
 
     void CheckBackups()
     {
-        if (zektest::ReadFile("temp.ctc") != expectTemp) Fail("temp.ctc is not the last acknowledged state");
-        if (zektest::ReadFile("last.cfg") != expectLast) Fail("last.cfg is not what the program last wrote");
+        if (zektest::ReadFile("temp.ctc") != expectTemp)
+            Fail("temp.ctc is not the last acknowledged state");
+        if (zektest::ReadFile("last.cfg") != expectLast)
+            Fail("last.cfg is not what the program last wrote");
     }
 
     // fileText: what the acknowledged-state file held when the action began.
     void CheckAction(const std::string &fileText)
     {
         watch.Settle();
-        if (ComErrors() > 1) Fail(std::to_string(ComErrors()) + " COM ERROR messages in one action");
+        if (ComErrors() > 1)
+            Fail(std::to_string(ComErrors()) + " COM ERROR messages in one action");
         for (int a = 0; a < 512; a++)
-            if (aktuelle_daten[a] < 0 || aktuelle_daten[a] > 255) Fail("image entry " + std::to_string(a) + " out of range");
+            if (aktuelle_daten[a] < 0 || aktuelle_daten[a] > 255)
+                Fail("image entry " + std::to_string(a) + " out of range");
         if (watch.oks > 0) tailKnown = true;
         if (watch.oks > 0 && !diskFails) expectTemp = TextOf(watch.acked);
         if (watch.failedAcks > 0) {
@@ -308,9 +342,12 @@ protected:
                 expected[k] = tailKnown ? watch.acked[k] : aktuelle_daten[a];
             }
             const std::string diff = Differences(expected);
-            if (!diff.empty()) Fail("after a failed acknowledgement the image is not the acknowledged state: " + diff);
+            if (!diff.empty())
+                Fail("after a failed acknowledgement the image is not the acknowledged state: " +
+                     diff);
             const std::string rows = RowsDifferingFromImage();
-            if (!rows.empty()) Fail("after a failed acknowledgement the window does not show the image: " + rows);
+            if (!rows.empty())
+                Fail("after a failed acknowledgement the window does not show the image: " + rows);
         }
         CheckBackups();
     }
@@ -328,9 +365,9 @@ protected:
     {
         engine.ClearFaults();
         if (Chance(0.2)) {
-            static const sim::FaultKind kinds[] = {sim::FaultKind::NoReply, sim::FaultKind::Error,
-                                                   sim::FaultKind::Error,   sim::FaultKind::Garbage,
-                                                   sim::FaultKind::Overlong, sim::FaultKind::NoReply};
+            static const sim::FaultKind kinds[] = {
+                sim::FaultKind::NoReply, sim::FaultKind::Error,    sim::FaultKind::Error,
+                sim::FaultKind::Garbage, sim::FaultKind::Overlong, sim::FaultKind::NoReply};
             sim::FaultKind kind = Chance(0.03) ? sim::FaultKind::Hangup : kinds[Uniform(0, 5)];
             const int frame = engine.Frames() + Uniform(1, 8);
             engine.AddFault({kind, frame});
@@ -370,7 +407,8 @@ TEST_F(LongRun, RandomActionsKeepImageDeviceAndBackupsInStep)
         checkedWrites++;
         if (aktuelle_daten[address] != engine.Peek(address))
             Fail("acknowledged write to " + std::to_string(address) + ": image " +
-                 std::to_string(aktuelle_daten[address]) + ", device " + std::to_string(engine.Peek(address)));
+                 std::to_string(aktuelle_daten[address]) + ", device " +
+                 std::to_string(engine.Peek(address)));
     };
 
     for (index = 0; index < actions && failure.empty(); index++) {
@@ -386,7 +424,8 @@ TEST_F(LongRun, RandomActionsKeepImageDeviceAndBackupsInStep)
     }
 
     if (!failure.empty()) {
-        std::string report = "action " + std::to_string(index - 1) + ": " + failure + "\nlast actions:\n";
+        std::string report =
+            "action " + std::to_string(index - 1) + ": " + failure + "\nlast actions:\n";
         for (const auto &line : history) report += "  " + line + "\n";
         report += "messages: " + MessageSummary();
         ADD_FAILURE() << report << "\nrerun with ZEK_LONG_RUN_SEED=" << seed;
