@@ -13,7 +13,7 @@ struct PopupRecord {
     enum Kind { Message, Confirm, Prompt, FileSelect } kind;
     std::string title;
     std::string text;
-    std::string fileSpec;  // file selection: the default file specification
+    std::string fileSpec;  // file selection: the default file name or pattern
     bool saveButton = false;
     int answer = 0;        // confirm: 1/0; file selection: result
     double time = 0.0;     // platform clock when shown

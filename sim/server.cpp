@@ -272,14 +272,14 @@ int Server::Run()
 
 }  // namespace
 
-bool ParseFault(const std::string &spec, Fault *fault, std::string *error)
+bool ParseFault(const std::string &arg, Fault *fault, std::string *error)
 {
-    std::string kind = spec;
+    std::string kind = arg;
     Fault f;
     const size_t at = kind.find('@');
     if (at != std::string::npos) {
         if (!ParseInt(kind.substr(at + 1), 1, INT_MAX, &f.frame)) {
-            *error = "bad frame number in fault '" + spec + "'";
+            *error = "bad frame number in fault '" + arg + "'";
             return false;
         }
         kind.resize(at);
@@ -287,7 +287,7 @@ bool ParseFault(const std::string &spec, Fault *fault, std::string *error)
     const size_t colon = kind.find(':');
     if (colon != std::string::npos) {
         if (kind.substr(0, colon) != "slow" || !ParseSeconds(kind.substr(colon + 1), &f.seconds)) {
-            *error = "bad fault '" + spec + "' (only slow takes seconds: slow:SECONDS)";
+            *error = "bad fault '" + arg + "' (only slow takes seconds: slow:SECONDS)";
             return false;
         }
         kind.resize(colon);
@@ -301,7 +301,7 @@ bool ParseFault(const std::string &spec, Fault *fault, std::string *error)
             return true;
         }
     }
-    *error = "unknown fault '" + spec + "'";
+    *error = "unknown fault '" + arg + "'";
     return false;
 }
 

@@ -24,7 +24,7 @@ enum class ParseOutcome { Run, Help, Error };
 ParseOutcome ParseServerOptions(const std::vector<std::string> &args, ServerOptions *options,
                                 std::string *error);
 // "noreply", "error@3", "slow:4.5@2" ... into *fault.
-bool ParseFault(const std::string &spec, Fault *fault, std::string *error);
+bool ParseFault(const std::string &arg, Fault *fault, std::string *error);
 const char *ServerUsage();
 
 // Serves until SIGINT, SIGTERM or SIGHUP; returns the exit status.

@@ -32,11 +32,11 @@ private:
 };
 
 // "*.cfg" -> "*.cfg"; "dir/name.cfg" -> "*.cfg"; a name without extension: none.
-QString PatternOf(const QString &spec)
+QString PatternOf(const QString &wanted)
 {
-    if (spec.contains(QLatin1Char('*')) || spec.contains(QLatin1Char('?')))
-        return QFileInfo(spec).fileName();
-    QString suffix = QFileInfo(spec).suffix();
+    if (wanted.contains(QLatin1Char('*')) || wanted.contains(QLatin1Char('?')))
+        return QFileInfo(wanted).fileName();
+    QString suffix = QFileInfo(wanted).suffix();
     return suffix.isEmpty() ? QString() : QStringLiteral("*.") + suffix;
 }
 
@@ -123,7 +123,7 @@ std::string QtFrontEnd::Prompt(const std::string &title, const std::string &text
 int QtFrontEnd::FileSelect(const std::string &directory, const std::string &fileSpec,
                            const std::string &title, bool saveButton, std::string *path)
 {
-    QString spec = FromModel(fileSpec);
+    QString wanted = FromModel(fileSpec);
     QString dir = directory.empty() ? QDir::currentPath() : FromModel(directory);
     QFileDialog dialog(DialogParent(), FromModel(title), dir);
     dialog.setWindowModality(Qt::ApplicationModal);
@@ -131,14 +131,14 @@ int QtFrontEnd::FileSelect(const std::string &directory, const std::string &file
     dialog.setAcceptMode(saveButton ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(saveButton ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setLabelText(QFileDialog::Accept, saveButton ? QStringLiteral("&Save") : QStringLiteral("&Load"));
-    QString pattern = PatternOf(spec);
+    QString pattern = PatternOf(wanted);
     QStringList filters;
     if (!pattern.isEmpty()) filters << pattern;
     filters << QStringLiteral("*");  // extensions are not restricted
     dialog.setNameFilters(filters);
-    QFileInfo named(spec);
-    if (spec.contains(QLatin1Char('/'))) dialog.setDirectory(named.absolutePath());
-    bool wildcard = spec.contains(QLatin1Char('*')) || spec.contains(QLatin1Char('?'));
+    QFileInfo named(wanted);
+    if (wanted.contains(QLatin1Char('/'))) dialog.setDirectory(named.absolutePath());
+    bool wildcard = wanted.contains(QLatin1Char('*')) || wanted.contains(QLatin1Char('?'));
     if (!wildcard && !named.fileName().isEmpty()) dialog.selectFile(named.fileName());
     if (Exec(dialog) != QDialog::Accepted) return 0;
     QStringList chosen = dialog.selectedFiles();

@@ -87,12 +87,6 @@ protected:
         std::snprintf(f, sizeof f, "%04X%02XW", address & 0xFFFF, data & 0xFF);
         return f;
     }
-    static std::vector<std::string> MessageList()
-    {
-        std::vector<std::string> list;
-        for (const auto &m : platform::scripted::Messages()) list.push_back(m.title + "|" + m.text);
-        return list;
-    }
 };
 
 }  // namespace zektest

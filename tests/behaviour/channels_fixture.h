@@ -117,13 +117,6 @@ protected:
         return texts;
     }
 
-    // Titles and texts of the message popups, "title|text" each.
-    static std::vector<std::string> MessageList()
-    {
-        std::vector<std::string> list;
-        for (const auto &m : platform::scripted::Messages()) list.push_back(m.title + "|" + m.text);
-        return list;
-    }
 };
 
 }  // namespace zektest

@@ -172,13 +172,6 @@ protected:
         return s;
     }
 
-    // Titles and texts of the message popups, "title|text" each.
-    static std::vector<std::string> MessageList()
-    {
-        std::vector<std::string> list;
-        for (const auto &m : platform::scripted::Messages()) list.push_back(m.title + "|" + m.text);
-        return list;
-    }
 
     static platform::Control *Ctrl(int control) { return platform::FindControl(panel_handle, control); }
 };

@@ -71,6 +71,13 @@ int ZekTest::StartUp()
 
 int ZekTest::RunProgram() { return StartUp(); }
 
+std::vector<std::string> ZekTest::MessageList()
+{
+    std::vector<std::string> list;
+    for (const auto &m : platform::scripted::Messages()) list.push_back(m.title + "|" + m.text);
+    return list;
+}
+
 std::string ReadFile(const std::string &name)
 {
     std::ifstream in(name, std::ios::binary);

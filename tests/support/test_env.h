@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace zektest {
 
@@ -19,6 +20,8 @@ protected:
     // Runs the whole program with the steps queued so far.
     int RunProgram();
     void ResetProgramState();
+    // Titles and texts of the message popups shown so far, "title|text" each.
+    static std::vector<std::string> MessageList();
 
     std::string dir;  // the working directory
 };
