@@ -7,7 +7,7 @@ root=$(pwd)
 
 # Inputs per target. The settings target starts the whole program for each input and
 # the configuration-text target writes and opens a file, so they get fewer.
-declare -A runs=([settings]=2000 [config_text]=10000 [memory_reply]=200000 [sim_frames]=30000)
+declare -A runs=([settings]=5000 [config_text]=50000 [memory_reply]=500000 [sim_frames]=100000)
 
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DZEK_FUZZ=ON -DZEK_TESTS=OFF -DZEK_GUI=OFF -DZEK_SANITIZE=ON -DZEK_WERROR=ON
