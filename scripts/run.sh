@@ -26,8 +26,14 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc 2>/dev/null || echo 2)" --target zek-config zek-sim
 
 mkdir -p demo
-echo "== starting the device simulator as port 1 in demo/ (traffic log: demo/zek-sim.log)"
-build/zek-sim --port 1 --dir demo --log demo/zek-sim.log >demo/zek-sim.out 2>&1 &
+# The simulated system gets the memory layout the tool will use: 16 channels when the
+# tool's settings in demo/ say so, else 8 (the tool's default).
+channels=8
+if [ -f demo/config.ctc ] && [ "$(od -An -tu1 -j1 -N1 demo/config.ctc | tr -d ' ')" = 15 ]; then
+  channels=16
+fi
+echo "== starting the device simulator ($channels channels) as port 1 in demo/ (traffic log: demo/zek-sim.log)"
+build/zek-sim --port 1 --dir demo --channels "$channels" --log demo/zek-sim.log >demo/zek-sim.out 2>&1 &
 sim=$!
 stop_sim() {
   if kill -0 "$sim" 2>/dev/null; then
