@@ -1,6 +1,5 @@
 #include "bench/bench_support.h"
 
-#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -14,6 +13,7 @@
 #include "link/protocol.h"
 #include "platform/clock.h"
 #include "platform/rs232.h"
+#include "sim/child.h"
 
 namespace bench {
 
@@ -23,25 +23,9 @@ namespace {
 bool start_sim(const std::string &path, const std::string &dir,
                const std::vector<std::string> &extra, Sim *sim)
 {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    std::vector<std::string> args = {path, "--port", std::to_string(BENCH_PORT), "--dir", dir};
-    args.insert(args.end(), extra.begin(), extra.end());
-    sim->pid = fork();
+    sim->pid = sim::StartSimulator(path, BENCH_PORT, dir, extra, &sim->out);
     if (sim->pid < 0) return false;
-    if (sim->pid == 0) {
-        dup2(fds[1], 1);
-        std::vector<char *> argv;
-        for (std::string &a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    sim->out = fds[0];
-    char c;
-    pollfd p{sim->out, POLLIN, 0};
-    while (poll(&p, 1, 10000) > 0 && read(sim->out, &c, 1) == 1 && c != '\n') sim->announce += c;
+    sim->announce = sim::ReadLine(sim->out, 10000);
     return sim->announce.find("COM" + std::to_string(BENCH_PORT) + " is") != std::string::npos;
 }
 

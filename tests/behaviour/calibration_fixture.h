@@ -18,6 +18,7 @@
 #include "platform/scripted.h"
 #include "sim/engine.h"
 #include "sim/sim_serial.h"
+#include "support/sim_env.h"
 #include "support/test_env.h"
 #include "ui/uir.h"
 
@@ -25,24 +26,11 @@ namespace zektest {
 
 class CaliTest : public ZekTest {
 protected:
-    sim::Engine engine{8};
-    std::unique_ptr<sim::SimSerialBackend> backend;
+    SimEnv sim{1, 8};
+    sim::Engine &engine = sim.engine;
+    sim::SimSerialBackend *backend = &sim.backend;
     int cp = 0;       // calibration panel handle
     size_t mark = 0;  // frames before this index are not looked at
-
-    void SetUp() override
-    {
-        ZekTest::SetUp();
-        std::memset(aktuelle_daten, 0, sizeof aktuelle_daten);
-        com_fault = 0;
-        backend = std::make_unique<sim::SimSerialBackend>(engine, 1);
-        platform::InstallSerialBackend(backend.get());
-    }
-    void TearDown() override
-    {
-        ZekTest::TearDown();
-        backend.reset();
-    }
 
     // Starts the program with k device channels, gui rows shown and the language.
     void Start(int k, int gui, int language = 0)

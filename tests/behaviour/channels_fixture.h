@@ -17,6 +17,7 @@
 #include "platform/scripted.h"
 #include "sim/engine.h"
 #include "sim/sim_serial.h"
+#include "support/sim_env.h"
 #include "support/test_env.h"
 
 namespace zektest {
@@ -43,17 +44,10 @@ inline std::string ConfigText(const int image[512])
 
 class ChannelsTest : public ZekTest {
 protected:
-    sim::Engine engine{8};
-    std::unique_ptr<sim::SimSerialBackend> backend;
+    SimEnv sim{1, 8};
+    sim::Engine &engine = sim.engine;
+    sim::SimSerialBackend *backend = &sim.backend;
 
-    void SetUp() override
-    {
-        ZekTest::SetUp();
-        std::memset(aktuelle_daten, 0, sizeof aktuelle_daten);
-        com_fault = 0;
-        backend = std::make_unique<sim::SimSerialBackend>(engine, 1);
-        platform::InstallSerialBackend(backend.get());
-    }
 
     void TearDown() override
     {
@@ -61,7 +55,6 @@ protected:
         platform::scripted::OnMessage(nullptr);
         engine.SetLog(nullptr);
         ZekTest::TearDown();
-        backend.reset();
     }
 
     // Starts the program for `channels` device channels (rows shown: `shown`, else the

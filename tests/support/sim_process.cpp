@@ -1,37 +1,18 @@
 #include "support/sim_process.h"
 
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/clock.h"
 #include "platform/rs232.h"
+#include "sim/child.h"
 
 namespace zektest {
 
 bool SimProcess::Start(const std::string &dir, const std::vector<std::string> &extra)
 {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    std::vector<std::string> args = {path_, "--port", "1", "--dir", dir};
-    args.insert(args.end(), extra.begin(), extra.end());
-    pid_ = fork();
-    if (pid_ < 0) {
-        close(fds[0]);
-        close(fds[1]);
-        return false;
-    }
-    if (pid_ == 0) {
-        dup2(fds[1], 1);
-        std::vector<char *> argv;
-        for (std::string &a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    out_ = fds[0];
-    return true;
+    pid_ = sim::StartSimulator(path_, 1, dir, extra, &out_);
+    return pid_ > 0;
 }
 
 ::testing::AssertionResult SimProcess::StartLinked(const std::string &dir,
@@ -45,15 +26,7 @@ bool SimProcess::Start(const std::string &dir, const std::vector<std::string> &e
     return ::testing::AssertionSuccess();
 }
 
-std::string SimProcess::Line()
-{
-    std::string line;
-    if (out_ < 0) return line;
-    char c;
-    pollfd p{out_, POLLIN, 0};
-    while (poll(&p, 1, 10000) > 0 && read(out_, &c, 1) == 1 && c != '\n') line += c;
-    return line;
-}
+std::string SimProcess::Line() { return out_ < 0 ? std::string() : sim::ReadLine(out_, 10000); }
 
 bool SimProcess::Stop(int sig, int *status)
 {
