@@ -1,6 +1,7 @@
 // Resource loader and callback registry.
 #include "platform/resource.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -111,16 +112,39 @@ Control ReadControl(const json &j)
     return c;
 }
 
-// Loads and parses the whole resource; throws BadResource or json errors.
-json ReadResource(const std::string &path, int *error)
+// The parsed resource, kept while the file stays the same (same path, size and time of
+// last change), so that start-up and every dialog do not parse it again.
+struct Parsed {
+    std::string path;
+    off_t size = -1;
+    struct timespec changed = {};
+    json root;
+};
+
+bool SameFile(const Parsed &p, const std::string &path, const struct stat &st)
 {
+    return p.path == path && p.size == st.st_size && p.changed.tv_sec == st.st_mtim.tv_sec &&
+           p.changed.tv_nsec == st.st_mtim.tv_nsec;
+}
+
+// Loads and parses the whole resource; throws BadResource or json errors.
+const json &ReadResource(const std::string &path, int *error)
+{
+    static Parsed cache;
+    struct stat st;
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (!in || stat(path.c_str(), &st) != 0) {
         *error = UIE_RESOURCE_FILE;
         throw BadResource{"cannot be opened"};
     }
+    if (SameFile(cache, path, st)) return cache.root;
     *error = UIE_RESOURCE_FORMAT;
-    return json::parse(in);
+    cache = Parsed{};
+    cache.root = json::parse(in);
+    cache.path = path;
+    cache.size = st.st_size;
+    cache.changed = st.st_mtim;
+    return cache.root;
 }
 
 const json &FindByNumber(const json &list, int number, const char *what)
@@ -170,7 +194,7 @@ int ReadPanelResource(const std::string &fileName, int number, Panel *p)
     std::string path = ResolveResourcePath(fileName);
     int error = UIE_RESOURCE_FILE;
     try {
-        json root = ReadResource(path, &error);
+        const json &root = ReadResource(path, &error);
         const json &j = FindByNumber(root.at("panels"), number, "panel");
         error = UIE_RESOURCE_FORMAT;
         p->resourceId = number;
@@ -198,7 +222,7 @@ int ReadMenuBarResource(const std::string &fileName, int number, MenuBar *bar)
     std::string path = ResolveResourcePath(fileName);
     int error = UIE_RESOURCE_FILE;
     try {
-        json root = ReadResource(path, &error);
+        const json &root = ReadResource(path, &error);
         const json &j = FindByNumber(root.at("menubars"), number, "menu bar");
         error = UIE_RESOURCE_FORMAT;
         bar->resourceId = number;
