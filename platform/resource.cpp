@@ -39,9 +39,10 @@ typename Map::mapped_type Lookup(const Map &map, const std::string &name)
     return it == map.end() ? nullptr : it->second;
 }
 
-// Thrown for a resource that parses as JSON but lacks what the program needs.
+// Thrown for a resource that cannot be used; the code is a property of the fault.
 struct BadResource {
     std::string what;
+    int code = UIE_RESOURCE_FORMAT;
 };
 
 int Colour(const json &j, const char *key, int fallback)
@@ -128,17 +129,15 @@ bool SameFile(const Parsed &p, const std::string &path, const struct stat &st)
 }
 
 // Loads and parses the whole resource; throws BadResource or json errors.
-const json &ReadResource(const std::string &path, int *error)
+const json &ReadResource(const std::string &path)
 {
     static Parsed cache;
     struct stat st;
     std::ifstream in(path, std::ios::binary);
     if (!in || stat(path.c_str(), &st) != 0) {
-        *error = UIE_RESOURCE_FILE;
-        throw BadResource{"cannot be opened"};
+        throw BadResource{"cannot be opened", UIE_RESOURCE_FILE};
     }
     if (SameFile(cache, path, st)) return cache.root;
-    *error = UIE_RESOURCE_FORMAT;
     cache = Parsed{};
     cache.root = json::parse(in);
     cache.path = path;
@@ -151,7 +150,8 @@ const json &FindByNumber(const json &list, int number, const char *what)
 {
     for (const json &j : list)
         if (j.at("number").get<int>() == number) return j;
-    throw BadResource{std::string("has no ") + what + " number " + std::to_string(number)};
+    throw BadResource{std::string("has no ") + what + " number " + std::to_string(number),
+                      UIE_NOT_FOUND};
 }
 
 int Report(const std::string &path, const std::string &what, int code)
@@ -166,14 +166,16 @@ void BindPanel(Panel *p)
         p->callback = FindPanelCallback(p->callbackName);
         if (!p->callback)
             throw BadResource{"panel " + p->constant + ": callback \"" + p->callbackName +
-                              "\" has no function in the program"};
+                                  "\" has no function in the program",
+                              UIE_UNBOUND_CALLBACK};
     }
     for (Control &c : p->controls) {
         if (c.callbackName.empty()) continue;
         c.callback = FindCtrlCallback(c.callbackName);
         if (!c.callback)
             throw BadResource{"control " + p->constant + "_" + c.constant + ": callback \"" +
-                              c.callbackName + "\" has no function in the program"};
+                                  c.callbackName + "\" has no function in the program",
+                              UIE_UNBOUND_CALLBACK};
     }
 }
 
@@ -192,11 +194,9 @@ std::string ResolveResourcePath(const std::string &fileName)
 int ReadPanelResource(const std::string &fileName, int number, Panel *p)
 {
     std::string path = ResolveResourcePath(fileName);
-    int error = UIE_RESOURCE_FILE;
     try {
-        const json &root = ReadResource(path, &error);
+        const json &root = ReadResource(path);
         const json &j = FindByNumber(root.at("panels"), number, "panel");
-        error = UIE_RESOURCE_FORMAT;
         p->resourceId = number;
         p->constant = j.at("constant").get<std::string>();
         p->callbackName = j.value("callback", "");
@@ -207,11 +207,10 @@ int ReadPanelResource(const std::string &fileName, int number, Panel *p)
         p->scrollBars = j.value("scroll_bars", "none") == "vertical" ? VAL_VERT_SCROLL_BAR
                                                                     : VAL_NO_SCROLL_BARS;
         for (const json &c : j.at("controls")) p->controls.push_back(ReadControl(c));
-        error = UIE_UNBOUND_CALLBACK;
         BindPanel(p);
         return 0;
     } catch (const BadResource &e) {
-        return Report(path, e.what, error);
+        return Report(path, e.what, e.code);
     } catch (const std::exception &e) {
         return Report(path, std::string("is damaged: ") + e.what(), UIE_RESOURCE_FORMAT);
     }
@@ -220,11 +219,9 @@ int ReadPanelResource(const std::string &fileName, int number, Panel *p)
 int ReadMenuBarResource(const std::string &fileName, int number, MenuBar *bar)
 {
     std::string path = ResolveResourcePath(fileName);
-    int error = UIE_RESOURCE_FILE;
     try {
-        const json &root = ReadResource(path, &error);
+        const json &root = ReadResource(path);
         const json &j = FindByNumber(root.at("menubars"), number, "menu bar");
-        error = UIE_RESOURCE_FORMAT;
         bar->resourceId = number;
         for (const json &e : j.at("entries")) {
             MenuEntry m;
@@ -237,17 +234,16 @@ int ReadMenuBarResource(const std::string &fileName, int number, MenuBar *bar)
             m.submenu = e.value("submenu", 0);
             if (!m.callbackName.empty()) {
                 m.callback = FindMenuCallback(m.callbackName);
-                if (!m.callback) {
-                    error = UIE_UNBOUND_CALLBACK;
+                if (!m.callback)
                     throw BadResource{"menu item " + m.constant + ": callback \"" +
-                                      m.callbackName + "\" has no function in the program"};
-                }
+                                          m.callbackName + "\" has no function in the program",
+                                      UIE_UNBOUND_CALLBACK};
             }
             bar->entries.push_back(m);
         }
         return 0;
     } catch (const BadResource &e) {
-        return Report(path, e.what, error);
+        return Report(path, e.what, e.code);
     } catch (const std::exception &e) {
         return Report(path, std::string("is damaged: ") + e.what(), UIE_RESOURCE_FORMAT);
     }

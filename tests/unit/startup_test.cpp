@@ -184,6 +184,18 @@ TEST_F(StartupTest, MissingOrDamagedResourceEndsStartUpWithMinusOne)
     EXPECT_EQ(StartUp(), -1);
 }
 
+// The code names the fault, whether or not the file was parsed by an earlier load.
+TEST_F(StartupTest, ResourceLoadErrorCodeDoesNotDependOnTheCache)
+{
+    SetResourceDir(dir.c_str());
+    EXPECT_EQ(LoadPanel(0, "zek-config.uir", 1), UIE_RESOURCE_FILE);
+    WriteFile("zek-config.uir", "{\"panels\": [], \"menubars\": []}");
+    for (int pass = 0; pass < 2; pass++) {
+        EXPECT_EQ(LoadPanel(0, "zek-config.uir", 9), UIE_NOT_FOUND) << "pass " << pass;
+        EXPECT_EQ(LoadMenuBar(0, "zek-config.uir", 9), UIE_NOT_FOUND) << "pass " << pass;
+    }
+}
+
 TEST_F(StartupTest, CloseBoxWritesBackupThenSettingsAndEndsTheLoop)
 {
     WriteFile("config.ctc", std::string("\x00\x07\x07\x04", 4));
