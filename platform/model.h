@@ -25,6 +25,7 @@ struct Control {
     CtrlCallbackPtr callback = nullptr;
     std::string label;   // label text (rings, numerics, buttons, checkboxes)
     std::string text;    // text messages
+    std::string image;   // picture: name of its image file beside the resource
     int top = 0, left = 0, width = 0, height = 0;
     bool visible = true;
     bool dimmed = false;

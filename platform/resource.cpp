@@ -93,6 +93,7 @@ Control ReadControl(const json &j)
     c.callbackName = j.value("callback", "");
     c.label = j.value("label", "");
     c.text = j.value("text", "");
+    c.image = j.value("image", "");
     c.top = j.value("top", 0);
     c.left = j.value("left", 0);
     c.width = j.value("width", 0);

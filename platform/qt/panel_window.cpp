@@ -219,7 +219,7 @@ void PanelWindow::BuildControl(const Control &c)
         view.body = text;
         break;
     }
-    case CtrlKind::Picture: view.body = NewRotorPicture(canvas_); break;
+    case CtrlKind::Picture: view.body = NewPicture(c.image, canvas_); break;
     }
     if (c.kind == CtrlKind::Ring || c.kind == CtrlKind::Numeric || c.kind == CtrlKind::ToggleButton) {
         view.caption = new QLabel(canvas_);

@@ -35,9 +35,8 @@ QColor FromRgb(int rgb);
 QFont DialogFont();
 QFont FixedFont();  // rings: their 21-character labels line up
 
-// The drawing of a picture control: a rotor shaft with the telemetry ring and the
-// stationary antenna beside it.
-QWidget *NewRotorPicture(QWidget *parent);
+// A picture control showing the resource's image `image` (an SVG file beside the resource).
+QWidget *NewPicture(const std::string &image, QWidget *parent);
 
 // One control of a panel: its body widget and, for rings, numerics and toggle buttons,
 // the caption beside it.

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <filesystem>
 #include <tuple>
 
 #include "ui/texts.h"
@@ -130,3 +131,16 @@ TEST_F(MainWindowKeys, ModelChangesShowAtOnce)
 }
 
 }  // namespace
+
+// The picture is the image file the resource names, read from beside the resource.
+TEST_F(MainWindowKeys, PictureShowsTheImageFileBesideTheResource)
+{
+    std::filesystem::copy_file(std::string(ZEK_UIR_DIR) + "/zek-config.uir", dir + "/zek-config.uir");
+    zektest::WriteFile("rotor.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='20' height='12'>"
+                           "<rect width='20' height='12' fill='#FF0000'/></svg>");
+    SetResourceDir(dir.c_str());
+    ASSERT_EQ(StartWindow(0, 8), 0);
+    QWidget *picture = Widget(PANEL_PICTURE);
+    QImage shot = picture->grab().toImage();
+    EXPECT_EQ(QColor(shot.pixel(shot.width() / 2, shot.height() / 2)), QColor(255, 0, 0));
+}
