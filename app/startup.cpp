@@ -4,6 +4,7 @@
 
 #include "app/globals.h"
 #include "app/shell.h"
+#include "channels/settings.h"
 #include "documents/backups.h"
 #include "link/port.h"
 #include "platform/rs232.h"
@@ -80,6 +81,7 @@ int zek_main(int, char *argv[])
     if (panel_handle < 0) return -1;
     SetCtrlAttribute(panel_handle, PANEL_TOGGLEBUTTON, ATTR_OFF_COLOR, TOGGLE_OFF_COLOR);
     SetCtrlAttribute(panel_handle, PANEL_TOGGLEBUTTON, ATTR_ON_COLOR, TOGGLE_ON_COLOR);
+    forget_cal_signal();
     read_config();
     for (int i = 0; i < 16; i++)
         SetCtrlAttribute(panel_handle, panel_command_button[i], ATTR_CMD_BUTTON_COLOR,

@@ -14,6 +14,8 @@ constexpr int CALI_GAIN_BASE = 3900;
 
 // Handle of the open calibration panel, 0 while it is closed.
 extern int cali_panel_handle;
+// Range value whose load the device acknowledged in full on the open panel; -1 before any.
+extern int cali_loaded_range;
 
 void cali(int menuBar, int menuItem, void *callbackData, int panel);
 int cali_panel(int panel, int event, void *callbackData, int eventData1, int eventData2);

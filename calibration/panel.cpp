@@ -117,6 +117,7 @@ void cali(int, int, void *, int)
     int handle = LoadPanel(0, uir_file, PANEL_3);
     if (handle <= 0) return;  // resource unreadable: no panel to show
     cali_panel_handle = handle;
+    cali_loaded_range = -1;
     SetCtrlAttribute(handle, PANEL_3_RING_Cali_Sel, ATTR_DIMMED, 1);
     SetCtrlVal(handle, PANEL_3_TEXTMSG_2, text(txt::cali_gain_heading));
     SetCtrlAttribute(handle, PANEL_3_RING_Cali_Sel, ATTR_LABEL_TEXT, text(txt::cali_ring_label));

@@ -15,6 +15,8 @@ const int f_o_1 = 32000;  // offset base, strain gauge 2 mV/V
 const int f_o_2 = 23500;  // offset base, thermocouple type 1
 const int f_o_3 = 20000;  // offset base, thermocouple type 2
 
+int cali_loaded_range = -1;
+
 namespace {
 
 // What a calibration range value selects.
@@ -79,7 +81,8 @@ int switch_channel(const CaliRange &r, int i)
 // Stores word w at address a of the image and sends it, low byte first; the high byte
 // carries the D command. Each byte enters the image just before its own write, so that
 // the low byte's acknowledgement does not store a high byte the device has not taken.
-void write_word(int a, int w)
+// 1 after a failed write.
+int write_word(int a, int w)
 {
     int low = w & 0xFF;
     int high = (w & 0xFF00) >> 8;
@@ -87,9 +90,10 @@ void write_word(int a, int w)
     aktuelle_daten[a] = low;
     if (send_byte_oD(a, low) == 0) {
         aktuelle_daten[a + 1] = high;
-        if (send_byte(a + 1, high) == 0) return;
+        if (send_byte(a + 1, high) == 0) return 0;
     }
     cali_link_failure();
+    return 1;
 }
 
 // Trims channel i's offset (gain = false) or gain word in the ring's bank.
@@ -103,7 +107,20 @@ void adjust(int i, bool gain)
     int control = gain ? panel_numeric_gain[i] : panel_numeric_off[i];
     if (GetCtrlVal(cali_panel_handle, control, &entry) != 0) return;
     int base = gain ? CALI_GAIN_BASE : r->off_base;
-    write_word(block(r->bank, i) + (gain ? OFF_CAL_GAIN : OFF_CAL_OFFSET), entry + base);
+    // A failed write has restored the image to the acknowledged words; the row shows
+    // them instead of the entry the device did not take.
+    if (write_word(block(r->bank, i) + (gain ? OFF_CAL_GAIN : OFF_CAL_OFFSET), entry + base))
+        show_channel(*r, i);
+}
+
+// After a failed load the ring and the rows go back to the range whose load the device
+// last acknowledged in full, if there is one; nothing is sent.
+void show_loaded_range(void)
+{
+    const CaliRange *r = range_of(cali_loaded_range);
+    if (!r) return;
+    SetCtrlVal(cali_panel_handle, PANEL_3_RING_Cali_Sel, r->value);
+    for (int i = 0; i < channels(); i++) show_channel(*r, i);
 }
 
 // One callback per numeric control, forwarding its channel index on the commit event.
@@ -154,9 +171,11 @@ void calibration_load_data(int value)
     for (int i = 0; i < channels(); i++) {
         if (switch_channel(*r, i)) {
             cali_link_failure();
+            show_loaded_range();
             return;
         }
     }
+    cali_loaded_range = value;
 }
 
 void cali_off_adjust(int i) { adjust(i, false); }

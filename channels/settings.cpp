@@ -10,6 +10,7 @@
 #include "app/shell.h"
 #include "channels/image.h"
 #include "channels/transfer.h"
+#include "documents/backups.h"
 #include "link/protocol.h"
 #include "platform/clock.h"
 #include "platform/rs232.h"
@@ -27,6 +28,10 @@ namespace {
 constexpr int LAST_STRAIN_GAUGE = 5;   // range indexes 0..5 are strain gauge
 constexpr int AUTOZERO_ACTIVE = MakeColor(255, 0, 0);
 constexpr int AUTOZERO_IDLE = MakeColor(128, 128, 128);
+
+// The calibration signal as the device last acknowledged it. It is not in the image, so
+// no restore brings the toggle back; the toggle's callback keeps it itself.
+int cal_signal_acknowledged = 0;
 
 void link_failure(void)
 {
@@ -121,11 +126,14 @@ constexpr auto channel_callbacks = channel_table(std::make_index_sequence<16>{})
 }  // namespace
 
 // Sensor range change of channel n (1-based): mode byte, then for a strain-gauge range
-// the range offset and gain words. Stops at the first failed write.
+// the range offset and gain words. Stops at the first failed write. The change does not
+// clear the link fault flag: with it set, the frame goes out unawaited and no failed
+// wait restores the row, so the acknowledged state is brought back here.
 void aktu_gain(int n)
 {
     if (!valid_channel(n)) return;
     const int ch = n - 1;
+    const int unawaited = com_fault;
     int i, h;
     if (!read_row(ch, &i, &h)) return;
     SetWaitCursor(1);
@@ -134,6 +142,7 @@ void aktu_gain(int n)
     aktuelle_daten[m] = b;
     int failed = i > LAST_STRAIN_GAUGE ? send_byte(m, b) : send_byte_oD(m, b);
     if (failed == 0 && i <= LAST_STRAIN_GAUGE) failed = send_range_words(ch, i);
+    if (failed == 1 && unawaited == 1) temp_hoch();
     if (failed == 1) link_failure();
     SetWaitCursor(0);
 }
@@ -186,7 +195,11 @@ int auto_z(int n)
     return 0;
 }
 
-// Calibration signal on or off, following the toggle.
+void forget_cal_signal(void) { cal_signal_acknowledged = 0; }
+
+// Calibration signal on or off, following the toggle. When the command fails (refused,
+// unanswered, or sent unawaited after an earlier failure), the toggle goes back to the
+// state the device last acknowledged.
 int cal_on_off(int, int, int event, void *, int, int)
 {
     if (event != EVENT_VAL_CHANGED) return 0;
@@ -196,6 +209,10 @@ int cal_on_off(int, int, int event, void *, int, int)
         cal_off();
     else
         cal_on();
+    if (com_fault == 0)
+        cal_signal_acknowledged = on != 0;
+    else
+        SetCtrlVal(panel_handle, PANEL_TOGGLEBUTTON, cal_signal_acknowledged);
     return 0;
 }
 

@@ -7,5 +7,8 @@ extern const int v[8];  // range gain word by range index
 void aktu_gain(int n);
 void vb_hb(int n);
 int auto_z(int n);
+// Start-up: the toggle shows the signal off, and that is taken as the device's state
+// until it acknowledges a change.
+void forget_cal_signal(void);
 int cal_on_off(int panel, int control, int event, void *callbackData, int eventData1,
                int eventData2);

@@ -20,6 +20,7 @@ constexpr char CR = 13;
 constexpr int ACK_LENGTH = 10;        // characters of a reply judged by the wait
 constexpr int MEMORY_OK_AT = 1536;    // offset of "OK" in the whole-memory reply
 constexpr int MAX_VALUE_DIGITS = 2;   // a device byte is at most two hex digits
+constexpr double QUIET_INTERVAL = 0.2;  // silence that ends the rest of an over-long reply
 
 void send_chars(const char *chars) { ComWrt(com_port, chars, static_cast<int>(std::strlen(chars))); }
 
@@ -88,14 +89,21 @@ void send_command(const char *command)
 }
 
 // A read that filled its buffer stopped before the reply's CR. The rest of that reply
-// is read and dropped (at most an input queue's worth), so that the next wait reads the
-// reply to its own frame and not the tail of this one.
+// is read and dropped, so that the next wait reads the reply to its own frame and not
+// the tail of this one: up to its CR, at most an input queue's worth, and only while
+// characters keep coming. A chunk that does not fill within QUIET_INTERVAL ends it, so
+// that a reply without CR does not hold the window for the whole time-out. The port's
+// time-out is restored afterwards.
 void discard_rest_of_reply(void)
 {
-    constexpr int CHUNK = 64;
+    constexpr int CHUNK = 16;  // about 37 ms of characters at 4800 baud
     char rest[CHUNK];
+    double timeout = 0.0;
+    if (GetComTime(com_port, &timeout) < 0) return;
+    SetComTime(com_port, QUIET_INTERVAL);
     for (int left = COM_IN_QUEUE; left > 0; left -= CHUNK)
-        if (ComRdTerm(com_port, rest, CHUNK, CR) != CHUNK) return;
+        if (ComRdTerm(com_port, rest, CHUNK, CR) != CHUNK) break;
+    SetComTime(com_port, timeout);
 }
 
 }  // namespace
@@ -183,7 +191,8 @@ int ack_com(void)
 }
 
 // Values are parsed into a scratch copy first, so that a reply that is not 512 bytes
-// in hex leaves the image as it was.
+// in hex leaves the image as it was. Such a reply is reported like a refusal, so that
+// the operator does not take the unchanged window for the device's memory.
 int read_encoder(void)
 {
     SetWaitCursor(1);
@@ -212,9 +221,7 @@ int read_encoder(void)
         return 0;
     }
     SetWaitCursor(0);
-    if (reply_has(eingangsbuffer, n, 0, "ERROR")) {
-        MessagePopup(text(txt::com_error), text(txt::refusal));
-        return -1;
-    }
-    return 0;
+    const bool refused = reply_has(eingangsbuffer, n, 0, "ERROR");
+    MessagePopup(text(txt::com_error), text(refused ? txt::refusal : txt::memory_unreadable));
+    return -1;
 }

@@ -16,7 +16,9 @@ void cal_on(void);
 void cal_off(void);
 // Acknowledgement wait: 0 after a reply, -1 after a read failure.
 int ack_com(void);
-// Whole-memory read into the configuration image.
+// Whole-memory read into the configuration image: 0 when the image and the window now
+// hold the device's memory, else -1 after a message ("COM ERROR") and with the image
+// unchanged: read failure, refusal, or a reply that is not 512 values and "OK".
 int read_encoder(void);
 // Clears the link fault flag at the start of an operation. After a failure, frames went
 // out without waiting and their replies are still queued; they are discarded, so that

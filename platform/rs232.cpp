@@ -209,6 +209,15 @@ int SetComTime(int port, double timeoutSeconds)
     return Succeed(0);
 }
 
+int GetComTime(int port, double *timeoutSeconds)
+{
+    OpenPort *p = Lookup(port);
+    if (!p) return GetRs232Err();
+    if (!timeoutSeconds) return Fail(RS232_UNKNOWN_ERROR, port);
+    *timeoutSeconds = p->timeout;
+    return Succeed(0);
+}
+
 int FlushInQ(int port)
 {
     OpenPort *p = Lookup(port);

@@ -24,6 +24,8 @@ int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, i
                   int stopBits, int inputQueueSize, int outputQueueSize);
 int CloseCom(int port);
 int SetComTime(int port, double timeoutSeconds);
+// The port's current time-out into *timeoutSeconds, so that a caller can restore it.
+int GetComTime(int port, double *timeoutSeconds);
 int FlushInQ(int port);
 // Return the number of bytes written, or a negative error code.
 int ComWrt(int port, const char *buffer, int count);

@@ -63,6 +63,11 @@ inline constexpr TextPair refusal{
     "\tError\nThe last command could not be received correctly!\nPlease check the connection!"};
 inline constexpr TextPair port_error_title{"Schnittstellen-Fehler", "Port-Error"};
 inline constexpr TextPair port_error_text{"Prüfen", "Check"};
+// A whole-memory reply that is neither the memory nor a refusal.
+inline constexpr TextPair memory_unreadable{
+    "Die Antwort des Telemetriesystems konnte nicht gelesen werden.\n"
+    "Es wurde nichts geändert.",
+    "The reply of the telemetry system could not be read.\nNothing was changed."};
 
 // Documents.
 inline constexpr TextPair zek_title{"ZEK Konfiguration", "ZEK Configuration"};

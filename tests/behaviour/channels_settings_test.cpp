@@ -336,7 +336,8 @@ TEST_F(ChannelSettingsTest, RangeChangeWithTheFlagAlreadySetSendsOnlyTheModeByte
     ASSERT_EQ(MessageList(), (Texts{"Port-Error|Check"}));
     auto f = Frames();
     EXPECT_NEAR(scripted::Messages()[0].time - f[0].start, 0.4, kEps);  // no wait
-    EXPECT_EQ(aktuelle_daten[18], 48);  // the new mode byte stays
+    EXPECT_EQ(aktuelle_daten[18], 202);  // unacknowledged: back to the acknowledged byte
+    EXPECT_EQ(Ctrl(Ring(3))->value, 7);
     EXPECT_EQ(std::vector<int>(aktuelle_daten + 42, aktuelle_daten + 46),
               (std::vector<int>{0, 2, 0, 1}));  // range words still 2 mV/V
     EXPECT_EQ(com_fault, 1);

@@ -244,7 +244,7 @@ TEST_F(TransferTest, FailedUploadsLeaveTheImageAsItWas)
         {sim::FaultKind::Error, 0, std::string("COM ERROR|") + txt::refusal.de},
         {sim::FaultKind::Error, 1, std::string("COM ERROR|") + txt::refusal.en},
         {sim::FaultKind::NoReply, 0, "*"},
-        {sim::FaultKind::Garbage, 0, ""},
+        {sim::FaultKind::Garbage, 1, std::string("COM ERROR|") + txt::memory_unreadable.en},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(sim::FaultName(c.fault)) + " language " +

@@ -5,7 +5,8 @@
 // cannot reach the operation:
 //  - the operation ran (no crash) and showed at most one "COM ERROR";
 //  - after a failed acknowledgement the image is the last acknowledged state, and the
-//    window shows it;
+//    window shows it, the calibration signal toggle and the calibration rows included;
+//  - a memory reply that cannot be read is reported, and nothing is sent after it;
 //  - image and device agree on every byte the operation wrote or left alone, except the
 //    one whose frame went unanswered (the device may or may not have taken it);
 //  - "last.cfg" and "temp.ctc" hold their old text or a whole new 800-character text at
@@ -271,9 +272,17 @@ protected:
 
     // --- the faults ---------------------------------------------------------------------
 
+    // Garbage in reply to a write changes nothing; in reply to the re-read that enabling
+    // starts with, it must stop the enabling.
+    int FaultedFrame() const
+    {
+        if (fault == Fault::Garbage && op == Op::CalibrationLoad) return 1;
+        return FramesOf(op).faulted;
+    }
+
     void Arm()
     {
-        const int at = firstFrame + FramesOf(op).faulted;
+        const int at = firstFrame + FaultedFrame();
         switch (fault) {
         case Fault::None: break;
         case Fault::NoReply: engine.AddFault({sim::FaultKind::NoReply, at}); break;
@@ -370,6 +379,26 @@ protected:
         return agree;
     }
 
+    // Calibration rows whose numerics differ from the image's words of the ring's bank.
+    std::string CaliRowsDifferingFromImage() const
+    {
+        if (platform::PanelByResource(PANEL_3) == 0) return "";
+        int value = 0;
+        GetCtrlVal(cp, PANEL_3_RING_Cali_Sel, &value);
+        const int bank = value == 64 ? 1 : (value == 128 ? 2 : 0);
+        const int base[3] = {f_o_1, f_o_2, f_o_3};
+        std::string out;
+        for (int i = 0; i < Kanalzahl; i++) {
+            const int a = block_address(bank, i);
+            const int off = image_word(a + OFF_CAL_OFFSET) - base[bank];
+            const int gain = image_word(a + OFF_CAL_GAIN) - CALI_GAIN_BASE;
+            if (platform::FindControl(cp, panel_numeric_off[i])->value != off ||
+                platform::FindControl(cp, panel_numeric_gain[i])->value != gain)
+                out += "row " + std::to_string(i + 1) + " ";
+        }
+        return out;
+    }
+
     // The link after the fault: the next exchange, refused by the device, must be
     // reported, which it is only if the wait reads the reply to its own frame.
     void ExpectNextExchangeReadsItsOwnReply()
@@ -433,6 +462,15 @@ TEST_P(FaultMatrix, InvariantsHold)
     if (watch.failedAcks > 0) {
         EXPECT_EQ(Differences(watch.acked), "") << "image is not the last acknowledged state";
         EXPECT_EQ(RowsDifferingFromImage(), "") << "window does not show the image";
+        EXPECT_EQ(CaliRowsDifferingFromImage(), "") << "calibration rows do not show the image";
+        EXPECT_EQ(platform::FindControl(panel_handle, PANEL_TOGGLEBUTTON)->value,
+                  watch.ackedSignal)
+            << "toggle does not show the acknowledged calibration signal";
+    }
+    if (watch.unreadableAt >= 0) {
+        EXPECT_EQ(ComErrors(), 1) << "an unreadable memory reply went unreported";
+        EXPECT_EQ(static_cast<int>(watch.frames.size()), watch.unreadableAt)
+            << "frames sent after an unreadable memory reply";
     }
     ExpectImageAgreesWithDevice(agreedBefore);
 
@@ -543,6 +581,23 @@ TEST_F(FaultRegression, RestOfAnOverlongMemoryReplyIsNotTakenForTheNextReply)
     EXPECT_TRUE(platform::scripted::Messages().empty());
     EXPECT_EQ(aktuelle_daten[20], MODE_BYTE_TE_2);  // the values before the OK are whole
     ExpectNextRefusalReported();
+}
+
+// A failed range load takes the ring and the rows back to the range the device last took
+// in full, so that trims go to the bank shown and choosing the range again retries it.
+TEST_F(FaultRegression, FailedRangeLoadReturnsTheRingToTheLoadedRange)
+{
+    Image image = Factory(8);
+    image[static_cast<size_t>(block_address_k(8, 1, 0) + OFF_CAL_OFFSET)] += 5;
+    Start(8, 8, image);
+    OpenEnabledPanel(0);  // thermocouple type 1
+    FailFrame(1, sim::FaultKind::Error);
+    ASSERT_TRUE(platform::OperatorSetValue(cp, PANEL_3_RING_Cali_Sel, 1));  // type 2
+    EXPECT_EQ(ComErrors(), 1);
+    int value = -1;
+    GetCtrlVal(cp, PANEL_3_RING_Cali_Sel, &value);
+    EXPECT_EQ(value, 64);
+    EXPECT_EQ(platform::FindControl(cp, panel_numeric_off[0])->value, 5);
 }
 
 // The range words enter the image one by one as they are sent: a refused word leaves it

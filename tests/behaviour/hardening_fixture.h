@@ -36,7 +36,8 @@ namespace hardening {
 
 using Image = std::array<int, 512>;
 
-constexpr int kAckLength = 10;  // characters an acknowledgement wait reads
+constexpr int kAckLength = 10;      // characters an acknowledgement wait reads
+constexpr int kMemoryLength = 1540;  // characters the whole-memory read asks for
 
 inline Image CurrentImage()
 {
@@ -101,6 +102,8 @@ struct LinkWatch {
     int oks = 0;                      // acknowledgements read since Clear
     int failedAcks = 0;               // failed acknowledgement waits since Clear
     int pendingAddress = -1;          // an acknowledged write not yet compared
+    int ackedSignal = 0;              // calibration signal of the last acknowledged C or U
+    int unreadableAt = -1;            // frames written when a memory reply was unreadable
     // Called with the address of each acknowledged write once the program has taken the
     // acknowledgement in, i.e. before the next write or when the test asks (Settle).
     std::function<void(int address)> onAckedWrite;
@@ -111,6 +114,7 @@ struct LinkWatch {
     {
         frames.clear();
         oks = failedAcks = 0;
+        unreadableAt = -1;
     }
 
     void Settle()
@@ -134,10 +138,11 @@ struct LinkWatch {
         }
     }
 
-    // Every read of kAckLength characters is an acknowledgement wait; the whole-memory
-    // read asks for more.
+    // Every read of kAckLength characters is an acknowledgement wait, every read of
+    // kMemoryLength the whole-memory read; others drop the rest of a reply.
     void Read(const char *reply, int count, int result)
     {
+        if (count == kMemoryLength) return MemoryRead(reply, result);
         if (count != kAckLength) return;
         if (result < 0 || StartsWith(reply, result, "ERROR")) {
             failedAcks++;
@@ -145,7 +150,16 @@ struct LinkWatch {
             oks++;
             acked = CurrentImage();
             pendingAddress = WriteAddress(lastFrame);
+            if (lastFrame == "C" || lastFrame == "U") ackedSignal = lastFrame == "C";
         }
+    }
+
+    // A memory reply read whole that holds no "OK" at offset 1536 and is no refusal.
+    void MemoryRead(const char *reply, int result)
+    {
+        if (result < 0 || StartsWith(reply, result, "ERROR")) return;
+        if (result >= 1538 && StartsWith(reply + 1536, 2, "OK")) return;
+        unreadableAt = static_cast<int>(frames.size());
     }
 };
 
@@ -286,6 +300,7 @@ protected:
         platform::ResetEventLoop();
         platform::scripted::ClearJournal();
         watch.acked = CurrentImage();
+        watch.ackedSignal = 0;
     }
 
     static int Bar() { return GetPanelMenuBar(panel_handle); }

@@ -11,6 +11,7 @@
 #include "behaviour/protocol_fixture.h"
 #include "link/protocol.h"
 #include "platform/scripted.h"
+#include "ui/texts.h"
 
 using namespace zektest;
 using platform::scripted::Messages;
@@ -123,7 +124,7 @@ TEST_F(ProtocolTest, RefusedReadShowsTheRefusalInTheUsersLanguage)
     EXPECT_EQ(com_fault, 0);
 }
 
-TEST_F(ProtocolTest, BrokenDumpsLeaveTheImageSilently)
+TEST_F(ProtocolTest, BrokenDumpsLeaveTheImageAndSaySo)
 {
     Start(16);
     UseScriptedDevice();
@@ -136,18 +137,44 @@ TEST_F(ProtocolTest, BrokenDumpsLeaveTheImageSilently)
          {above_255, short_reply, std::string("00 01 02 OK"), std::string("?#%&")}) {
         std::fill(std::begin(aktuelle_daten), std::end(aktuelle_daten), 9);
         device->replies.push_back(reply + "\r");
-        EXPECT_EQ(read_encoder(), 0) << reply.substr(0, 20);
+        platform::scripted::ClearJournal();
+        EXPECT_EQ(read_encoder(), -1) << reply.substr(0, 20);
         EXPECT_TRUE(std::all_of(std::begin(aktuelle_daten), std::end(aktuelle_daten),
                                 [](int v) { return v == 9; }))
             << reply.substr(0, 20);
+        ASSERT_EQ(Messages().size(), 1u) << reply.substr(0, 20);
+        EXPECT_EQ(Messages()[0].title, "COM ERROR");
+        EXPECT_EQ(Messages()[0].text, txt::memory_unreadable.de);
     }
-    EXPECT_TRUE(Messages().empty());
     EXPECT_FALSE(platform::scripted::WaitCursorOn());
 
     // The same device with a sound dump is read.
     device->replies.push_back(Dump() + "\r");
     EXPECT_EQ(read_encoder(), 0);
     EXPECT_EQ(aktuelle_daten[511], (511 * 7) & 0xFF);
+}
+
+// A reply over ten characters whose CR never comes: the rest is dropped once the line is
+// quiet, not after the port's whole time-out, and the time-out holds again afterwards.
+TEST_F(ProtocolTest, UnendedOverlongReplyEndsWhenTheLineIsQuiet)
+{
+    Start(16);
+    UseScriptedDevice();
+    device->replies.push_back("OK TRAILING-DATA");
+    cal_on();
+    EXPECT_NEAR(Now(), 0.1 + 0.2, 1e-9);
+    EXPECT_EQ(com_fault, 0);  // judged by its first ten characters
+
+    Mark();
+    device->replies.push_back(Dump() + " TRAILING-DATA");
+    EXPECT_EQ(read_encoder(), 0);
+    EXPECT_NEAR(Now(), 0.2 + 0.2, 1e-9);
+    EXPECT_EQ(aktuelle_daten[511], (511 * 7) & 0xFF);
+
+    Mark();
+    cal_on();  // unanswered: the whole-memory read's time-out
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NEAR(Messages()[0].time - t0, 0.1 + 20.0, 1e-9);
 }
 
 }  // namespace
