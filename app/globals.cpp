@@ -13,16 +13,16 @@ int panel_handle = 0;
 int menubar_handle = 0;
 
 const char uir_file[] = "zek-config.uir";
-char kopfzeile[280] = "";
+char kopfzeile[MAX_PATHNAME_LEN] = "";
 char channel_system[24] = "";
 
 int aktuelle_daten[512] = {};
 char eingangsbuffer[1540] = {};
 char textbuffer[1540] = {};
 
-char File_Name[260] = "unnamed.cfg";
-char File_Letzte[260] = "last.cfg";
-char File_Temp[260] = "temp.ctc";
+char File_Name[MAX_PATHNAME_LEN] = "unnamed.cfg";
+char File_Letzte[MAX_PATHNAME_LEN] = "last.cfg";
+char File_Temp[MAX_PATHNAME_LEN] = "temp.ctc";
 
 const int panel_rings[16] = {
     PANEL_RING_1,  PANEL_RING_2,  PANEL_RING_3,  PANEL_RING_4,  PANEL_RING_5,  PANEL_RING_6,

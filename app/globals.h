@@ -2,6 +2,8 @@
 // writes these directly.
 #pragma once
 
+#include "platform/files.h"
+
 // Language flag: 0 German, any other value English.
 extern int sprache;
 // Device channel count (memory layout): 8 or 16.
@@ -20,7 +22,7 @@ extern int panel_handle;
 extern int menubar_handle;
 
 extern const char uir_file[];     // "zek-config.uir"
-extern char kopfzeile[280];       // main window title
+extern char kopfzeile[MAX_PATHNAME_LEN];  // main window title
 extern char channel_system[24];   // system line
 
 // Configuration image: one int per byte of the device's 512-byte memory.
@@ -30,9 +32,9 @@ extern char eingangsbuffer[1540];
 extern char textbuffer[1540];
 
 // Current document name and the backup file names.
-extern char File_Name[260];
-extern char File_Letzte[260];
-extern char File_Temp[260];
+extern char File_Name[MAX_PATHNAME_LEN];
+extern char File_Letzte[MAX_PATHNAME_LEN];
+extern char File_Temp[MAX_PATHNAME_LEN];
 
 // Per-channel controls of the main window, by zero-based channel.
 extern const int panel_rings[16];

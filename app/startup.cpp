@@ -7,6 +7,7 @@
 #include "channels/settings.h"
 #include "documents/backups.h"
 #include "link/port.h"
+#include "platform/files.h"
 #include "platform/rs232.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
@@ -76,6 +77,7 @@ void size_panel(void)
 int zek_main(int, char *argv[])
 {
     if (InitCVIRTE(nullptr, argv, nullptr) == 0) return -1;
+    RemoveStaleWriteFiles();
     register_callbacks();
     panel_handle = LoadPanel(0, uir_file, PANEL);
     if (panel_handle < 0) return -1;

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "app/globals.h"
+#include "app/shell.h"
 #include "channels/image.h"
+#include "documents/backups.h"
 #include "platform/files.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
@@ -60,12 +62,27 @@ void set_title(void)
     SetPanelAttribute(panel_handle, ATTR_TITLE, kopfzeile);
 }
 
-// A file dialog that fails leaves the program in no state to go on: it ends at once,
-// without backup or settings.
+// A file dialog that fails leaves the program in no state to go on: it ends with
+// status 1, but first keeps what the operator had, as quitting does: the exit backup
+// and the settings.
 void dialog_failed(void)
 {
     MessagePopup("", text(txt::file_error));
+    backup();
+    write_config();
     std::exit(1);
+}
+
+// The outcome of a file dialog: true when a path was chosen. A path longer than the
+// system takes is refused with a message and changes nothing, like a cancel.
+bool path_chosen(int result)
+{
+    if (result == UIE_PATH_TOO_LONG) {
+        MessagePopup(text(txt::zek_title), text(txt::path_too_long));
+        return false;
+    }
+    if (result < 0) dialog_failed();
+    return result > 0;
 }
 
 // Open refuses a file that does not begin with a configuration text, naming it.
@@ -158,11 +175,10 @@ void speichern(void)
 // stored under the chosen one.
 void speichern_unter(void)
 {
-    char path[260] = "";
+    char path[MAX_PATHNAME_LEN] = "";
     int result = FileSelectPopup("", File_Name, "", text(txt::save_as_title), VAL_SAVE_BUTTON,
                                  0, 0, 1, 1, path);
-    if (result < 0) dialog_failed();
-    if (result <= 0) return;
+    if (!path_chosen(result)) return;
     datei_schreiben(path);
     if (report_status() == 0) set_name(path);
 }
@@ -171,10 +187,9 @@ void speichern_unter(void)
 // was read whole and begins with a configuration text.
 void opens(int, int, void *, int)
 {
-    char path[260] = "";
+    char path[MAX_PATHNAME_LEN] = "";
     int result = FileSelectPopup("", "*.cfg", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 1, path);
-    if (result < 0) dialog_failed();
-    if (result <= 0) return;
+    if (!path_chosen(result)) return;
     if (datei_lesen(path, VAL_READ_ONLY) != 0) return;
     if (!ist_konfigurationstext()) {
         refuse(path);

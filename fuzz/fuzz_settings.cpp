@@ -13,6 +13,7 @@
 #include "app/shell.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/files_testing.h"
 #include "platform/frontend.h"
 #include "platform/model.h"
 #include "platform/rs232.h"

@@ -1,18 +1,27 @@
 // File services. A file opened for writing only with truncation is written to a
 // temporary file beside it and renamed over the target when it is closed, so that a
 // crash or power loss leaves either the old or the new full content, never a torn one.
+// The replacement keeps what the file system says of the file: a symbolic link stays
+// and its target gets the content, the file keeps its mode and, where the process may
+// set it, its owner, and a file that may not be written is refused.
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
+
+#include "platform/files_testing.h"
+
+static_assert(MAX_PATHNAME_LEN >= PATH_MAX, "name buffers must take every path the system takes");
 
 namespace platform {
 namespace {
@@ -20,10 +29,13 @@ namespace {
 struct OpenFile {
     int fd = -1;
     std::string name;      // the name the program gave
+    std::string target;    // the file a replacing write renames over (links followed)
     std::string tempPath;  // non-empty for a replacing write
     bool failed = false;   // a write failed: the replacement is abandoned
     bool wrote = false;
 };
+
+const char tempPrefix[] = ".zek-write-";
 
 std::map<int, OpenFile> files;
 int nextHandle = 1;
@@ -31,6 +43,7 @@ int ioStatus = FMTIO_NO_ERROR;
 int ioErrno = 0;
 std::string ioName;
 bool writesFail = false;
+bool recording = false;
 std::vector<std::string> written;
 
 int SetStatus(int status, const std::string &name, int err)
@@ -50,25 +63,70 @@ std::string Folder(const std::string &name)
     return slash == std::string::npos ? "." : name.substr(0, slash == 0 ? 1 : slash);
 }
 
-mode_t NewFileMode(const std::string &name)
+mode_t NewFileMode(void)
 {
-    struct stat st;
-    if (stat(name.c_str(), &st) == 0) return st.st_mode & 07777;
     mode_t mask = umask(0);
     umask(mask);
     return 0666 & ~mask;
 }
 
-// Opens a temporary file in the target's folder for a replacing write.
-int OpenReplacement(const std::string &name, std::string *tempPath)
+// Gives the temporary file the owner and mode of the file it replaces (a new file the
+// mode the process would create it with). An owner the process may not set stays its
+// own; any other failure abandons the replacement.
+bool TakeOver(int fd, const struct stat *old)
 {
-    std::string pattern = Folder(name) + "/.zek-write-XXXXXX";
-    std::string buffer = pattern;
+    if (old && fchown(fd, old->st_uid, old->st_gid) != 0 && errno != EPERM) return false;
+    return fchmod(fd, old ? old->st_mode & 07777 : NewFileMode()) == 0;
+}
+
+// Opens a temporary file in the target's folder for a replacing write; -1 with errno
+// set when the folder takes none or the file cannot be made to look like the target.
+int OpenReplacement(const std::string &target, const struct stat *old, std::string *tempPath)
+{
+    std::string buffer = Folder(target) + "/" + tempPrefix + "XXXXXX";
     int fd = mkstemp(buffer.data());
     if (fd < 0) return -1;
-    if (fchmod(fd, NewFileMode(name)) != 0) { /* keep the private mode */ }
+    if (!TakeOver(fd, old)) {
+        int err = errno;
+        close(fd);
+        unlink(buffer.c_str());
+        errno = err;
+        return -1;
+    }
     *tempPath = buffer;
     return fd;
+}
+
+// A refusal by the folder or its file system rather than a fault: a full disk is not one.
+bool Refused(int err) { return err == EACCES || err == EPERM || err == EROFS; }
+
+int OpenInPlace(const std::string &name)
+{
+    return open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
+bool IsLink(const std::string &name)
+{
+    struct stat st;
+    return lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Opens `f.name` to be replaced whole. Written in place instead where a replacement
+// would change more than the content: a file that is not a plain one (a device), a
+// link that points nowhere yet, a folder that takes no temporary file but lets the
+// file itself be written.
+int OpenForReplacing(OpenFile &f)
+{
+    struct stat st;
+    bool exists = stat(f.name.c_str(), &st) == 0;
+    if (exists && access(f.name.c_str(), W_OK) != 0) return -1;
+    if (exists && !S_ISREG(st.st_mode)) return OpenInPlace(f.name);
+    if (!exists && IsLink(f.name)) return OpenInPlace(f.name);
+    char resolved[PATH_MAX];
+    f.target = exists && realpath(f.name.c_str(), resolved) ? resolved : f.name;
+    int fd = OpenReplacement(f.target, exists ? &st : nullptr, &f.tempPath);
+    if (fd >= 0 || !Refused(errno)) return fd;
+    return OpenInPlace(f.name);
 }
 
 int Flags(int mode, int action)
@@ -86,7 +144,7 @@ bool CommitReplacement(OpenFile &f)
     bool ok = !f.failed && fsync(f.fd) == 0;
     int err = ok ? 0 : (f.failed ? ioErrno : errno);
     ok = close(f.fd) == 0 && ok;
-    if (ok && rename(f.tempPath.c_str(), f.name.c_str()) != 0) {
+    if (ok && rename(f.tempPath.c_str(), f.target.c_str()) != 0) {
         ok = false;
         err = errno;
     }
@@ -100,6 +158,7 @@ bool CommitReplacement(OpenFile &f)
 }  // namespace
 
 void InjectFileWriteFailure(bool fail) { writesFail = fail; }
+void RecordWrittenFiles(bool on) { recording = on; }
 const std::vector<std::string> &WrittenFiles() { return written; }
 
 void ResetFiles()
@@ -125,7 +184,7 @@ int CVI_OpenFile(const char *fileName, int readWriteMode, int action, int)
     f.name = name;
     if (name.empty()) return SetStatus(FMTIO_OPEN_FAILED, name, ENOENT);
     if (readWriteMode == VAL_WRITE_ONLY && action == VAL_TRUNCATE) {
-        f.fd = OpenReplacement(name, &f.tempPath);
+        f.fd = OpenForReplacing(f);
     } else {
         f.fd = open(name.c_str(), Flags(readWriteMode, action), 0666);
     }
@@ -147,7 +206,7 @@ int CVI_CloseFile(int handle)
     } else if (close(f.fd) != 0) {
         return SetStatus(FMTIO_CLOSE_FAILED, f.name, errno);
     }
-    if (f.wrote || !f.tempPath.empty()) written.push_back(f.name);
+    if (recording && (f.wrote || !f.tempPath.empty())) written.push_back(f.name);
     return SetStatus(FMTIO_NO_ERROR, f.name, 0);
 }
 
@@ -233,4 +292,17 @@ const char *GetFmtIOErrorString(int status)
     text = std::string(what) + " \"" + ioName + "\"";
     if (ioErrno) text += ": " + std::string(std::strerror(ioErrno));
     return text.c_str();
+}
+
+void RemoveStaleWriteFiles(void)
+{
+    DIR *folder = opendir(".");
+    if (!folder) return;
+    const size_t prefix = std::strlen(platform::tempPrefix);
+    while (const dirent *entry = readdir(folder)) {
+        const char *name = entry->d_name;
+        if (std::strncmp(name, platform::tempPrefix, prefix) == 0 && std::strlen(name) == prefix + 6)
+            unlink(name);
+    }
+    closedir(folder);
 }

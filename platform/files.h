@@ -2,8 +2,9 @@
 // I/O status of the most recent operation and its text.
 #pragma once
 
-#include <string>
-#include <vector>
+// Longest path name the file services and the program's name buffers take, the
+// terminating zero included: the operating system's own limit.
+enum { MAX_PATHNAME_LEN = 4096 };
 
 enum { VAL_READ_WRITE = 0, VAL_READ_ONLY = 1, VAL_WRITE_ONLY = 2 };
 enum { VAL_TRUNCATE = 0, VAL_APPEND = 1, VAL_OPEN_AS_IS = 2 };
@@ -21,7 +22,8 @@ enum {
     FMTIO_BAD_HANDLE = 6,
 };
 
-// Returns a handle, or -1 on failure.
+// Returns a handle, or -1 on failure. Write-only with truncation replaces the file whole
+// at the close; an existing file that may not be written is refused at the open.
 int CVI_OpenFile(const char *fileName, int readWriteMode, int action, int fileType);
 int CVI_CloseFile(int handle);
 // Return the bytes moved, or -1.
@@ -36,13 +38,6 @@ int GetFmtIOError(void);
 // Text of a status; names the file and the system's reason.
 const char *GetFmtIOErrorString(int status);
 
-namespace platform {
-
-// Makes every following file write fail as on a full disk (tests of failure paths).
-void InjectFileWriteFailure(bool fail);
-// Closes every open file, clears the I/O status and the write journal (tests).
-void ResetFiles();
-// Names of the files written, in the order their writes were closed (tests).
-const std::vector<std::string> &WrittenFiles();
-
-}  // namespace platform
+// Removes the temporary files of replacing writes that a crash or kill interrupted in
+// the working directory.
+void RemoveStaleWriteFiles(void);

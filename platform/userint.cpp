@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/files.h"
 #include "platform/frontend.h"
 #include "platform/model.h"
 #include "platform/resource.h"
@@ -478,7 +479,8 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec, c
                                               title ? title : "",
                                               buttonLabel == VAL_SAVE_BUTTON, &path);
     if (result <= 0) return result;
-    if (path.empty() || path.size() > 259) return UIE_BAD_VALUE;
+    if (path.empty()) return UIE_BAD_VALUE;
+    if (path.size() >= MAX_PATHNAME_LEN) return UIE_PATH_TOO_LONG;
     std::memcpy(pathName, path.c_str(), path.size() + 1);
     return result;
 }

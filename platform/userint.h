@@ -33,6 +33,7 @@ enum {
     UIE_NOT_FOUND = -7,       // no panel / menu bar with that number
     UIE_UNBOUND_CALLBACK = -8,
     UIE_BAD_INDEX = -9,
+    UIE_PATH_TOO_LONG = -10,  // a chosen path longer than any the system takes
 };
 
 // Attributes. Panel, control and menu attributes share one numbering.
@@ -123,7 +124,8 @@ int PromptPopup(const char *title, const char *message, char *responseBuffer,
                 int maxLength);
 enum { VAL_LOAD_BUTTON = 0, VAL_SAVE_BUTTON = 1 };
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
-// pathName receives up to 259 characters (buffer of 260). Negative on failure.
+// pathName receives up to MAX_PATHNAME_LEN - 1 characters (a buffer of MAX_PATHNAME_LEN);
+// a longer choice is refused with UIE_PATH_TOO_LONG. Negative on failure.
 int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
                     const char *fileTypeList, const char *title, int buttonLabel,
                     int restrictDirectory, int restrictExtension, int allowCancel,

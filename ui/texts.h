@@ -81,6 +81,14 @@ inline constexpr TextPair not_config_file{
     "is not a configuration file.\nA configuration file begins with 800 hexadecimal "
     "digits (0-9, a-f).\nThe current configuration is unchanged."};
 
+// File names.
+// A path chosen in Open or Save as that is longer than the operating system takes.
+inline constexpr TextPair path_too_long{
+    "Der gewählte Pfad ist länger, als das Betriebssystem zulässt.\n"
+    "Es wurde nichts geöffnet oder gespeichert.",
+    "The chosen path is longer than the operating system allows.\n"
+    "Nothing was opened or saved."};
+
 // Calibration.
 inline constexpr TextPair cali_prompt_title{"Telemetrie Kalibration", "Telemetry Calibration"};
 inline constexpr TextPair cali_prompt{"Bitte Passwort eingeben", "Please enter your password"};

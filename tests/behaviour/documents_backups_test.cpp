@@ -15,6 +15,7 @@
 #include "documents/backups.h"
 #include "link/protocol.h"
 #include "platform/files.h"
+#include "platform/files_testing.h"
 #include "platform/frontend.h"
 #include "platform/rs232.h"
 #include "platform/scripted.h"

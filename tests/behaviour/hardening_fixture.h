@@ -23,6 +23,7 @@
 #include "calibration/calibration.h"
 #include "channels/image.h"
 #include "platform/files.h"
+#include "platform/files_testing.h"
 #include "platform/frontend.h"
 #include "platform/model.h"
 #include "platform/rs232.h"

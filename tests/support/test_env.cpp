@@ -12,6 +12,7 @@
 #include "app/shell.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/files_testing.h"
 #include "platform/frontend.h"
 #include "platform/model.h"
 #include "platform/rs232.h"
@@ -30,6 +31,7 @@ void ZekTest::SetUp()
     platform::ResetUserInterface();
     platform::ResetEventLoop();
     platform::ResetFiles();
+    platform::RecordWrittenFiles(true);
     platform::scripted::Install();
     platform::UseVirtualClock();
     ResetProgramState();

@@ -7,6 +7,7 @@
 #include "app/globals.h"
 #include "app/shell.h"
 #include "platform/files.h"
+#include "platform/files_testing.h"
 #include "platform/frontend.h"
 #include "platform/model.h"
 #include "platform/scripted.h"
@@ -222,6 +223,16 @@ TEST_F(StartupTest, QuitWritesTheSameFilesInTheSameOrder)
     EXPECT_EQ(RunProgram(), 0);
     EXPECT_EQ(WrittenFiles(), (std::vector<std::string>{"last.cfg", "config.ctc"}));
     EXPECT_EQ(ReadFile("last.cfg"), std::string(800, '0'));
+}
+
+// The journal of written files is a test aid: without its switch a session keeps none.
+TEST_F(StartupTest, WrittenFilesAreNotJournaledWithoutTheSwitch)
+{
+    RecordWrittenFiles(false);
+    scripted::QueueStep([] { EXPECT_TRUE(OperatorChooseMenu(menubar_handle, MENU_quit)); });
+    EXPECT_EQ(RunProgram(), 0);
+    EXPECT_EQ(ReadFile("last.cfg"), std::string(800, '0'));
+    EXPECT_TRUE(WrittenFiles().empty());
 }
 
 TEST_F(StartupTest, FocusRefreshesTitleFromDocumentName)

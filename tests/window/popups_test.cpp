@@ -11,6 +11,7 @@
 
 #include <cstring>
 
+#include "platform/files.h"
 #include "window/window_env.h"
 
 namespace {
@@ -89,7 +90,7 @@ TEST_F(PopupsTest, PromptIsMaskedAndTakesAtMostTwentyBytes)
 TEST_F(PopupsTest, FileSelectionOpensAndSavesInTheWorkingDirectory)
 {
     zektest::WriteFile("vorhanden.cfg", "x");
-    char path[260];
+    char path[MAX_PATHNAME_LEN];
     Answer<QFileDialog>([this](QFileDialog *files) {
         EXPECT_EQ(files->acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_EQ(files->directory().canonicalPath(), QDir(QString::fromStdString(dir)).canonicalPath());
