@@ -1,6 +1,9 @@
 // Channel count and language: stored at once, effective at the next start.
+#include <cstdio>
+
 #include "app/globals.h"
 #include "app/shell.h"
+#include "documents/backups.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
@@ -25,15 +28,31 @@ void set_language(int item, int first_sibling_offset, int language)
     MessagePopup(text(txt::hinweis), text(txt::restart_notice));
 }
 
+// The restart notice; after a change of memory layout the backups of the old layout
+// are set aside (4 and 8 channels share one layout), which the notice then says.
+void show_restart_notice(int old_layout, int new_layout)
+{
+    char kept[260];
+    char line[400];
+    char notice[600];
+    std::snprintf(notice, sizeof notice, "%s", text(txt::restart_notice));
+    if (old_layout != new_layout && set_aside_backups(old_layout, kept, sizeof kept)) {
+        std::snprintf(line, sizeof line, text(txt::backup_set_aside), kept);
+        std::snprintf(notice, sizeof notice, "%s\r\n\r\n%s", text(txt::restart_notice), line);
+    }
+    MessagePopup(text(txt::hinweis), notice);
+}
+
 void set_channels(int item, int first_sibling_offset, int layout, int shown,
                   const TextPair &question)
 {
     if (ConfirmPopup(text(txt::warnung), text(question)) != 1) return;
     check_item(item, first_sibling_offset, 3);
+    int old_layout = Kanalzahl;
     Kanalzahl = layout;
     Kanalzahl_GUI = shown;
     write_config();
-    MessagePopup(text(txt::hinweis), text(txt::restart_notice));
+    show_restart_notice(old_layout, layout);
     QuitUserInterface(0);
 }
 

@@ -47,6 +47,22 @@ constexpr int TEXT_ENTRIES = 400;
 int acknowledged_rest[IMAGE_SIZE - TEXT_ENTRIES];
 bool acknowledged_rest_known = false;
 
+// `file` with "-<layout>" before its extension: "last.cfg" -> "last-8.cfg".
+void layout_name(const char *file, int layout, char *name, int size)
+{
+    const char *dot = std::strrchr(file, '.');
+    int stem = dot ? static_cast<int>(dot - file) : static_cast<int>(std::strlen(file));
+    std::snprintf(name, static_cast<size_t>(size), "%.*s-%d%s", stem, file, layout, dot ? dot : "");
+}
+
+// Renames a backup that holds something to its layout name; true when it did.
+bool set_aside(const char *file, int layout, char *name, int size)
+{
+    long bytes = 0;
+    layout_name(file, layout, name, size);
+    return GetFileInfo(file, &bytes) == 1 && bytes > 0 && std::rename(file, name) == 0;
+}
+
 }  // namespace
 
 void backup(void)
@@ -66,6 +82,18 @@ void temp_backup(void)
     if (file_holds(File_Temp, textbuffer)) return;
     text_schreiben(File_Temp);
     file_fehler();
+}
+
+// The exit backup and the acknowledged state hold the image in the memory layout of
+// `layout` channels. After a change to the other layout the next run would read them as
+// its own layout (channel 1 would show channel 2's range), so they are kept under names
+// that say their layout and the next run starts without them. Returns 1 when an exit
+// backup was kept, with its new name in `kept`.
+int set_aside_backups(int layout, char *kept, int size)
+{
+    char temp[260];
+    set_aside(File_Temp, layout, temp, sizeof temp);
+    return set_aside(File_Letzte, layout, kept, size) ? 1 : 0;
 }
 
 // Start-up: a new run has acknowledged nothing yet.

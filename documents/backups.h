@@ -5,3 +5,4 @@ void backup(void);
 void Letzte_hoch(void);
 void temp_backup(void);
 void temp_hoch(void);
+int set_aside_backups(int layout, char *kept, int size);

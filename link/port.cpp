@@ -11,10 +11,9 @@
 #include "ui/texts.h"
 #include "ui/uir.h"
 
-// Port numbers the dialog's field accepts. The settings file keeps the port in one
-// byte, so 255 is the highest number that survives a restart.
-static const int com_port_min = 1;
-static const int com_port_max = 255;
+// Port numbers the dialog's field accepts: those the serial services take.
+static const int com_port_min = platform::kFirstComPort;
+static const int com_port_max = platform::kLastComPort;
 
 // Handle of the port selection dialog while it is loaded.
 static int com_panel = 0;

@@ -13,9 +13,6 @@
 namespace platform {
 namespace {
 
-constexpr int kFirstPort = 1;
-constexpr int kLastPort = 256;
-
 struct OpenPort {
     std::unique_ptr<SerialPort> io;
     double timeout = kDefaultComTimeout;
@@ -38,7 +35,7 @@ std::string errorText;
 
 SerialBackend &Backend() { return installed ? *installed : PosixSerialBackend(); }
 
-bool ValidPort(int port) { return port >= kFirstPort && port <= kLastPort; }
+bool ValidPort(int port) { return port >= kFirstComPort && port <= kLastComPort; }
 
 int Fail(int code, int port, const std::string &path = {}, double timeout = 0.0)
 {
@@ -119,7 +116,7 @@ std::string ContextText(const LastError &e)
     case RS232_BAD_PORT_NUMBER:
         return (e.known ? "Port number " + std::to_string(e.port) : std::string("The port number")) +
                " is not valid. Choose a port from " +
-               std::to_string(kFirstPort) + " to " + std::to_string(kLastPort) + ".";
+               std::to_string(kFirstComPort) + " to " + std::to_string(kLastComPort) + ".";
     case RS232_BAD_SETTINGS:
         return where + ": cannot use 4800 baud, 8 data bits, no parity, 2 stop bits. Check "
                        "that this is a serial device.";

@@ -41,6 +41,12 @@ const char *GetRS232ErrorString(int errorCode);
 
 namespace platform {
 
+// Port numbers the serial services take. The program's settings keep the port in one
+// byte, so 255 is the highest number that survives a restart; the port dialog's field
+// and the simulator offer the same range.
+constexpr int kFirstComPort = 1;
+constexpr int kLastComPort = 255;
+
 // Default time-out of a port before any SetComTime.
 constexpr double kDefaultComTimeout = 5.0;
 

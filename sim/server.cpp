@@ -19,6 +19,7 @@
 #include <sstream>
 
 #include "platform/clock.h"
+#include "platform/rs232.h"
 
 namespace sim {
 namespace {
@@ -311,7 +312,7 @@ const char *ServerUsage()
            "               [--fault KIND[@N]]...\n"
            "Simulates the telemetry system's stationary unit on a pseudo-terminal linked as\n"
            "DIR/COM<N> (DIR defaults to the working directory) until SIGINT or SIGTERM.\n"
-           "  --port N        port number 1..256\n"
+           "  --port N        port number 1..255\n"
            "  --memory FILE   start from a configuration text (800 hex digits) instead of\n"
            "                  the factory image\n"
            "  --channels 8|16 memory layout of the factory image (default 16)\n"
@@ -334,8 +335,9 @@ ParseOutcome ParseServerOptions(const std::vector<std::string> &args, ServerOpti
         }
         const std::string &v = args[++i];
         if (a == "--port") {
-            if (!ParseInt(v, 1, 256, &o->port)) {
-                *error = "--port takes a number from 1 to 256, not '" + v + "'";
+            if (!ParseInt(v, platform::kFirstComPort, platform::kLastComPort, &o->port)) {
+                *error = "--port takes a number from " + std::to_string(platform::kFirstComPort) +
+                         " to " + std::to_string(platform::kLastComPort) + ", not '" + v + "'";
                 return ParseOutcome::Error;
             }
             havePort = true;

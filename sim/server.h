@@ -10,7 +10,7 @@
 namespace sim {
 
 struct ServerOptions {
-    int port = 0;            // required, 1..256
+    int port = 0;            // required, 1..255
     std::string dir = ".";   // where the link COM<port> is made
     std::string memoryFile;  // configuration text to start from (else the factory image)
     int channels = 16;       // memory layout, 8 or 16

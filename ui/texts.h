@@ -49,6 +49,12 @@ inline constexpr TextPair hinweis{"Hinweis", "Tip"};
 inline constexpr TextPair restart_notice{
     "Die Änderungen werden erst nach einem Neustart wirksam !!!",
     "You have to restart to apply the new settings!!!"};
+// Added to the restart notice when a change of memory layout set the exit backup aside.
+inline constexpr TextPair backup_set_aside{
+    "Die letzte Konfiguration gehört zur bisherigen Kanalzahl: sie bleibt als \"%s\"\r\n"
+    "erhalten, das Programm startet ohne sie.",
+    "The last configuration belongs to the previous number of channels: it is kept as\r\n"
+    "\"%s\", the program starts without it."};
 
 // Information dialog.
 inline constexpr TextPair version_prefix{"Konfigurationssoftware Version ",

@@ -58,6 +58,7 @@ void PanelWindow::BuildMenuBar(const MenuBar &bar)
                 actions_[e.id] = action;
                 const int item = e.id;
                 connect(action, &QAction::triggered, this, [this, barHandle, item] {
+                    CommitPendingEdit();
                     act_([=] { OperatorChooseMenu(barHandle, item); });
                     SyncMenuBar();  // a refused choice must not leave Qt's own check mark
                 });

@@ -234,7 +234,9 @@ void PanelWindow::BuildControl(const Control &c)
 void PanelWindow::ConnectControl(const Control &c, QWidget *body)
 {
     const int id = c.id;
-    auto operate = [this, id](std::function<void()> action) {
+    const bool numeric = c.kind == CtrlKind::Numeric;
+    auto operate = [this, id, numeric](std::function<void()> action) {
+        if (!numeric) CommitPendingEdit();
         act_(std::move(action));
         SyncControl(id);
     };
@@ -271,6 +273,15 @@ void PanelWindow::ConnectControl(const Control &c, QWidget *body)
     case CtrlKind::TextMessage:
     case CtrlKind::Picture: break;
     }
+}
+
+// A numeric field takes typed digits only on Enter or when it loses focus. A button
+// reached by its mnemonic, or clicked while the field keeps the focus, must still see
+// the typed number: the field's pending text is committed first, as its own change.
+void PanelWindow::CommitPendingEdit()
+{
+    for (auto &[id, view] : views_)
+        if (view.kind == CtrlKind::Numeric) static_cast<QSpinBox *>(view.body)->interpretText();
 }
 
 void PanelWindow::SyncControl(int control)

@@ -73,6 +73,7 @@ private:
     void BuildControls(const Panel &p);
     void BuildControl(const Control &c);
     void ConnectControl(const Control &c, QWidget *body);
+    void CommitPendingEdit();
     void PlaceControl(const Control &c, ControlView &view);
     bool Collides(const QRect &r, int self) const;
     int RoomRight(const Control &c) const;

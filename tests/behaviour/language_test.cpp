@@ -13,6 +13,7 @@
 #include "ui/uir.h"
 
 using namespace platform;
+using zektest::FileExists;
 using zektest::ReadFile;
 using zektest::WriteFile;
 
@@ -37,10 +38,14 @@ protected:
     std::string Settings() { return ReadFile("config.ctc"); }
 };
 
+// The backups of the 8-channel layout are kept under names that say so; the start in
+// the 16-channel layout must not read them as its own.
 TEST_F(LanguageTest, SixteenChannelsConfirmedEndsAndTakesEffectAtNextStart)
 {
-    WriteFile("last.cfg", std::string(800, '0'));
+    const std::string eight(800, '0');
+    WriteFile("last.cfg", eight);
     ASSERT_EQ(StartUp(), 0);
+    WriteFile("temp.ctc", eight);
     ResetEventLoop();
     scripted::ClearJournal();
     scripted::AnswerConfirm(1);
@@ -52,9 +57,13 @@ TEST_F(LanguageTest, SixteenChannelsConfirmedEndsAndTakesEffectAtNextStart)
     EXPECT_EQ(popups[0].title, "Warnung");
     EXPECT_EQ(popups[0].text, txt::kanal_confirm.de);
     EXPECT_EQ(popups[1].title, "Hinweis");
-    EXPECT_EQ(popups[1].text, "Die Änderungen werden erst nach einem Neustart wirksam !!!");
+    EXPECT_EQ(popups[1].text.rfind("Die Änderungen werden erst nach einem Neustart wirksam !!!\r\n", 0), 0u);
+    EXPECT_NE(popups[1].text.find("\"last-8.cfg\""), std::string::npos) << popups[1].text;
     EXPECT_EQ(Settings(), std::string("\x00\x0F\x0F\x01", 4));
-    EXPECT_EQ(ReadFile("last.cfg"), std::string(800, '0'));  // no exit backup
+    EXPECT_EQ(ReadFile("last-8.cfg"), eight);  // as the last exit left it: no exit backup
+    EXPECT_EQ(ReadFile("temp-8.ctc"), eight);
+    EXPECT_FALSE(FileExists("last.cfg"));
+    EXPECT_FALSE(FileExists("temp.ctc"));
     EXPECT_TRUE(Checked(MENU_16kanal));
     EXPECT_FALSE(Checked(MENU_8kanal));
 
@@ -63,6 +72,19 @@ TEST_F(LanguageTest, SixteenChannelsConfirmedEndsAndTakesEffectAtNextStart)
     ASSERT_EQ(StartUp(), 0);
     EXPECT_EQ(VisibleRows(), 16);
     EXPECT_EQ(Kanalzahl, 16);
+}
+
+// 4 and 8 channels share one memory layout: the exit backup stays for the next start.
+TEST_F(LanguageTest, FourChannelsFromEightKeepTheExitBackup)
+{
+    WriteFile("last.cfg", std::string(800, '0'));
+    ASSERT_EQ(StartUp(), 0);
+    ResetEventLoop();
+    scripted::AnswerConfirm(1);
+    EXPECT_TRUE(ChooseEndsProgram(MENU_4kanal));
+    EXPECT_EQ(scripted::Popups().back().text, txt::restart_notice.de);
+    EXPECT_EQ(ReadFile("last.cfg"), std::string(800, '0'));
+    EXPECT_FALSE(FileExists("last-8.cfg"));
 }
 
 TEST_F(LanguageTest, DeclinedChannelCountChangesNothing)

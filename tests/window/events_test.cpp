@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <functional>
+
 #include "ui/uir.h"
 #include "window/window_env.h"
 
@@ -23,6 +25,14 @@ protected:
     {
         WindowTest::SetUp();
         ASSERT_EQ(StartWindow(0, 8), 0);
+    }
+    // Stands in for OK: records the port field's value when OK commits.
+    static int RecordPortField(int panel, int control, int event, void *, int, int)
+    {
+        int value = 0;
+        GetCtrlVal(panel, PANEL_2_NUMERIC, &value);
+        if (event == EVENT_COMMIT) seen.push_back({panel, control, event, value});
+        return 0;
     }
     std::vector<int> Events()
     {
@@ -125,6 +135,37 @@ TEST_F(EventsTest, NumericFieldCommitsWithinItsLimits)
     GetCtrlVal(dialog, PANEL_2_NUMERIC, &value);
     EXPECT_LE(value, field->maxValue);
     EXPECT_EQ(spin->value(), value);
+}
+
+// The port dialog's OK must see the number typed into the field, also while the field
+// keeps the focus: OK by its mnemonic, by a click, or after Return in the field.
+TEST_F(EventsTest, TypedPortNumberCountsForOkWhileTheFieldHasFocus)
+{
+    const std::vector<std::function<void(qt::PanelWindow *)>> ways = {
+        [](qt::PanelWindow *w) { QTest::keyClick(w->windowHandle(), Qt::Key_O, Qt::AltModifier); },
+        [](qt::PanelWindow *w) { QTest::mouseClick(w->Body(PANEL_2_COMMANDBUTTON), Qt::LeftButton); },
+        [](qt::PanelWindow *w) {  // Return commits the field; OK follows
+            QTest::keyClick(w->Body(PANEL_2_NUMERIC), Qt::Key_Return);
+            QTest::keyClick(w->windowHandle(), Qt::Key_O, Qt::AltModifier);
+        },
+    };
+    for (size_t way = 0; way < ways.size(); ++way) {
+        int dialog = LoadPanel(0, uir_file, PANEL_2);
+        ASSERT_GT(dialog, 0);
+        InstallPopup(dialog);
+        FindControl(dialog, PANEL_2_COMMANDBUTTON)->callback = RecordPortField;
+        qt::PanelWindow *window = qt::WindowOf(dialog);
+        auto *spin = static_cast<QSpinBox *>(window->Body(PANEL_2_NUMERIC));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        spin->setFocus();
+        spin->selectAll();
+        QTest::keyClicks(spin, "7");
+        seen.clear();
+        ways[way](window);
+        ASSERT_TRUE(QTest::qWaitFor([] { return !seen.empty(); })) << way;
+        EXPECT_EQ(seen.back().value, 7) << way;
+        DiscardPanel(dialog);
+    }
 }
 
 TEST_F(EventsTest, CloseBoxAsksThePanelCallbackAndTheWindowStays)
