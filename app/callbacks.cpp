@@ -1,6 +1,25 @@
-// Binds every callback of the program to its name in the resource file.
+// Binds every callback of the program to its name in the resource file, and the hooks
+// through which the lower layers reach the shell.
 #include "app/shell.h"
+#include "calibration/calibration.h"
+#include "documents/backups.h"
+#include "documents/files.h"
+#include "link/port.h"
 #include "platform/userint.h"
+#include "settings/settings.h"
+#include "transfer/transfer.h"
+
+namespace {
+
+// What the program keeps when a failed file dialog ends it: the exit backup and the
+// settings, as quitting writes them.
+void save_session(void)
+{
+    backup();
+    write_config();
+}
+
+}  // namespace
 
 void register_shell_callbacks(void)
 {
@@ -18,9 +37,12 @@ void register_shell_callbacks(void)
 
 void register_callbacks(void)
 {
+    session_saver = save_session;
     register_shell_callbacks();
     register_port_callbacks();
     register_channel_callbacks();
+    register_transfer_callbacks();
     register_document_callbacks();
     register_calibration_callbacks();
+    register_trim_callbacks();
 }

@@ -1,11 +1,12 @@
 // Information dialog: system line, version line and the maker's lines.
 #include <cstdio>
 
-#include "app/globals.h"
+#include "channels/image.h"
 #include "app/shell.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
+#include "ui/window.h"
 
 const char version[] = "2.4.0";
 
@@ -19,8 +20,7 @@ char system_version[40] = "";
 void info(int, int, void *, int)
 {
     info_handle = LoadPanel(0, uir_file, PANEL_5);
-    std::snprintf(channel_system, sizeof channel_system, "%d%s", Kanalzahl_GUI,
-                  text(txt::system_suffix));
+    set_channel_system();
     SetCtrlVal(info_handle, PANEL_5_TEXTMSG_1, channel_system);
     std::snprintf(system_version, sizeof system_version, "%s%s", text(txt::version_prefix),
                   version);

@@ -1,12 +1,13 @@
 // Channel count and language: stored at once, effective at the next start.
 #include <cstdio>
 
-#include "app/globals.h"
+#include "channels/image.h"
 #include "app/shell.h"
 #include "documents/backups.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
+#include "ui/window.h"
 
 namespace {
 

@@ -1,8 +1,10 @@
 // Program settings file "config.ctc": four bytes, language, device channel count - 1,
 // displayed channel count - 1, serial port number.
-#include "app/globals.h"
 #include "app/shell.h"
+#include "channels/image.h"
+#include "link/port.h"
 #include "platform/files.h"
+#include "ui/texts.h"
 
 namespace {
 

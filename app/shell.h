@@ -27,11 +27,12 @@ int info_ok(int panel, int control, int event, void *callbackData, int eventData
             int eventData2);
 int info_panel(int panel, int event, void *callbackData, int eventData1, int eventData2);
 
-// Registers every callback of the program by its resource name.
+// System line: the displayed channel count and " Kanal Telemetrie" / " Channel Telemetry".
+extern char channel_system[24];
+// Sets the system line for the displayed channel count in the current language.
+void set_channel_system(void);
+
+// Registers every callback of the program by its resource name; sets the hooks through
+// which lower layers reach the shell.
 void register_callbacks(void);
-// Each module registers its own callbacks.
 void register_shell_callbacks(void);
-void register_port_callbacks(void);
-void register_channel_callbacks(void);
-void register_document_callbacks(void);
-void register_calibration_callbacks(void);

@@ -2,16 +2,20 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/globals.h"
 #include "app/shell.h"
-#include "channels/settings.h"
+#include "channels/image.h"
 #include "documents/backups.h"
+#include "documents/files.h"
 #include "link/port.h"
+#include "settings/settings.h"
 #include "platform/files.h"
 #include "platform/rs232.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
+#include "ui/window.h"
+
+char channel_system[24] = "";
 
 namespace {
 
@@ -49,8 +53,7 @@ void install_language(void)
     SetPanelMenuBar(panel_handle, menubar_handle);
     SetMenuBarAttribute(menubar_handle, sprache == 0 ? MENU_sprache_d : MENU_sprache_e,
                         ATTR_CHECKED, 1);
-    std::snprintf(channel_system, sizeof channel_system, "%d%s", Kanalzahl_GUI,
-                  text(txt::system_suffix));
+    set_channel_system();
     SetCtrlVal(panel_handle, PANEL_TEXTMSG_1, channel_system);
     SetCtrlVal(panel_handle, PANEL_TEXTMSG_2, text(txt::konfiguration));
     SetCtrlVal(panel_handle, PANEL_TEXTMSG_5, text(txt::halbbruecke));
@@ -73,6 +76,12 @@ void size_panel(void)
 }
 
 }  // namespace
+
+void set_channel_system(void)
+{
+    std::snprintf(channel_system, sizeof channel_system, "%d%s", Kanalzahl_GUI,
+                  text(txt::system_suffix));
+}
 
 int zek_main(int, char *argv[])
 {
@@ -105,8 +114,7 @@ int panel(int panel, int event, void *, int, int)
 {
     switch (event) {
     case EVENT_GOT_FOCUS:
-        std::snprintf(kopfzeile, sizeof kopfzeile, "%s", File_Name);
-        SetPanelAttribute(panel, ATTR_TITLE, kopfzeile);
+        show_title(File_Name);
         menubar_handle = GetPanelMenuBar(panel);
         break;
     case EVENT_CLOSE:

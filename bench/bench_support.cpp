@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/globals.h"
+#include "link/port.h"
 #include "link/protocol.h"
 #include "platform/clock.h"
 #include "platform/rs232.h"

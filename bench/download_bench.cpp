@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "channels/image.h"
 #include "bench/bench_support.h"
-#include "channels/transfer.h"
+#include "transfer/transfer.h"
 #include "link/protocol.h"
 #include "platform/scripted.h"
 

@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "channels/acknowledged.h"
+#include "link/port.h"
 #include "bench/bench_support.h"
 #include "channels/image.h"
 #include "documents/backups.h"

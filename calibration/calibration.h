@@ -1,8 +1,6 @@
 // Calibration panel and trim.
 #pragma once
 
-#include <array>
-
 #include "platform/userint.h"
 
 extern const char pass_confirm[];
@@ -29,10 +27,5 @@ void calibration_load_data(int value);
 void cali_off_adjust(int i);
 void cali_gain_adjust(int i);
 
-// The numeric controls' callbacks by channel index: entry i is cali_off_<i+1> or
-// cali_gain_<i+1>, which trims channel i on the commit event.
-extern const std::array<CtrlCallbackPtr, 16> cali_off_callbacks;
-extern const std::array<CtrlCallbackPtr, 16> cali_gain_callbacks;
-
-// The link-failure message of the current language.
-void cali_link_failure(void);
+void register_calibration_callbacks(void);
+void register_trim_callbacks(void);

@@ -3,13 +3,13 @@
 #include <cstring>
 #include <string>
 
-#include "app/globals.h"
-#include "app/shell.h"
 #include "calibration/calibration.h"
+#include "channels/image.h"
 #include "link/protocol.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
+#include "ui/window.h"
 
 const char pass_confirm[] = "vqd";
 
@@ -39,9 +39,6 @@ int cali_panel_handle = 0;
 
 namespace {
 
-// Rows a loop may touch: a channel count kept within the 16 rows of the tables.
-int rows(int count) { return count < 0 ? 0 : (count > 16 ? 16 : count); }
-
 // Panel height and OK button top for each displayed count. The rows after the last one
 // shown are hidden: the OK button takes the place of the first of them, and the panel's
 // lower edge would cut the others in half.
@@ -61,7 +58,7 @@ void fill_range_ring(void)
 
 void label_rows(void)
 {
-    for (int i = 0; i < rows(Kanalzahl_GUI); i++) {
+    for (int i = 0; i < channel_rows(Kanalzahl_GUI); i++) {
         SetCtrlAttribute(cali_panel_handle, panel_numeric_off[i], ATTR_DIMMED, 1);
         SetCtrlAttribute(cali_panel_handle, panel_numeric_gain[i], ATTR_DIMMED, 1);
         std::string label = text(txt::kanal_prefix) + std::to_string(i + 1);
@@ -91,7 +88,7 @@ void size_panel(void)
 void set_locked(int locked)
 {
     SetCtrlAttribute(cali_panel_handle, PANEL_3_RING_Cali_Sel, ATTR_DIMMED, locked);
-    for (int i = 0; i < rows(Kanalzahl); i++) {
+    for (int i = 0; i < channel_rows(Kanalzahl); i++) {
         SetCtrlAttribute(cali_panel_handle, panel_numeric_off[i], ATTR_DIMMED, locked);
         SetCtrlAttribute(cali_panel_handle, panel_numeric_gain[i], ATTR_DIMMED, locked);
     }
@@ -157,7 +154,7 @@ int cali_toggle(int, int, int event, void *, int, int)
         if (read_encoder() != 0) {
             SetCtrlVal(cali_panel_handle, PANEL_3_TOGGLEBUTTON_ACTIV, 0);
             com_fault = 1;
-            cali_link_failure();
+            link_failure();
             return -1;
         }
         int value = 0;
@@ -185,9 +182,4 @@ void register_calibration_callbacks(void)
     RegisterCtrlCallback("cali_ok", cali_ok);
     RegisterCtrlCallback("cali_toggle", cali_toggle);
     RegisterCtrlCallback("cali_select", cali_select);
-    for (int n = 1; n <= 16; n++) {
-        std::string number = std::to_string(n);
-        RegisterCtrlCallback(("cali_off_" + number).c_str(), cali_off_callbacks[n - 1]);
-        RegisterCtrlCallback(("cali_gain_" + number).c_str(), cali_gain_callbacks[n - 1]);
-    }
 }

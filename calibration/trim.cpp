@@ -1,14 +1,10 @@
 // Calibration data: showing a bank's calibration words, switching the device's channels
 // to a calibration range, and trimming single words.
-#include <array>
-#include <utility>
-
-#include "app/globals.h"
 #include "calibration/calibration.h"
 #include "channels/image.h"
 #include "link/protocol.h"
 #include "platform/userint.h"
-#include "ui/texts.h"
+#include "ui/callbacks.h"
 #include "ui/uir.h"
 
 const int f_o_1 = 32000;  // offset base, strain gauge 2 mV/V
@@ -40,7 +36,7 @@ const CaliRange *range_of(int value)
 }
 
 // Device channel count, kept within the 16 rows of the control tables.
-int channels(void) { return Kanalzahl == 16 ? 16 : 8; }
+int channels(void) { return channel_rows(Kanalzahl); }
 
 // First address of channel i's block in bank b.
 int block(int b, int i) { return block_address_k(channels(), b, i); }
@@ -92,7 +88,7 @@ int write_word(int a, int w)
         aktuelle_daten[a + 1] = high;
         if (send_byte(a + 1, high) == 0) return 0;
     }
-    cali_link_failure();
+    link_failure();
     return 1;
 }
 
@@ -123,44 +119,8 @@ void show_loaded_range(void)
     for (int i = 0; i < channels(); i++) show_channel(*r, i);
 }
 
-// One callback per numeric control, forwarding its channel index on the commit event.
-template <int I>
-int cali_off_n(int, int, int event, void *, int, int)
-{
-    if (event == EVENT_COMMIT) cali_off_adjust(I);
-    return 0;
-}
-
-template <int I>
-int cali_gain_n(int, int, int event, void *, int, int)
-{
-    if (event == EVENT_COMMIT) cali_gain_adjust(I);
-    return 0;
-}
-
-template <int... I>
-constexpr std::array<CtrlCallbackPtr, 16> off_family(std::integer_sequence<int, I...>)
-{
-    return {cali_off_n<I>...};
-}
-
-template <int... I>
-constexpr std::array<CtrlCallbackPtr, 16> gain_family(std::integer_sequence<int, I...>)
-{
-    return {cali_gain_n<I>...};
-}
-
 }  // namespace
 
-const std::array<CtrlCallbackPtr, 16> cali_off_callbacks =
-    off_family(std::make_integer_sequence<int, 16>{});
-const std::array<CtrlCallbackPtr, 16> cali_gain_callbacks =
-    gain_family(std::make_integer_sequence<int, 16>{});
-
-void cali_link_failure(void)
-{
-    MessagePopup(text(txt::port_error_title), text(txt::port_error_text));
-}
 
 // Shows the bank of range value v and switches every device channel to that range.
 void calibration_load_data(int value)
@@ -170,7 +130,7 @@ void calibration_load_data(int value)
     for (int i = 0; i < channels(); i++) show_channel(*r, i);
     for (int i = 0; i < channels(); i++) {
         if (switch_channel(*r, i)) {
-            cali_link_failure();
+            link_failure();
             show_loaded_range();
             return;
         }
@@ -180,3 +140,42 @@ void calibration_load_data(int value)
 
 void cali_off_adjust(int i) { adjust(i, false); }
 void cali_gain_adjust(int i) { adjust(i, true); }
+
+// The calibration panel's per-channel trim callbacks by resource name; each hands on
+// its zero-based channel.
+const NamedCallback trim_callbacks[] = {
+    {"cali_off_1", on_commit<cali_off_adjust, 0>},
+    {"cali_off_2", on_commit<cali_off_adjust, 1>},
+    {"cali_off_3", on_commit<cali_off_adjust, 2>},
+    {"cali_off_4", on_commit<cali_off_adjust, 3>},
+    {"cali_off_5", on_commit<cali_off_adjust, 4>},
+    {"cali_off_6", on_commit<cali_off_adjust, 5>},
+    {"cali_off_7", on_commit<cali_off_adjust, 6>},
+    {"cali_off_8", on_commit<cali_off_adjust, 7>},
+    {"cali_off_9", on_commit<cali_off_adjust, 8>},
+    {"cali_off_10", on_commit<cali_off_adjust, 9>},
+    {"cali_off_11", on_commit<cali_off_adjust, 10>},
+    {"cali_off_12", on_commit<cali_off_adjust, 11>},
+    {"cali_off_13", on_commit<cali_off_adjust, 12>},
+    {"cali_off_14", on_commit<cali_off_adjust, 13>},
+    {"cali_off_15", on_commit<cali_off_adjust, 14>},
+    {"cali_off_16", on_commit<cali_off_adjust, 15>},
+    {"cali_gain_1", on_commit<cali_gain_adjust, 0>},
+    {"cali_gain_2", on_commit<cali_gain_adjust, 1>},
+    {"cali_gain_3", on_commit<cali_gain_adjust, 2>},
+    {"cali_gain_4", on_commit<cali_gain_adjust, 3>},
+    {"cali_gain_5", on_commit<cali_gain_adjust, 4>},
+    {"cali_gain_6", on_commit<cali_gain_adjust, 5>},
+    {"cali_gain_7", on_commit<cali_gain_adjust, 6>},
+    {"cali_gain_8", on_commit<cali_gain_adjust, 7>},
+    {"cali_gain_9", on_commit<cali_gain_adjust, 8>},
+    {"cali_gain_10", on_commit<cali_gain_adjust, 9>},
+    {"cali_gain_11", on_commit<cali_gain_adjust, 10>},
+    {"cali_gain_12", on_commit<cali_gain_adjust, 11>},
+    {"cali_gain_13", on_commit<cali_gain_adjust, 12>},
+    {"cali_gain_14", on_commit<cali_gain_adjust, 13>},
+    {"cali_gain_15", on_commit<cali_gain_adjust, 14>},
+    {"cali_gain_16", on_commit<cali_gain_adjust, 15>},
+};
+
+void register_trim_callbacks(void) { register_named(trim_callbacks); }

@@ -1,8 +1,12 @@
 // Configuration image: the address map and the channel rows of the main window.
 #include "channels/image.h"
 
-#include "app/globals.h"
 #include "platform/userint.h"
+#include "ui/window.h"
+
+int aktuelle_daten[IMAGE_SIZE] = {};
+int Kanalzahl = 16;
+int Kanalzahl_GUI = 16;
 
 namespace {
 
@@ -12,6 +16,8 @@ const int gain_words[6] = {0xFFF, 0x800, 0x400, 0x200, 0x100, 0x80};
 constexpr int FIRST_TC_INDEX = 6;  // ring positions 6 and 7 are thermocouples
 
 }  // namespace
+
+int channel_rows(int count) { return count < 0 ? 0 : (count > 16 ? 16 : count); }
 
 int mode_address(int ch) { return MODE_BASE + ch; }
 

@@ -1,6 +1,6 @@
 // Configuration image address map and its display in the main window.
 //
-// The image (aktuelle_daten, app/globals.h) mirrors the device's 512-byte memory. The
+// The image (aktuelle_daten) mirrors the device's 512-byte memory. The
 // per-channel data lie where Kanalzahl (8 or 16) puts them:
 //   16 + ch                     channel mode byte
 //   16 + K + 8K*bank + 8ch      8-byte channel block of calibration bank 0, 1 or 2
@@ -8,6 +8,16 @@
 #pragma once
 
 constexpr int IMAGE_SIZE = 512;
+
+// Configuration image: one int per byte of the device's 512-byte memory.
+extern int aktuelle_daten[IMAGE_SIZE];
+// Device channel count (memory layout): 8 or 16.
+extern int Kanalzahl;
+// Displayed channel count: 4, 8 or 16.
+extern int Kanalzahl_GUI;
+
+// A channel count kept within the 16 rows of the control tables.
+int channel_rows(int count);
 constexpr int MODE_BASE = 16;     // mode byte of channel 0
 constexpr int BLOCK_SIZE = 8;     // bytes per channel block
 constexpr int BANK_COUNT = 3;     // 0 strain gauge, 1 thermocouple type 1, 2 type 2

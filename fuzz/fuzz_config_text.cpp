@@ -7,7 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "channels/config_text.h"
 #include "documents/files.h"
 #include "fuzz/fuzz_support.h"
 

@@ -6,7 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "link/port.h"
 #include "fuzz/fuzz_support.h"
 #include "link/protocol.h"
 

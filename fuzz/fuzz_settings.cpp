@@ -8,7 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "ui/window.h"
 #include "fuzz/fuzz_support.h"
 #include "app/shell.h"
 #include "platform/clock.h"

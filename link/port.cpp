@@ -2,14 +2,16 @@
 // port selection dialog.
 #include "link/port.h"
 
-#include "app/globals.h"
-#include "app/shell.h"
 #include "link/protocol.h"
 #include "platform/clock.h"
 #include "platform/rs232.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
+#include "ui/window.h"
+
+int com_port = 1;
+int comopen = 1;
 
 // Port numbers the dialog's field accepts: those the serial services take.
 static const int com_port_min = platform::kFirstComPort;

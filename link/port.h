@@ -9,6 +9,11 @@ constexpr int COM_STOP_BITS = 2;
 constexpr int COM_IN_QUEUE = 1540;
 constexpr int COM_OUT_QUEUE = 512;
 
+// Serial port number in use.
+extern int com_port;
+// Outcome of the port dialog's last open: 0 opened, 1 failed or not confirmed.
+extern int comopen;
+
 void com_on(void);
 void com_off(void);
 void com_select(int menuBar, int menuItem, void *callbackData, int panel);
@@ -20,3 +25,4 @@ int com_seletion_ok(int panel, int control, int event, void *callbackData, int e
                     int eventData2);
 int com_seletion_cancel(int panel, int control, int event, void *callbackData, int eventData1,
                         int eventData2);
+void register_port_callbacks(void);

@@ -5,9 +5,10 @@
 
 #include <cstring>
 
-#include "app/globals.h"
+#include "channels/acknowledged.h"
+#include "channels/config_text.h"
+#include "channels/hex.h"
 #include "channels/image.h"
-#include "documents/backups.h"
 #include "link/port.h"
 #include "platform/clock.h"
 #include "platform/rs232.h"
@@ -61,13 +62,6 @@ bool reply_has(const char *reply, int n, int at, const char *word)
     return true;
 }
 
-int hex_digit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    c = upper(c);
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 void show_serial_error(void)
 {
@@ -108,13 +102,7 @@ void discard_rest_of_reply(void)
 
 }  // namespace
 
-void hex_pair(int value, char out[3])
-{
-    static const char digits[] = "0123456789ABCDEF";
-    out[0] = digits[(value >> 4) & 0xF];
-    out[1] = digits[value & 0xF];
-    out[2] = '\0';
-}
+int com_fault = 0;
 
 int parse_memory_reply(const char *reply, int length, int values[512])
 {
@@ -155,6 +143,22 @@ void clear_com_fault(void)
 {
     if (com_fault != 0) FlushInQ(com_port);
     com_fault = 0;
+}
+
+void link_failure(void)
+{
+    MessagePopup(text(txt::port_error_title), text(txt::port_error_text));
+}
+
+// The channel's number, "Z" and CR, each paced; the reply is read after the settle time.
+void send_autozero(int ch)
+{
+    SetComTime(com_port, COM_TIMEOUT);
+    send_hex_paced(ch);
+    send_paced("Z");
+    send_cr();
+    Delay(AUTOZERO_SETTLE);
+    ack_com();
 }
 
 void cal_on(void) { send_command("C"); }

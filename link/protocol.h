@@ -5,13 +5,16 @@ constexpr double COM_DELAY = 0.1;         // pause after each character group
 constexpr double COM_TIMEOUT = 20.0;      // port time-out for replies
 constexpr double AUTOZERO_SETTLE = 3.0;   // wait after an auto-zero command
 
-// The wire form of a byte: two upper-case hex digits of value's low 8 bits, NUL-ended.
-void hex_pair(int value, char out[3]);
+// Link fault flag: 1 once a failure has been reported in the current operation; while
+// set, frames go out without waiting for replies.
+extern int com_fault;
 
 // Write frame then D; 1 if com_fault is set afterwards, else 0.
 int send_byte(int address, int data);
 // Write frame only; 1 if com_fault is set afterwards, else 0.
 int send_byte_oD(int address, int data);
+// Auto-zero frame of zero-based channel ch, its settle time and the acknowledgement wait.
+void send_autozero(int ch);
 void cal_on(void);
 void cal_off(void);
 // Acknowledgement wait: 0 after a reply, -1 after a read failure.
@@ -20,6 +23,8 @@ int ack_com(void);
 // hold the device's memory, else -1 after a message ("COM ERROR") and with the image
 // unchanged: read failure, refusal, or a reply that is not 512 values and "OK".
 int read_encoder(void);
+// The link-failure message of an operation that writes to the device.
+void link_failure(void);
 // Clears the link fault flag at the start of an operation. After a failure, frames went
 // out without waiting and their replies are still queued; they are discarded, so that
 // no later acknowledgement wait takes a stale "OK" for the reply to its own frame.

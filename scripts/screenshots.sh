@@ -10,4 +10,4 @@ build=${ZEK_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja >/dev/null
 cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)" --target zek-screenshots
 mkdir -p docs
-QT_QPA_PLATFORM=offscreen "$build/tests/zek-screenshots" docs 2> >(grep -v -e 'does not support' -e XDG_RUNTIME_DIR >&2)
+QT_QPA_PLATFORM=offscreen "$build/tools/zek-screenshots" docs 2> >(grep -v -e 'does not support' -e XDG_RUNTIME_DIR >&2)

@@ -17,7 +17,7 @@
 #include <functional>
 #include <string>
 
-#include "app/globals.h"
+#include "ui/window.h"
 #include "app/shell.h"
 #include "platform/clock.h"
 #include "platform/frontend.h"

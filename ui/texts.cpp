@@ -1,5 +1,5 @@
 #include "ui/texts.h"
 
-#include "app/globals.h"
+int sprache = 0;
 
 const char *text(const TextPair &pair) { return sprache == 0 ? pair.de : pair.en; }

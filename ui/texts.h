@@ -2,6 +2,9 @@
 // language set in `sprache` at the moment the text is shown.
 #pragma once
 
+// Language flag: 0 German, any other value English (the program stores 0 or 1).
+extern int sprache;
+
 struct TextPair {
     const char *de;
     const char *en;

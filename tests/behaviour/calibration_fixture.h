@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "link/protocol.h"
+#include "ui/window.h"
 #include "calibration/calibration.h"
 #include "platform/frontend.h"
 #include "platform/model.h"

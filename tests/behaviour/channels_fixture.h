@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "ui/window.h"
 #include "platform/frontend.h"
 #include "platform/model.h"
 #include "platform/rs232.h"

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
-#include "channels/settings.h"
+#include "channels/image.h"
+#include "ui/window.h"
+#include "settings/settings.h"
 #include "channels_fixture.h"
 #include "link/protocol.h"
 #include "platform/clock.h"

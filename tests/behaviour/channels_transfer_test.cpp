@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "documents/files.h"
+#include "link/protocol.h"
 #include "channels_fixture.h"
 #include "platform/frontend.h"
 #include "platform/scripted.h"

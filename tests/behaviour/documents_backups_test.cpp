@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "channels/acknowledged.h"
+#include "documents/files.h"
+#include "ui/window.h"
 #include "behaviour/documents_fixture.h"
 #include "channels/image.h"
 #include "documents/backups.h"

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "documents/files.h"
+#include "ui/window.h"
 #include "behaviour/documents_fixture.h"
 #include "channels/image.h"
 #include "platform/files.h"

@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "documents/files.h"
+#include "link/protocol.h"
+#include "ui/texts.h"
+#include "ui/window.h"
 #include "platform/files.h"
 #include "platform/frontend.h"
 #include "platform/model.h"

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "ui/window.h"
 #include "calibration/calibration.h"
 #include "channels/image.h"
 #include "platform/files.h"

@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "ui/window.h"
 #include "platform/frontend.h"
 #include "platform/model.h"
 #include "platform/scripted.h"

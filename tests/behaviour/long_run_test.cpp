@@ -18,6 +18,7 @@
 
 #include "behaviour/hardening_fixture.h"
 #include "calibration/calibration.h"
+#include "documents/files.h"
 
 namespace {
 

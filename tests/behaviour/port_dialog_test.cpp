@@ -2,7 +2,9 @@
 // simulator serving one port number.
 #include <string>
 
-#include "app/globals.h"
+#include "link/protocol.h"
+#include "ui/texts.h"
+#include "ui/window.h"
 #include "link/port.h"
 #include "platform/clock.h"
 #include "platform/frontend.h"

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "documents/files.h"
+#include "ui/window.h"
 #include "behaviour/protocol_fixture.h"
 #include "link/protocol.h"
 #include "platform/scripted.h"

@@ -4,7 +4,10 @@
 
 #include <string>
 
-#include "app/globals.h"
+#include "channels/hex.h"
+#include "channels/image.h"
+#include "documents/files.h"
+#include "ui/window.h"
 #include "behaviour/protocol_fixture.h"
 #include "link/protocol.h"
 #include "platform/scripted.h"

@@ -4,7 +4,9 @@
 
 #include <string>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "link/protocol.h"
+#include "ui/window.h"
 #include "platform/frontend.h"
 #include "platform/scripted.h"
 #include "sim/engine.h"

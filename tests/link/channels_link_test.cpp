@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
-#include "channels/transfer.h"
+#include "channels/image.h"
+#include "link/protocol.h"
+#include "transfer/transfer.h"
 #include "platform/clock.h"
 #include "platform/rs232.h"
 #include "platform/scripted.h"

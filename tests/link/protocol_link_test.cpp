@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "ui/window.h"
 #include "link/protocol.h"
 #include "platform/clock.h"
 #include "platform/model.h"

@@ -8,7 +8,12 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "documents/files.h"
+#include "link/port.h"
+#include "link/protocol.h"
+#include "ui/texts.h"
+#include "ui/window.h"
 #include "app/shell.h"
 #include "platform/clock.h"
 #include "platform/files.h"

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "channels/config_text.h"
 #include "behaviour/documents_fixture.h"
 #include "documents/files.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/globals.h"
+#include "ui/window.h"
 #include "channels/image.h"
 #include "platform/model.h"
 #include "support/sim_env.h"

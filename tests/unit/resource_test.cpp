@@ -8,7 +8,10 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "link/port.h"
+#include "ui/texts.h"
+#include "ui/window.h"
 #include "calibration/calibration.h"
 #include "ui/uir.h"
 

@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "channels/image.h"
+#include "documents/files.h"
+#include "link/port.h"
+#include "ui/window.h"
 #include "app/shell.h"
 #include "platform/files.h"
 #include "platform/files_testing.h"

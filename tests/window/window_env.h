@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "ui/window.h"
 #include "platform/model.h"
 #include "platform/qt/qt_internal.h"
 #include "support/sim_env.h"

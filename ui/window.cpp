@@ -1,28 +1,16 @@
-#include "app/globals.h"
+// The main window's handles, control tables and title.
+#include "ui/window.h"
 
+#include <cstdio>
+
+#include "platform/userint.h"
 #include "ui/uir.h"
-
-int sprache = 0;
-int Kanalzahl = 16;
-int Kanalzahl_GUI = 16;
-int com_port = 1;
-int comopen = 1;
-int com_fault = 0;
 
 int panel_handle = 0;
 int menubar_handle = 0;
 
 const char uir_file[] = "zek-config.uir";
 char kopfzeile[MAX_PATHNAME_LEN] = "";
-char channel_system[24] = "";
-
-int aktuelle_daten[512] = {};
-char eingangsbuffer[1540] = {};
-char textbuffer[1540] = {};
-
-char File_Name[MAX_PATHNAME_LEN] = "unnamed.cfg";
-char File_Letzte[MAX_PATHNAME_LEN] = "last.cfg";
-char File_Temp[MAX_PATHNAME_LEN] = "temp.ctc";
 
 const int panel_rings[16] = {
     PANEL_RING_1,  PANEL_RING_2,  PANEL_RING_3,  PANEL_RING_4,  PANEL_RING_5,  PANEL_RING_6,
@@ -40,3 +28,9 @@ const int panel_command_button[16] = {
     PANEL_COMMANDBUTTON_10, PANEL_COMMANDBUTTON_11, PANEL_COMMANDBUTTON_12,
     PANEL_COMMANDBUTTON_13, PANEL_COMMANDBUTTON_14, PANEL_COMMANDBUTTON_15,
     PANEL_COMMANDBUTTON_16};
+
+void show_title(const char *name)
+{
+    std::snprintf(kopfzeile, sizeof kopfzeile, "%s", name);
+    SetPanelAttribute(panel_handle, ATTR_TITLE, kopfzeile);
+}

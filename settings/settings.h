@@ -12,3 +12,5 @@ int auto_z(int n);
 void forget_cal_signal(void);
 int cal_on_off(int panel, int control, int event, void *callbackData, int eventData1,
                int eventData2);
+
+void register_channel_callbacks(void);

@@ -1,8 +1,7 @@
 // Whole-configuration transfer: the upload reads the device's memory into the image, the
 // download writes every channel's mode byte and strain-gauge range words back.
-#include "channels/transfer.h"
+#include "transfer/transfer.h"
 
-#include "app/globals.h"
 #include "channels/image.h"
 #include "link/protocol.h"
 #include "platform/userint.h"
@@ -48,4 +47,10 @@ void down(void)
         send_byte(a + 3, aktuelle_daten[a + 3]);
     }
     SetWaitCursor(0);
+}
+
+void register_transfer_callbacks(void)
+{
+    RegisterMenuCallback("read", read_);
+    RegisterMenuCallback("down_load", down_load);
 }

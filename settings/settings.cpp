@@ -1,22 +1,15 @@
 // Per-channel settings of the main window: sensor range, half bridge, auto-zero, and the
 // calibration-signal toggle. Every change goes to the device at once.
-#include "channels/settings.h"
+#include "settings/settings.h"
 
-#include <array>
-#include <string>
-#include <utility>
-
-#include "app/globals.h"
-#include "app/shell.h"
+#include "channels/acknowledged.h"
 #include "channels/image.h"
-#include "channels/transfer.h"
-#include "documents/backups.h"
+#include "link/port.h"
 #include "link/protocol.h"
-#include "platform/clock.h"
-#include "platform/rs232.h"
 #include "platform/userint.h"
-#include "ui/texts.h"
+#include "ui/callbacks.h"
 #include "ui/uir.h"
+#include "ui/window.h"
 
 // Range offset and range gain words by range index; the thermocouple ranges (6, 7)
 // write neither.
@@ -32,11 +25,6 @@ constexpr int AUTOZERO_IDLE = MakeColor(128, 128, 128);
 // The calibration signal as the device last acknowledged it. It is not in the image, so
 // no restore brings the toggle back; the toggle's callback keeps it itself.
 int cal_signal_acknowledged = 0;
-
-void link_failure(void)
-{
-    MessagePopup(text(txt::port_error_title), text(txt::port_error_text));
-}
 
 void dim_row(int ch, int dimmed)
 {
@@ -88,40 +76,6 @@ int send_range_words(int ch, int i)
 }
 
 bool valid_channel(int n) { return n >= 1 && n <= 16; }
-
-// The 48 per-channel callbacks differ only in the channel number they forward.
-template <int N>
-int gain_n(int, int, int event, void *, int, int)
-{
-    if (event == EVENT_COMMIT) aktu_gain(N);
-    return 0;
-}
-
-template <int N>
-int hb_n(int, int, int event, void *, int, int)
-{
-    if (event == EVENT_COMMIT) vb_hb(N);
-    return 0;
-}
-
-template <int N>
-int az_n(int, int, int event, void *, int, int)
-{
-    if (event == EVENT_COMMIT) auto_z(N);
-    return 0;
-}
-
-struct ChannelCallbacks {
-    CtrlCallbackPtr gain, hb, az;
-};
-
-template <std::size_t... I>
-constexpr std::array<ChannelCallbacks, sizeof...(I)> channel_table(std::index_sequence<I...>)
-{
-    return {{{gain_n<I + 1>, hb_n<I + 1>, az_n<I + 1>}...}};
-}
-
-constexpr auto channel_callbacks = channel_table(std::make_index_sequence<16>{});
 
 }  // namespace
 
@@ -178,17 +132,8 @@ int auto_z(int n)
         SetCtrlAttribute(panel_handle, button, ATTR_CMD_BUTTON_COLOR, AUTOZERO_ACTIVE);
         ProcessDrawEvents();
         SetWaitCursor(1);
-        SetComTime(com_port, COM_TIMEOUT);
         SetCtrlAttribute(panel_handle, button, ATTR_DIMMED, 0);
-        char pair[3];
-        hex_pair(ch, pair);
-        ComWrt(com_port, pair, 2);
-        Delay(COM_DELAY);
-        ComWrt(com_port, "Z", 1);
-        Delay(COM_DELAY);
-        ComWrtByte(com_port, 13);
-        Delay(AUTOZERO_SETTLE);
-        ack_com();
+        send_autozero(ch);
         SetWaitCursor(0);
     }
     SetCtrlAttribute(panel_handle, button, ATTR_CMD_BUTTON_COLOR, AUTOZERO_IDLE);
@@ -216,16 +161,36 @@ int cal_on_off(int, int, int event, void *, int, int)
     return 0;
 }
 
+// The main window's per-channel callbacks by resource name.
+const NamedCallback channel_callbacks[] = {
+    {"gain_1", on_commit<aktu_gain, 1>}, {"gain_2", on_commit<aktu_gain, 2>},
+    {"gain_3", on_commit<aktu_gain, 3>}, {"gain_4", on_commit<aktu_gain, 4>},
+    {"gain_5", on_commit<aktu_gain, 5>}, {"gain_6", on_commit<aktu_gain, 6>},
+    {"gain_7", on_commit<aktu_gain, 7>}, {"gain_8", on_commit<aktu_gain, 8>},
+    {"gain_9", on_commit<aktu_gain, 9>}, {"gain_10", on_commit<aktu_gain, 10>},
+    {"gain_11", on_commit<aktu_gain, 11>}, {"gain_12", on_commit<aktu_gain, 12>},
+    {"gain_13", on_commit<aktu_gain, 13>}, {"gain_14", on_commit<aktu_gain, 14>},
+    {"gain_15", on_commit<aktu_gain, 15>}, {"gain_16", on_commit<aktu_gain, 16>},
+    {"hb_1", on_commit<vb_hb, 1>}, {"hb_2", on_commit<vb_hb, 2>},
+    {"hb_3", on_commit<vb_hb, 3>}, {"hb_4", on_commit<vb_hb, 4>},
+    {"hb_5", on_commit<vb_hb, 5>}, {"hb_6", on_commit<vb_hb, 6>},
+    {"hb_7", on_commit<vb_hb, 7>}, {"hb_8", on_commit<vb_hb, 8>},
+    {"hb_9", on_commit<vb_hb, 9>}, {"hb_10", on_commit<vb_hb, 10>},
+    {"hb_11", on_commit<vb_hb, 11>}, {"hb_12", on_commit<vb_hb, 12>},
+    {"hb_13", on_commit<vb_hb, 13>}, {"hb_14", on_commit<vb_hb, 14>},
+    {"hb_15", on_commit<vb_hb, 15>}, {"hb_16", on_commit<vb_hb, 16>},
+    {"az_1", on_commit<auto_z, 1>}, {"az_2", on_commit<auto_z, 2>},
+    {"az_3", on_commit<auto_z, 3>}, {"az_4", on_commit<auto_z, 4>},
+    {"az_5", on_commit<auto_z, 5>}, {"az_6", on_commit<auto_z, 6>},
+    {"az_7", on_commit<auto_z, 7>}, {"az_8", on_commit<auto_z, 8>},
+    {"az_9", on_commit<auto_z, 9>}, {"az_10", on_commit<auto_z, 10>},
+    {"az_11", on_commit<auto_z, 11>}, {"az_12", on_commit<auto_z, 12>},
+    {"az_13", on_commit<auto_z, 13>}, {"az_14", on_commit<auto_z, 14>},
+    {"az_15", on_commit<auto_z, 15>}, {"az_16", on_commit<auto_z, 16>},
+};
+
 void register_channel_callbacks(void)
 {
-    for (int n = 1; n <= 16; n++) {
-        const std::string k = std::to_string(n);
-        const ChannelCallbacks &c = channel_callbacks[static_cast<std::size_t>(n - 1)];
-        RegisterCtrlCallback(("gain_" + k).c_str(), c.gain);
-        RegisterCtrlCallback(("hb_" + k).c_str(), c.hb);
-        RegisterCtrlCallback(("az_" + k).c_str(), c.az);
-    }
+    register_named(channel_callbacks);
     RegisterCtrlCallback("cal_on_off", cal_on_off);
-    RegisterMenuCallback("read", read_);
-    RegisterMenuCallback("down_load", down_load);
 }
