@@ -17,7 +17,7 @@ namespace {
 class ReplyPort : public platform::SerialPort {
 public:
     explicit ReplyPort(const std::string *reply) : reply_(reply) {}
-    int Write(const char *, int count) override { return count; }
+    int Write(const char *, int count, double) override { return count; }
     int ReadTerm(char *buffer, int count, int term, double) override
     {
         int n = 0;

@@ -12,6 +12,7 @@
 #include "ui/window.h"
 #include "fuzz/fuzz_support.h"
 #include "app/shell.h"
+#include "platform/rs232_testing.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/files_testing.h"

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/shell.h"
+#include "platform/rs232_testing.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/frontend.h"

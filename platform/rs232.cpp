@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/rs232_testing.h"
 #include "platform/serial_posix.h"
 
 namespace platform {
@@ -160,11 +161,6 @@ bool TakeFromQueue(std::string &queue, char *buffer, int count, int term, int *n
     return ended || *n >= count;
 }
 
-double ComTimeout(int port)
-{
-    auto it = ports.find(port);
-    return it == ports.end() ? kDefaultComTimeout : it->second.timeout;
-}
 
 }  // namespace platform
 
@@ -229,7 +225,7 @@ int ComWrt(int port, const char *buffer, int count)
     if (!p) return GetRs232Err();
     if (count < 0 || (count > 0 && !buffer)) return Fail(RS232_UNKNOWN_ERROR, port);
     if (count == 0) return Succeed(0);
-    int r = p->io->Write(buffer, count);
+    int r = p->io->Write(buffer, count, ClockNow() + p->timeout);
     return r < 0 ? Fail(r, port, p->io->Describe()) : Succeed(r);
 }
 

@@ -2,8 +2,6 @@
 // a time-out through the platform clock, the last error code and its text.
 #pragma once
 
-#include <memory>
-#include <string>
 
 // Error codes (negative), kept by GetRs232Err after each call.
 enum {
@@ -50,37 +48,7 @@ constexpr int kLastComPort = 255;
 // Default time-out of a port before any SetComTime.
 constexpr double kDefaultComTimeout = 5.0;
 
-// One open port as a backend sees it. Reads use the port's time-out; all waits go
-// through the platform clock.
-class SerialPort {
-public:
-    virtual ~SerialPort() = default;
-    // Writes all bytes; returns count or a negative RS232_* code.
-    virtual int Write(const char *data, int count) = 0;
-    // As ComRdTerm, with an absolute deadline on the platform clock.
-    virtual int ReadTerm(char *buffer, int count, int term, double deadline) = 0;
-    virtual int Flush() = 0;
-    // Device path or description for error texts.
-    virtual std::string Describe() const = 0;
-};
-
-// Opens ports for a backend. Returns nullptr and sets *error (and *path) on failure.
-class SerialBackend {
-public:
-    virtual ~SerialBackend() = default;
-    virtual std::unique_ptr<SerialPort> Open(int port, int *error, std::string *path) = 0;
-};
-
-// The backend in use (posix by default). Not owned; nullptr: back to posix.
-void InstallSerialBackend(SerialBackend *backend);
-// Closes every port and clears the error state (tests).
-void ResetSerial();
 // True while the port number is open.
 bool ComIsOpen(int port);
-
-// For a port's ReadTerm: moves bytes from the front of `queue` into buffer[*n..] up to
-// the terminator (taken from the queue, not stored) or until *n reaches count, advancing
-// *n. True when the terminator was met or the buffer is full: the read is complete.
-bool TakeFromQueue(std::string &queue, char *buffer, int count, int term, int *n);
 
 }  // namespace platform

@@ -77,7 +77,7 @@ void SliceDone(double deadline)
 
 class PosixPort : public SerialPort {
 public:
-    PosixPort(int fd, int port, std::string path) : fd_(fd), port_(port), path_(std::move(path)) {}
+    PosixPort(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     ~PosixPort() override
     {
         (void)ioctl(fd_, TIOCNXCL);
@@ -87,7 +87,7 @@ public:
     PosixPort(const PosixPort &) = delete;
     PosixPort &operator=(const PosixPort &) = delete;
 
-    int Write(const char *data, int count) override;
+    int Write(const char *data, int count, double deadline) override;
     int ReadTerm(char *buffer, int count, int term, double deadline) override;
     int Flush() override;
     std::string Describe() const override { return path_; }
@@ -101,7 +101,6 @@ private:
     }
 
     int fd_;
-    int port_;
     std::string path_;
     std::string queue_;  // bytes read from the driver, not yet taken
     bool hungUp_ = false;
@@ -145,9 +144,8 @@ int PosixPort::ReadTerm(char *buffer, int count, int term, double deadline)
     }
 }
 
-int PosixPort::Write(const char *data, int count)
+int PosixPort::Write(const char *data, int count, double deadline)
 {
-    const double deadline = ClockNow() + ComTimeout(port_);
     int done = 0;
     while (done < count) {
         if (hungUp_) return RS232_HANGUP;
@@ -216,7 +214,7 @@ std::unique_ptr<SerialPort> PosixBackend::Open(int port, int *error, std::string
     (void)ioctl(fd, TIOCEXCL);  // refuses further opens by programs that do not lock
     RaiseModemLines(fd);
     (void)tcflush(fd, TCIOFLUSH);
-    return std::make_unique<PosixPort>(fd, port, shown);
+    return std::make_unique<PosixPort>(fd, shown);
 }
 
 }  // namespace

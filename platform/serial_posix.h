@@ -1,10 +1,9 @@
-// Private to the serial services: the termios backend and the link between the port
-// table and the backend's write waits.
+// Private to the serial services: the termios backend.
 #pragma once
 
 #include <string>
 
-#include "platform/rs232.h"
+#include "platform/serial_backend.h"
 
 namespace platform {
 
@@ -14,8 +13,5 @@ SerialBackend &PosixSerialBackend();
 // Where port n is opened: the entry COM<n> of the working directory when there is one,
 // else /dev/ttyS<n-1>. *shown receives the text used in messages ("./COM3 -> /dev/ttyUSB0").
 std::string PosixDevicePath(int port, std::string *shown);
-
-// Current time-out of an open port (the default when it is not open); bounds writes.
-double ComTimeout(int port);
 
 }  // namespace platform

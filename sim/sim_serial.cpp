@@ -1,6 +1,7 @@
 // The in-process serial port of the simulator.
 #include "sim/sim_serial.h"
 
+#include "platform/rs232_testing.h"
 #include "platform/clock.h"
 
 namespace sim {
@@ -12,7 +13,7 @@ public:
     SimPort(const SimPort &) = delete;
     SimPort &operator=(const SimPort &) = delete;
 
-    int Write(const char *data, int count) override
+    int Write(const char *data, int count, double) override
     {
         if (HungUp()) return RS232_HANGUP;
         const double now = platform::ClockNow();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/rs232.h"
+#include "platform/serial_backend.h"
 #include "sim/engine.h"
 
 namespace sim {

@@ -19,6 +19,7 @@
 
 #include "ui/window.h"
 #include "app/shell.h"
+#include "platform/rs232_testing.h"
 #include "platform/clock.h"
 #include "platform/frontend.h"
 #include "platform/model.h"

@@ -9,6 +9,7 @@
 #include "documents/files.h"
 #include "link/protocol.h"
 #include "channels_fixture.h"
+#include "platform/rs232_testing.h"
 #include "platform/frontend.h"
 #include "platform/scripted.h"
 #include "ui/texts.h"

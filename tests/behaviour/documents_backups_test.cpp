@@ -16,6 +16,7 @@
 #include "channels/image.h"
 #include "documents/backups.h"
 #include "link/protocol.h"
+#include "platform/rs232_testing.h"
 #include "platform/files.h"
 #include "platform/files_testing.h"
 #include "platform/frontend.h"

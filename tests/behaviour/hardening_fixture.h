@@ -22,6 +22,7 @@
 #include "ui/window.h"
 #include "calibration/calibration.h"
 #include "channels/image.h"
+#include "platform/rs232_testing.h"
 #include "platform/files.h"
 #include "platform/files_testing.h"
 #include "platform/frontend.h"
@@ -170,11 +171,11 @@ public:
         : inner_(std::move(inner)), watch_(watch)
     {
     }
-    int Write(const char *data, int count) override
+    int Write(const char *data, int count, double deadline) override
     {
         watch_->Settle();
         if (watch_->onTraffic) watch_->onTraffic();
-        const int r = inner_->Write(data, count);
+        const int r = inner_->Write(data, count, deadline);
         if (r >= 0) watch_->Written(data, count);
         return r;
     }

@@ -14,6 +14,7 @@
 #include "channels/image.h"
 #include "link/protocol.h"
 #include "ui/window.h"
+#include "platform/rs232_testing.h"
 #include "platform/clock.h"
 #include "platform/frontend.h"
 #include "platform/model.h"
@@ -48,7 +49,7 @@ public:
 private:
     struct Port : platform::SerialPort {
         explicit Port(ScriptedDevice *d) : dev(d) {}
-        int Write(const char *data, int count) override
+        int Write(const char *data, int count, double) override
         {
             dev->journal.push_back({platform::ClockNow(), std::string(data, count)});
             for (int k = 0; k < count; k++) {

@@ -15,6 +15,7 @@
 #include "ui/texts.h"
 #include "ui/window.h"
 #include "app/shell.h"
+#include "platform/rs232_testing.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/files_testing.h"

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/rs232_testing.h"
 #include "platform/clock.h"
 #include "platform/rs232.h"
 #include "platform/scripted.h"

@@ -1,0 +1,39 @@
+// What a serial backend implements: one open port, and the opening of ports by number.
+// The serial services (rs232.h) dispatch to the backend in use; the termios backend is
+// the default, tests install the in-process simulator's.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/rs232.h"
+
+namespace platform {
+
+// One open port as a backend sees it. Every wait ends by an absolute deadline on the
+// platform clock, which the serial services compute from the port's time-out.
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+    // Writes all bytes by the deadline; returns count or a negative RS232_* code.
+    virtual int Write(const char *data, int count, double deadline) = 0;
+    // As ComRdTerm, by the deadline.
+    virtual int ReadTerm(char *buffer, int count, int term, double deadline) = 0;
+    virtual int Flush() = 0;
+    // Device path or description for error texts.
+    virtual std::string Describe() const = 0;
+};
+
+// Opens ports for a backend. Returns nullptr and sets *error (and *path) on failure.
+class SerialBackend {
+public:
+    virtual ~SerialBackend() = default;
+    virtual std::unique_ptr<SerialPort> Open(int port, int *error, std::string *path) = 0;
+};
+
+// For a port's ReadTerm: moves bytes from the front of `queue` into buffer[*n..] up to
+// the terminator (taken from the queue, not stored) or until *n reaches count, advancing
+// *n. True when the terminator was met or the buffer is full: the read is complete.
+bool TakeFromQueue(std::string &queue, char *buffer, int count, int term, int *n);
+
+}  // namespace platform
