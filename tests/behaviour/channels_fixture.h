@@ -32,16 +32,7 @@ struct SentFrame {
 };
 
 // The configuration text of image entries 0..399 (lower-case hex pairs).
-inline std::string ConfigText(const int image[512])
-{
-    std::string out;
-    char pair[3];
-    for (int k = 0; k < 400; k++) {
-        std::snprintf(pair, sizeof pair, "%02x", image[k] & 0xFF);
-        out += pair;
-    }
-    return out;
-}
+inline std::string ConfigText(const int image[512]) { return ConfigTextOf(image); }
 
 class ChannelsTest : public ZekTest {
 protected:

@@ -33,26 +33,13 @@ inline void FillImage(int seed)
 }
 
 // The 800-character text a file holds for the current image.
-inline std::string TextOfImage()
-{
-    std::string out;
-    char pair[3];
-    for (int k = 0; k < 400; k++) {
-        std::snprintf(pair, sizeof pair, "%02x", aktuelle_daten[k] & 0xFF);
-        out += pair;
-    }
-    return out;
-}
+inline std::string TextOfImage() { return zektest::ConfigTextOf(aktuelle_daten); }
 
 inline std::string TextOfPattern(int seed)
 {
-    std::string out;
-    char pair[3];
-    for (int k = 0; k < 400; k++) {
-        std::snprintf(pair, sizeof pair, "%02x", PatternValue(k, seed));
-        out += pair;
-    }
-    return out;
+    int values[400];
+    for (int k = 0; k < 400; k++) values[k] = PatternValue(k, seed);
+    return zektest::ConfigTextOf(values);
 }
 
 inline std::vector<int> Image() { return std::vector<int>(aktuelle_daten, aktuelle_daten + 512); }

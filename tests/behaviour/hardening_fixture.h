@@ -49,16 +49,7 @@ inline Image CurrentImage()
 }
 
 // The configuration text of entries 0..399.
-inline std::string TextOf(const Image &image)
-{
-    std::string out;
-    char pair[3];
-    for (int k = 0; k < 400; k++) {
-        std::snprintf(pair, sizeof pair, "%02x", image[static_cast<size_t>(k)] & 0xFF);
-        out += pair;
-    }
-    return out;
-}
+inline std::string TextOf(const Image &image) { return zektest::ConfigTextOf(image.data()); }
 
 inline Image ImageOf(const sim::Memory &memory)
 {

@@ -30,13 +30,7 @@ TEST_F(ProtocolLinkTest, WholeMemoryReadThroughThePseudoTerminal)
     const sim::Memory factory = sim::FactoryImage(16);
     for (int k = 0; k < 512; k++) expected[k] = k < 400 ? (k * 3) & 0xFF : factory[k];
     expected[17] = 0xCA;
-    string text;
-    char pair[3];
-    for (int k = 0; k < 400; k++) {
-        std::snprintf(pair, sizeof pair, "%02x", expected[k]);
-        text += pair;
-    }
-    zektest::WriteFile("memory.txt", text);
+    zektest::WriteFile("memory.txt", zektest::ConfigTextOf(expected));
     ASSERT_TRUE(sim.StartLinked(dir, {"--memory", dir + "/memory.txt"}));
 
     zektest::WriteFile("config.ctc", string("\x01\x0F\x0F\x01", 4));

@@ -86,6 +86,17 @@ std::vector<std::string> ZekTest::MessageList()
     return list;
 }
 
+std::string ConfigTextOf(const int *values)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (int k = 0; k < 400; k++) {
+        out += digits[(values[k] >> 4) & 0xF];
+        out += digits[values[k] & 0xF];
+    }
+    return out;
+}
+
 std::string ReadFile(const std::string &name)
 {
     std::ifstream in(name, std::ios::binary);

@@ -30,5 +30,8 @@ protected:
 std::string ReadFile(const std::string &name);
 void WriteFile(const std::string &name, const std::string &content);
 bool FileExists(const std::string &name);
+// The configuration text of values[0..399]: lower-case hex pairs, built here on its own
+// so that the program's writer is compared with something other than itself.
+std::string ConfigTextOf(const int *values);
 
 }  // namespace zektest
