@@ -4,17 +4,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <vector>
 
 namespace platform {
 namespace {
 
 using nlohmann::json;
 
-std::string resourceFolder;
+// Where the resource is looked for, in this order; empty: names as they are.
+std::vector<std::string> resourceFolders;
+
+// Installed programs keep the resource here, relative to their own folder.
+const char INSTALLED_RESOURCE_FOLDER[] = "../share/zek-config";
 
 std::map<std::string, CtrlCallbackPtr> &CtrlRegistry()
 {
@@ -161,6 +167,18 @@ int Report(const std::string &path, const std::string &what, int code)
     return code;
 }
 
+// A resource found in none of the folders is named with every place looked at.
+int ReportUnopened(const std::string &fileName, const std::string &path)
+{
+    if (resourceFolders.size() < 2 || access(path.c_str(), F_OK) == 0)
+        return Report(path, "cannot be opened", UIE_RESOURCE_FILE);
+    std::cerr << "zek-config: resource file \"" << fileName << "\" cannot be opened; looked in";
+    for (size_t i = 0; i < resourceFolders.size(); i++)
+        std::cerr << (i == 0 ? " \"" : " and \"") << resourceFolders[i] << "\"";
+    std::cerr << "\n";
+    return UIE_RESOURCE_FILE;
+}
+
 void BindPanel(Panel *p)
 {
     if (!p->callbackName.empty()) {
@@ -184,12 +202,27 @@ void BindPanel(Panel *p)
 
 bool explicitFolder = false;
 
-void SetResourceFolder(const std::string &dir) { resourceFolder = dir; }
+void SetResourceFolder(const std::string &dir)
+{
+    resourceFolders.clear();
+    if (!dir.empty()) resourceFolders.push_back(dir);
+}
+
+void UseResourceBeside(const std::string &programFolder)
+{
+    namespace fs = std::filesystem;
+    fs::path installed = fs::path(programFolder) / INSTALLED_RESOURCE_FOLDER;
+    resourceFolders = {programFolder, installed.lexically_normal().string()};
+}
 
 std::string ResolveResourcePath(const std::string &fileName)
 {
-    if (fileName.empty() || fileName[0] == '/' || resourceFolder.empty()) return fileName;
-    return resourceFolder + "/" + fileName;
+    if (fileName.empty() || fileName[0] == '/' || resourceFolders.empty()) return fileName;
+    for (const std::string &folder : resourceFolders) {
+        std::string path = folder + "/" + fileName;
+        if (access(path.c_str(), F_OK) == 0) return path;
+    }
+    return resourceFolders.front() + "/" + fileName;
 }
 
 int ReadPanelResource(const std::string &fileName, int number, Panel *p)
@@ -211,6 +244,7 @@ int ReadPanelResource(const std::string &fileName, int number, Panel *p)
         BindPanel(p);
         return 0;
     } catch (const BadResource &e) {
+        if (e.code == UIE_RESOURCE_FILE) return ReportUnopened(fileName, path);
         return Report(path, e.what, e.code);
     } catch (const std::exception &e) {
         return Report(path, std::string("is damaged: ") + e.what(), UIE_RESOURCE_FORMAT);
@@ -244,6 +278,7 @@ int ReadMenuBarResource(const std::string &fileName, int number, MenuBar *bar)
         }
         return 0;
     } catch (const BadResource &e) {
+        if (e.code == UIE_RESOURCE_FILE) return ReportUnopened(fileName, path);
         return Report(path, e.what, e.code);
     } catch (const std::exception &e) {
         return Report(path, std::string("is damaged: ") + e.what(), UIE_RESOURCE_FORMAT);
@@ -293,6 +328,6 @@ int InitCVIRTE(void *, char *argv[], void *)
     size_t slash = path.rfind('/');
     // A folder set explicitly (tests) takes precedence over the executable's.
     if (platform::explicitFolder) return 1;
-    platform::SetResourceFolder(slash == std::string::npos ? "." : path.substr(0, slash));
+    platform::UseResourceBeside(slash == std::string::npos ? "." : path.substr(0, slash));
     return 1;
 }

@@ -7,10 +7,14 @@
 
 namespace platform {
 
-// Resolves a resource file name: absolute names as they are, others against the
-// resource folder (the executable's folder, or the one set by SetResourceDir).
+// Resolves a resource file name: absolute names as they are, others in the first
+// resource folder that holds them (the first folder when none does).
 std::string ResolveResourcePath(const std::string &fileName);
+// One resource folder (SetResourceDir), or none for an empty name.
 void SetResourceFolder(const std::string &dir);
+// The folders of a program in programFolder: that folder itself (the build tree), then
+// ../share/zek-config beside it (an installed copy, wherever it was installed).
+void UseResourceBeside(const std::string &programFolder);
 extern bool explicitFolder;  // set by SetResourceDir; InitCVIRTE then keeps the folder
 
 // Fill *panel / *bar from the resource. Return 0 or a negative UIE_* code; a message

@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   clang libclang-rt-14-dev
   xvfb xauth
+  dpkg-dev lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test twice: a release build with warnings as errors,
-# and a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# and a build with AddressSanitizer and UndefinedBehaviorSanitizer; then packs the
+# release build, installs, starts and removes the package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +19,9 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEK_WERROR=ON -DZEK
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+echo "== Debian package: build, check, install, start, purge"
+scripts/package-check.sh
 
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzzing"
