@@ -39,7 +39,8 @@ private:
 class ReplyBackend : public platform::SerialBackend {
 public:
     std::string reply;
-    std::unique_ptr<platform::SerialPort> Open(int, int *, std::string *) override
+    std::unique_ptr<platform::SerialPort> Open(int, const platform::LineSettings &,
+                                               int *, std::string *) override
     {
         return std::make_unique<ReplyPort>(&reply);
     }

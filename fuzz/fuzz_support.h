@@ -23,7 +23,8 @@ namespace fuzzsupport {
 // No serial device: every open fails, as on a machine without the port.
 class NoPorts : public platform::SerialBackend {
 public:
-    std::unique_ptr<platform::SerialPort> Open(int, int *error, std::string *path) override
+    std::unique_ptr<platform::SerialPort> Open(int, const platform::LineSettings &,
+                                               int *error, std::string *path) override
     {
         *error = RS232_PORT_NOT_FOUND;
         *path = "(none)";

@@ -36,6 +36,12 @@ std::string errorText;
 
 SerialBackend &Backend() { return installed ? *installed : PosixSerialBackend(); }
 
+bool ValidLine(const LineSettings &line)
+{
+    return line.baud > 0 && line.parity >= 0 && line.parity <= 2 && line.dataBits >= 5 &&
+           line.dataBits <= 8 && (line.stopBits == 1 || line.stopBits == 2);
+}
+
 bool ValidPort(int port) { return port >= kFirstComPort && port <= kLastComPort; }
 
 int Fail(int code, int port, const std::string &path = {}, double timeout = 0.0)
@@ -167,18 +173,18 @@ bool TakeFromQueue(std::string &queue, char *buffer, int count, int term, int *n
 using namespace platform;
 
 // The device name is not used: the device always follows from the port number. Every
-// open starts with the default time-out; only the fixed line settings are accepted.
+// open starts with the default time-out.
 int OpenComConfig(int port, const char * /*deviceName*/, long baudRate, int parity,
                   int dataBits, int stopBits, int inputQueueSize, int outputQueueSize)
 {
     if (!ValidPort(port)) return Fail(RS232_BAD_PORT_NUMBER, port);
-    if (baudRate != 4800 || parity != 0 || dataBits != 8 || stopBits != 2 ||
-        inputQueueSize < 0 || outputQueueSize < 0)
+    const LineSettings line{baudRate, parity, dataBits, stopBits};
+    if (!ValidLine(line) || inputQueueSize < 0 || outputQueueSize < 0)
         return Fail(RS232_BAD_SETTINGS, port);
     ports.erase(port);  // opening an open port starts it afresh
     int error = RS232_UNKNOWN_ERROR;
     std::string path;
-    std::unique_ptr<SerialPort> io = Backend().Open(port, &error, &path);
+    std::unique_ptr<SerialPort> io = Backend().Open(port, line, &error, &path);
     triedPath[port] = path;
     if (!io) return Fail(error < 0 ? error : RS232_UNKNOWN_ERROR, port, path);
     ports[port] = OpenPort{std::move(io), kDefaultComTimeout};

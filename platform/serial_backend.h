@@ -10,6 +10,16 @@
 
 namespace platform {
 
+// Line settings of an open: baud rate, parity (0 none, 1 odd, 2 even), data bits (5..8)
+// and stop bits (1 or 2). The serial services check that they are valid; a backend
+// refuses what its device cannot do.
+struct LineSettings {
+    long baud = 0;
+    int parity = 0;
+    int dataBits = 8;
+    int stopBits = 1;
+};
+
 // One open port as a backend sees it. Every wait ends by an absolute deadline on the
 // platform clock, which the serial services compute from the port's time-out.
 class SerialPort {
@@ -28,7 +38,8 @@ public:
 class SerialBackend {
 public:
     virtual ~SerialBackend() = default;
-    virtual std::unique_ptr<SerialPort> Open(int port, int *error, std::string *path) = 0;
+    virtual std::unique_ptr<SerialPort> Open(int port, const LineSettings &line, int *error,
+                                             std::string *path) = 0;
 };
 
 // For a port's ReadTerm: moves bytes from the front of `queue` into buffer[*n..] up to

@@ -38,18 +38,39 @@ int OpenErrorCode(int e)
     }
 }
 
-// 4800 baud, 8 data bits, no parity, 2 stop bits, raw, no flow control.
-bool ApplyLineSettings(int fd)
+// The termios speed of a baud rate; B0 for a rate the interface does not offer.
+speed_t Speed(long baud)
 {
+    static const std::pair<long, speed_t> speeds[] = {
+        {300, B300},     {600, B600},     {1200, B1200},     {2400, B2400},
+        {4800, B4800},   {9600, B9600},   {19200, B19200},   {38400, B38400},
+        {57600, B57600}, {115200, B115200}, {230400, B230400}};
+    for (const auto &s : speeds)
+        if (s.first == baud) return s.second;
+    return B0;
+}
+
+tcflag_t CharacterSize(int dataBits)
+{
+    return dataBits == 5 ? CS5 : dataBits == 6 ? CS6 : dataBits == 7 ? CS7 : CS8;
+}
+
+// The line settings, raw, no flow control.
+bool ApplyLineSettings(int fd, const LineSettings &line)
+{
+    const speed_t speed = Speed(line.baud);
     termios t{};
-    if (tcgetattr(fd, &t) != 0) return false;
+    if (speed == B0 || tcgetattr(fd, &t) != 0) return false;
     cfmakeraw(&t);
-    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CRTSCTS);
-    t.c_cflag |= CS8 | CSTOPB | CLOCAL | CREAD;
+    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+    t.c_cflag |= CharacterSize(line.dataBits) | CLOCAL | CREAD;
+    if (line.stopBits == 2) t.c_cflag |= CSTOPB;
+    if (line.parity != 0) t.c_cflag |= PARENB;
+    if (line.parity == 1) t.c_cflag |= PARODD;
     t.c_iflag &= ~(IXON | IXOFF | IXANY);
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
-    if (cfsetispeed(&t, B4800) != 0 || cfsetospeed(&t, B4800) != 0) return false;
+    if (cfsetispeed(&t, speed) != 0 || cfsetospeed(&t, speed) != 0) return false;
     return tcsetattr(fd, TCSANOW, &t) == 0;
 }
 
@@ -187,10 +208,12 @@ std::string LinkTarget(const std::string &link)
 
 class PosixBackend : public SerialBackend {
 public:
-    std::unique_ptr<SerialPort> Open(int port, int *error, std::string *path) override;
+    std::unique_ptr<SerialPort> Open(int port, const LineSettings &line, int *error,
+                                     std::string *path) override;
 };
 
-std::unique_ptr<SerialPort> PosixBackend::Open(int port, int *error, std::string *path)
+std::unique_ptr<SerialPort> PosixBackend::Open(int port, const LineSettings &line, int *error,
+                                               std::string *path)
 {
     std::string shown;
     const std::string device = PosixDevicePath(port, &shown);
@@ -206,7 +229,7 @@ std::unique_ptr<SerialPort> PosixBackend::Open(int port, int *error, std::string
         ::close(fd);
         return nullptr;
     }
-    if (!::isatty(fd) || !ApplyLineSettings(fd)) {
+    if (!::isatty(fd) || !ApplyLineSettings(fd, line)) {
         *error = RS232_BAD_SETTINGS;
         ::close(fd);
         return nullptr;

@@ -7,20 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ pkg-config libgtest-dev nlohmann-json3-dev qt6-base-dev libgl-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "== installing ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-else
-  echo "== the needed packages are installed"
-fi
+scripts/setup.sh --run
 
 echo "== building zek-config and zek-sim into build/"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project builds and tests with (only those that
 # are missing). Needs root, or sudo.
+#   scripts/setup.sh          everything: building, running, the tests, fuzzing, packaging
+#   scripts/setup.sh --run    only what building and running the tool needs
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev nlohmann-json3-dev
   qt6-base-dev qt6-svg-dev libgl-dev
-  clang libclang-rt-14-dev
-  xvfb xauth
-  dpkg-dev lintian desktop-file-utils appstream
 )
+if [ "${1:-}" != "--run" ]; then
+  packages+=(
+    clang libclang-rt-14-dev
+    xvfb xauth
+    dpkg-dev lintian desktop-file-utils appstream
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

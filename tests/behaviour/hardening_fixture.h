@@ -188,9 +188,10 @@ private:
 class WatchedBackend : public platform::SerialBackend {
 public:
     WatchedBackend(sim::SimSerialBackend &inner, LinkWatch *watch) : inner_(inner), watch_(watch) {}
-    std::unique_ptr<platform::SerialPort> Open(int port, int *error, std::string *path) override
+    std::unique_ptr<platform::SerialPort> Open(int port, const platform::LineSettings &line,
+                                               int *error, std::string *path) override
     {
-        auto io = inner_.Open(port, error, path);
+        auto io = inner_.Open(port, line, error, path);
         if (!io) return nullptr;
         return std::make_unique<WatchedPort>(std::move(io), watch_);
     }

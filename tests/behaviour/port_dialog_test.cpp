@@ -1,6 +1,7 @@
 // The port opened at start-up and the port selection dialog, over the in-process
 // simulator serving one port number.
 #include <string>
+#include <tuple>
 
 #include "link/protocol.h"
 #include "ui/texts.h"
@@ -48,6 +49,9 @@ protected:
 TEST_F(PortDialogTest, StartUpOpensThePortQuietlyAndTheDialogShowsIt)
 {
     EXPECT_TRUE(ComIsOpen(3));
+    const LineSettings &line = sim.backend.Line();  // the link's own settings: 4800 8N2
+    EXPECT_EQ(std::tie(line.baud, line.parity, line.dataBits, line.stopBits),
+              std::make_tuple(4800L, 0, 8, 2));
     EXPECT_EQ(comopen, 1);
     com_fault = 1;
     int dialog = OpenDialog();

@@ -37,7 +37,8 @@ class ScriptedDevice : public platform::SerialBackend {
 public:
     ~ScriptedDevice() override { platform::InstallSerialBackend(nullptr); }
 
-    std::unique_ptr<platform::SerialPort> Open(int, int *, std::string *path) override
+    std::unique_ptr<platform::SerialPort> Open(int, const platform::LineSettings &,
+                                               int *, std::string *path) override
     {
         *path = "scripted device";
         return std::make_unique<Port>(this);

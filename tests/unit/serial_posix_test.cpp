@@ -107,7 +107,20 @@ TEST_F(SerialPosixTest, OpensWithTheFixedLineSettingsAndExclusively)
     EXPECT_EQ(CloseCom(1), 0);
     EXPECT_EQ(flock(probe, LOCK_EX | LOCK_NB), 0);
     EXPECT_EQ(CloseCom(1), RS232_PORT_NOT_OPEN);  // harmless
-    EXPECT_EQ(OpenComConfig(1, "", 9600, 0, 8, 2, 1540, 512), RS232_BAD_SETTINGS);
+    EXPECT_EQ(OpenComConfig(1, "", 4800, 0, 9, 2, 1540, 512), RS232_BAD_SETTINGS);
+    EXPECT_EQ(OpenComConfig(1, "", 4800, 0, 8, 3, 1540, 512), RS232_BAD_SETTINGS);
+}
+
+// The serial services take any valid line settings; the program's own are its choice.
+// (A pseudo-terminal keeps 8 data bits without parity whatever is asked.)
+TEST_F(SerialPosixTest, OpensWithOtherValidLineSettings)
+{
+    EXPECT_EQ(OpenComConfig(1, "", 4801, 0, 8, 2, 1540, 512), RS232_BAD_SETTINGS);
+    ASSERT_EQ(OpenComConfig(1, "", 9600, 2, 7, 1, 1540, 512), 0);
+    termios t{};
+    ASSERT_EQ(tcgetattr(probe, &t), 0);
+    EXPECT_EQ(cfgetospeed(&t), B9600);
+    EXPECT_FALSE(t.c_cflag & CSTOPB);
 }
 
 TEST_F(SerialPosixTest, WritesAndReadsToTheTerminatorLeavingTheRestQueued)
