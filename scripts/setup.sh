@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev nlohmann-json3-dev
   qt6-base-dev qt6-svg-dev libgl-dev
+  qt6-translations-l10n   # Qt's own dialog and button texts in German
   clang libclang-rt-14-dev
   xvfb xauth
 )
