@@ -399,8 +399,10 @@ int PanelWindow::RoomRight(const Control &c) const
     return p ? std::max(1, p->width - c.left - 4) : 1;
 }
 
-// A text message wider than the room left in the panel is wrapped onto more lines when
-// they fit without covering another control, otherwise set in a smaller font.
+// A text message wider than the room left in the panel keeps its one line in a font up
+// to two pixels smaller (a heading broken before its last word reads badly); failing
+// that it is wrapped onto more lines when they fit without covering another control,
+// otherwise set in a smaller font still.
 void PanelWindow::FitText(const Control &c, QLabel *label)
 {
     label->setWordWrap(false);
@@ -408,6 +410,13 @@ void PanelWindow::FitText(const Control &c, QLabel *label)
     label->setProperty("wrapped", false);
     int room = RoomRight(c);
     if (label->sizeHint().width() <= room) return;
+    QFont smaller = DialogFont();
+    for (int step = 0; step < 2 && label->sizeHint().width() > room; ++step) {
+        smaller.setPixelSize(smaller.pixelSize() - 1);
+        label->setFont(smaller);
+    }
+    if (label->sizeHint().width() <= room) return;
+    label->setFont(QFont());
     label->setWordWrap(true);
     QRect wrapped(c.left, c.top, room, label->heightForWidth(room));
     if (label->heightForWidth(room) > 0 && !Collides(wrapped, c.id)) {

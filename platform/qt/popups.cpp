@@ -5,8 +5,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -56,20 +59,36 @@ QString StartFolder(const std::string &directory)
     return QDir::currentPath();
 }
 
-// Every column of the detail view at least as wide as its heading, and the dialog wide
-// enough for all of them beside the sidebar.
-void WidenColumns(QFileDialog &dialog)
+// Qt's file model writes sizes and dates in the system's locale (the C locale here):
+// this shows them in the run-time language instead, like the rest of the dialog.
+class LocalSizesAndDates : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        auto *files = qobject_cast<QFileSystemModel *>(sourceModel());
+        if (!files || role != Qt::DisplayRole) return QIdentityProxyModel::data(index, role);
+        QModelIndex source = mapToSource(index);
+        if (index.column() == 1 && !files->isDir(source))
+            return QLocale().formattedDataSize(files->size(source));
+        if (index.column() == 3)
+            return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
+// The name column takes the room the others leave; each of the others is as wide as
+// its heading or its widest entry.
+void FitColumns(QFileDialog &dialog)
 {
+    dialog.setProxyModel(new LocalSizesAndDates(&dialog));
     auto *view = dialog.findChild<QTreeView *>();
     if (!view) return;
     QHeaderView *header = view->header();
-    int total = 0;
-    for (int i = 0; i < header->count(); ++i) {
-        if (header->isSectionHidden(i)) continue;
-        header->resizeSection(i, std::max(header->sectionSize(i), header->sectionSizeHint(i)));
-        total += header->sectionSize(i);
-    }
-    dialog.resize(std::max(dialog.width(), total + 260), std::max(dialog.height(), 420));
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int i = 1; i < header->count(); ++i) header->setSectionResizeMode(i, QHeaderView::ResizeToContents);
+    dialog.resize(std::max(dialog.width(), 760), std::max(dialog.height(), 420));
 }
 
 // Message boxes wrap lines wider than about half the screen. The texts' own line ends
@@ -180,6 +199,7 @@ int QtFrontEnd::FileSelect(const std::string &directory, const std::string &file
     QFileDialog dialog(DialogParent(), FromModel(title), StartFolder(directory));
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    FitColumns(dialog);
     dialog.setAcceptMode(saveButton ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(saveButton ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8(saveButton ? Pick("&Save", "&Speichern")
@@ -196,7 +216,6 @@ int QtFrontEnd::FileSelect(const std::string &directory, const std::string &file
     if (wanted.contains(QLatin1Char('/'))) dialog.setDirectory(named.absolutePath());
     bool wildcard = wanted.contains(QLatin1Char('*')) || wanted.contains(QLatin1Char('?'));
     if (!wildcard && !named.fileName().isEmpty()) dialog.selectFile(named.fileName());
-    WidenColumns(dialog);
     if (Exec(dialog) != QDialog::Accepted) return 0;
     QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty()) return 0;
