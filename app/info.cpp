@@ -1,4 +1,4 @@
-// Information dialog: system line, version line and the maker's lines.
+// Information dialog: system line, version line and the program's identity.
 #include <cstdio>
 
 #include "channels/image.h"
@@ -8,7 +8,7 @@
 #include "ui/uir.h"
 #include "ui/window.h"
 
-const char version[] = "2.4.0";
+const char version[] = ZEK_VERSION;  // the build's project version
 
 namespace {
 
@@ -25,6 +25,7 @@ void info(int, int, void *, int)
     std::snprintf(system_version, sizeof system_version, "%s%s", text(txt::version_prefix),
                   version);
     SetCtrlVal(info_handle, PANEL_5_TEXTMSG_2, system_version);
+    show_identity(info_handle);
     InstallPopup(info_handle);
 }
 

@@ -4,6 +4,7 @@
 #include "channels/image.h"
 #include "app/shell.h"
 #include "documents/backups.h"
+#include "platform/language.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
@@ -25,6 +26,7 @@ void set_language(int item, int first_sibling_offset, int language)
 {
     check_item(item, first_sibling_offset, 2);
     sprache = language;
+    SetRunTimeLanguage(sprache);
     write_config();
     MessagePopup(text(txt::hinweis), text(txt::restart_notice));
 }

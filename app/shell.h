@@ -26,6 +26,8 @@ void info(int menuBar, int menuItem, void *callbackData, int panel);
 int info_ok(int panel, int control, int event, void *callbackData, int eventData1,
             int eventData2);
 int info_panel(int panel, int event, void *callbackData, int eventData1, int eventData2);
+// Fills the information dialog's identity lines: name and version, purpose, documentation.
+void show_identity(int info_panel);
 
 // System line: the displayed channel count and " Kanal Telemetrie" / " Channel Telemetry".
 extern char channel_system[24];

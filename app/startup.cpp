@@ -9,6 +9,7 @@
 #include "link/port.h"
 #include "settings/settings.h"
 #include "platform/files.h"
+#include "platform/language.h"
 #include "platform/rs232.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
@@ -94,6 +95,7 @@ int zek_main(int, char *argv[])
     SetCtrlAttribute(panel_handle, PANEL_TOGGLEBUTTON, ATTR_ON_COLOR, TOGGLE_ON_COLOR);
     forget_cal_signal();
     read_config();
+    SetRunTimeLanguage(sprache);
     for (int i = 0; i < 16; i++)
         SetCtrlAttribute(panel_handle, panel_command_button[i], ATTR_CMD_BUTTON_COLOR,
                          AUTOZERO_COLOR);

@@ -20,6 +20,8 @@
 #include <string>
 
 #include "platform/files_testing.h"
+#include "platform/language.h"
+#include "platform/reasons.h"
 
 static_assert(MAX_PATHNAME_LEN >= PATH_MAX, "name buffers must take every path the system takes");
 
@@ -278,19 +280,21 @@ int GetFmtIOError(void) { return ioStatus; }
 const char *GetFmtIOErrorString(int status)
 {
     static std::string text;
-    const char *what = "File error";
+    const char *what = Pick("File error", "Dateifehler");
     switch (status) {
-    case FMTIO_NO_ERROR: return "No error";
-    case FMTIO_OPEN_FAILED: what = "Cannot open file"; break;
-    case FMTIO_READ_FAILED: what = "Cannot read file"; break;
-    case FMTIO_WRITE_FAILED: what = "Cannot write file"; break;
-    case FMTIO_SEEK_FAILED: what = "Cannot position in file"; break;
-    case FMTIO_CLOSE_FAILED: what = "Cannot close file"; break;
-    case FMTIO_BAD_HANDLE: return "File operation on a file that is not open";
+    case FMTIO_NO_ERROR: return Pick("No error", "Kein Fehler");
+    case FMTIO_OPEN_FAILED: what = Pick("Cannot open file", "Datei kann nicht geöffnet werden"); break;
+    case FMTIO_READ_FAILED: what = Pick("Cannot read file", "Datei kann nicht gelesen werden"); break;
+    case FMTIO_WRITE_FAILED: what = Pick("Cannot write file", "Datei kann nicht geschrieben werden"); break;
+    case FMTIO_SEEK_FAILED: what = Pick("Cannot position in file", "Position in Datei kann nicht gesetzt werden"); break;
+    case FMTIO_CLOSE_FAILED: what = Pick("Cannot close file", "Datei kann nicht geschlossen werden"); break;
+    case FMTIO_BAD_HANDLE:
+        return Pick("File operation on a file that is not open",
+                    "Dateizugriff auf eine Datei, die nicht geöffnet ist");
     default: break;
     }
     text = std::string(what) + " \"" + ioName + "\"";
-    if (ioErrno) text += ": " + std::string(std::strerror(ioErrno));
+    if (ioErrno) text += ": " + SystemReason(ioErrno);
     return text.c_str();
 }
 

@@ -35,7 +35,8 @@ long SetFilePtr(int handle, long offset, int origin);
 int GetFileInfo(const char *fileName, long *fileSize);
 
 int GetFmtIOError(void);
-// Text of a status; names the file and the system's reason.
+// Text of a status in the run-time language (platform/language.h); names the file
+// and the system's reason.
 const char *GetFmtIOErrorString(int status);
 
 // Removes the temporary files of replacing writes that a crash or kill interrupted in

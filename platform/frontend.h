@@ -29,6 +29,10 @@ public:
 
     // Runs the event loop until QuitRequested() turns true.
     virtual void Run() = 0;
+
+    // The run-time language changed (RUNTIME_GERMAN or RUNTIME_ENGLISH): the toolkit's
+    // own texts follow. A front end without such texts ignores it.
+    virtual void LanguageChanged(int) {}
 };
 
 // The front end in use; the scripted one when none has been installed.

@@ -65,6 +65,7 @@ struct MenuEntry {
     MenuCallbackPtr callback = nullptr;
     int parent = 0;      // the menu or submenu this entry belongs to (0: the bar itself)
     int submenu = 0;     // for an item opening a submenu: that submenu's id
+    std::string shortcut;  // key combination choosing the item ("Ctrl+S", "F1"), or empty
     bool checked = false;
     bool dimmed = false;
 };

@@ -267,6 +267,7 @@ int ReadMenuBarResource(const std::string &fileName, int number, MenuBar *bar)
             m.callbackName = e.value("callback", "");
             m.parent = e.value("parent", 0);
             m.submenu = e.value("submenu", 0);
+            m.shortcut = e.value("shortcut", "");
             if (!m.callbackName.empty()) {
                 m.callback = FindMenuCallback(m.callbackName);
                 if (!m.callback)

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/rs232_testing.h"
 #include "platform/serial_posix.h"
 
@@ -74,7 +75,7 @@ OpenPort *Lookup(int port)
 
 std::string PortName(const LastError &e)
 {
-    return e.known ? "COM" + std::to_string(e.port) : "The serial port";
+    return e.known ? "COM" + std::to_string(e.port) : Pick("The serial port", "Die serielle Schnittstelle");
 }
 
 // "COM3 (./COM3 -> /dev/ttyUSB0)", or "COM3" without a known path.
@@ -85,52 +86,97 @@ std::string Where(const LastError &e)
     return where;
 }
 
+// Seconds with one decimal, in the notation of the run-time language.
 std::string Seconds(double s)
 {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.1f", s);
-    return buf;
+    std::string text = buf;
+    if (GetRunTimeLanguage() == RUNTIME_GERMAN)
+        for (char &c : text)
+            if (c == '.') c = ',';
+    return text;
+}
+
+std::string NotFoundText(const LastError &e)
+{
+    const std::string link = e.known ? "COM" + std::to_string(e.port) : "COM<n>";
+    const std::string at = e.path.empty() ? Pick("the port", "der Schnittstelle") : e.path;
+    return PortName(e) + Pick(": no serial device at ", ": kein serielles Gerät unter ") + at +
+           Pick(". Check that the adapter is plugged in, or link the device as ",
+                ". Prüfen Sie, ob der Adapter eingesteckt ist, oder verknüpfen Sie das Gerät als ") +
+           link + Pick(" in the working directory (ln -s /dev/ttyUSB0 ",
+                       " im Arbeitsverzeichnis (ln -s /dev/ttyUSB0 ") +
+           link + ").";
+}
+
+std::string TimeoutText(const LastError &e)
+{
+    const std::string within = e.known ? Seconds(e.timeout) + " s"
+                                       : std::string(Pick("the time-out", "der Wartezeit"));
+    return Where(e) + Pick(": no reply within ", ": keine Antwort innerhalb von ") + within +
+           Pick(". Check the cable and that the device is switched on.",
+                ". Prüfen Sie das Kabel und ob das Gerät eingeschaltet ist.");
+}
+
+std::string BadPortText(const LastError &e)
+{
+    const std::string range = std::to_string(kFirstComPort) + Pick(" to ", " bis ") +
+                              std::to_string(kLastComPort);
+    if (!e.known)
+        return Pick("The port number is not valid. Choose a port from ",
+                    "Die Schnittstellennummer ist ungültig. Wählen Sie eine Schnittstelle von ") +
+               range + ".";
+    return Pick("Port number ", "Die Schnittstellennummer ") + std::to_string(e.port) +
+           Pick(" is not valid. Choose a port from ",
+                " ist ungültig. Wählen Sie eine Schnittstelle von ") +
+           range + ".";
 }
 
 std::string ContextText(const LastError &e)
 {
-    const std::string port = PortName(e);
     const std::string where = Where(e);
     switch (e.code) {
     case RS232_NO_ERROR:
-        return "No serial error.";
+        return Pick("No serial error.", "Kein Fehler der seriellen Schnittstelle.");
     case RS232_PORT_NOT_FOUND:
-    {
-        const std::string link = e.known ? "COM" + std::to_string(e.port) : "COM<n>";
-        return port + ": no serial device at " + (e.path.empty() ? "the port" : e.path) +
-               ". Check that the adapter is plugged in, or link the device as " + link +
-               " in the working directory (ln -s /dev/ttyUSB0 " + link + ").";
-    }
+        return NotFoundText(e);
     case RS232_PORT_IN_USE:
-        return where + " is in use by another program. Close that program or choose "
-                       "another port.";
+        return where + Pick(" is in use by another program. Close that program or choose "
+                            "another port.",
+                            " wird von einem anderen Programm benutzt. Schließen Sie dieses "
+                            "Programm oder wählen Sie eine andere Schnittstelle.");
     case RS232_PERMISSION_DENIED:
-        return where + ": permission denied. Check that your user may use serial ports "
-                       "(member of the group dialout; log in again after adding it).";
+        return where + Pick(": permission denied. Check that your user may use serial ports "
+                            "(member of the group dialout; log in again after adding it).",
+                            ": Zugriff verweigert. Prüfen Sie, ob Ihr Benutzer serielle "
+                            "Schnittstellen benutzen darf (Mitglied der Gruppe dialout; nach dem "
+                            "Hinzufügen neu anmelden).");
     case RS232_PORT_NOT_OPEN:
-        return where + " is not open. Choose the port in the port selection dialog.";
+        return where + Pick(" is not open. Choose the port in the port selection dialog.",
+                            " ist nicht geöffnet. Wählen Sie die Schnittstelle im Dialog zur "
+                            "Schnittstellenwahl.");
     case RS232_TIMEOUT:
-        return where + ": no reply within " +
-               (e.known ? Seconds(e.timeout) + " s" : std::string("the time-out")) + ". Check the cable and that the telemetry unit is switched on.";
+        return TimeoutText(e);
     case RS232_HANGUP:
-        return where + ": the device was unplugged or hung up. Reconnect it and choose "
-                       "the port again.";
+        return where + Pick(": the device was unplugged or hung up. Reconnect it and choose "
+                            "the port again.",
+                            ": das Gerät wurde abgezogen oder hat die Verbindung beendet. "
+                            "Schließen Sie es wieder an und wählen Sie die Schnittstelle erneut.");
     case RS232_BAD_PORT_NUMBER:
-        return (e.known ? "Port number " + std::to_string(e.port) : std::string("The port number")) +
-               " is not valid. Choose a port from " +
-               std::to_string(kFirstComPort) + " to " + std::to_string(kLastComPort) + ".";
+        return BadPortText(e);
     case RS232_BAD_SETTINGS:
-        return where + ": cannot use 4800 baud, 8 data bits, no parity, 2 stop bits. Check "
-                       "that this is a serial device.";
+        return where + Pick(": the line settings could not be applied. Check that this is a "
+                            "serial device.",
+                            ": die Leitungseinstellungen ließen sich nicht setzen. Prüfen Sie, "
+                            "ob dies ein serielles Gerät ist.");
     case RS232_IO_ERROR:
-        return where + ": input/output error. Check the cable and the adapter.";
+        return where + Pick(": input/output error. Check the cable and the adapter.",
+                            ": Ein-/Ausgabefehler. Prüfen Sie das Kabel und den Adapter.");
     default:
-        return where + ": unknown serial error " + std::to_string(e.code) + ".";
+        return where + Pick(": unknown serial error ", ": unbekannter Fehler der seriellen "
+                                                       "Schnittstelle ") +
+               std::to_string(e.code) + ".";
     }
 }
 

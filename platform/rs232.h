@@ -34,7 +34,8 @@ int ComWrtByte(int port, int byte);
 int ComRdTerm(int port, char *buffer, int count, int terminationByte);
 // The error code of the last serial call (0 after success).
 int GetRs232Err(void);
-// Text of an error code; names the port and device path of the failing call.
+// Text of an error code in the run-time language (platform/language.h), built when
+// asked; names the port and device path of the failing call.
 const char *GetRS232ErrorString(int errorCode);
 
 namespace platform {

@@ -9,6 +9,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev nlohmann-json3-dev
   qt6-base-dev qt6-svg-dev libgl-dev
+  qt6-translations-l10n   # Qt's own dialog and button texts in German
 )
 if [ "${1:-}" != "--run" ]; then
   packages+=(

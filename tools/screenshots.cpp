@@ -1,17 +1,22 @@
 // Writes the pictures of the documentation: the program runs on the Qt front end with
 // the in-process simulator and the virtual clock, the operator's steps are played
-// through the same Operator* functions as in the window tests, and each window is
-// grabbed into a PNG.
+// through the same Operator* functions as in the window tests, and each window or
+// popup is grabbed into a PNG.
 //   zek-screenshots <output folder>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QThread>
+#include <QTreeView>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -52,10 +57,46 @@ void Shoot(int resource, const std::string &name)
     std::printf("%s\n", path.c_str());
 }
 
-// Answers popups as an operator would: the password prompt gets the password, every
-// other popup is confirmed.
+// Names of the pictures the next popups are grabbed into, one popup each.
+std::deque<std::string> popupShots;
+
+// A file dialog lists its folder in the background: wait a little for the listing.
+void AwaitListing(QWidget *dialog)
+{
+    auto *view = dialog->findChild<QTreeView *>();
+    QElapsedTimer waited;
+    waited.start();
+    while (view && view->model() && view->model()->rowCount(view->rootIndex()) == 0 &&
+           waited.elapsed() < 3000) {
+        QCoreApplication::processEvents();
+        QThread::msleep(10);
+    }
+    QCoreApplication::processEvents();
+}
+
+void ShootPopup(QWidget *dialog)
+{
+    if (popupShots.empty()) return;
+    std::string path = outDir + "/" + popupShots.front();
+    popupShots.pop_front();
+    if (qobject_cast<QFileDialog *>(dialog)) AwaitListing(dialog);
+    if (!dialog->grab().save(QString::fromStdString(path))) {
+        std::fprintf(stderr, "zek-screenshots: could not write %s\n", path.c_str());
+        failures++;
+        return;
+    }
+    std::printf("%s\n", path.c_str());
+}
+
+// Answers popups as an operator would: the password prompt gets the password, file
+// dialogs are cancelled, every other popup is confirmed.
 void AnswerPopups(QWidget *dialog)
 {
+    ShootPopup(dialog);
+    if (auto *files = qobject_cast<QFileDialog *>(dialog)) {
+        files->reject();
+        return;
+    }
     if (auto *entry = dialog->findChild<QLineEdit *>()) entry->setText(QStringLiteral("vqd"));
     if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
         QAbstractButton *yes = box->button(QMessageBox::Yes);
@@ -143,6 +184,24 @@ int main(int argc, char *argv[])
     RunProgram(0, 8, [] {
         Choose(MENU_info);
         Shoot(PANEL_5, "information-dialog.png");
+    });
+    // Popups and file dialogs in each language: New asks whether to save; Open shows the
+    // configurations; Save as offers a name; the channel-count warning is the widest.
+    RunProgram(0, 8, [] {
+        popupShots = {"popup-de.png"};
+        Choose(MENU_new);
+        popupShots = {"open-dialog-de.png"};
+        Choose(MENU_open);
+        popupShots = {"warning-de.png"};
+        Choose(MENU_4kanal);
+    });
+    RunProgram(1, 8, [] {
+        popupShots = {"popup-en.png"};
+        Choose(MENU_new);
+        popupShots = {"save-dialog-en.png"};
+        Choose(MENU_save_as);
+        popupShots = {"warning-en.png"};
+        Choose(MENU_4kanal);
     });
     return failures == 0 ? 0 : 1;
 }

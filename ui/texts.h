@@ -62,6 +62,11 @@ inline constexpr TextPair backup_set_aside{
 // Information dialog.
 inline constexpr TextPair version_prefix{"Konfigurationssoftware Version ",
                                          "Configuration Software Version "};
+// The program's own identity below them: what it is and where its documentation lies.
+inline constexpr TextPair about_purpose{"Konfiguration der Rotor-Telemetrie über RS-232",
+                                        "Configures the rotor telemetry over RS-232"};
+inline constexpr TextPair about_docs{"Dokumentation: README.md und docs/ bei den Quellen",
+                                     "Documentation: README.md and docs/ in the sources"};
 
 // Port selection and link.
 inline constexpr TextPair com_heading{"Serielle Schnittstelle wählen", "Select Serial Interface"};

@@ -1,6 +1,8 @@
 // The menu bar installed on a panel: menus with their mnemonics (Alt+letter opens
-// them), items, separators, submenus, check marks and dimming from the model.
+// them), items with their shortcut keys, separators, submenus, check marks and dimming
+// from the model.
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -55,6 +57,9 @@ void PanelWindow::BuildMenuBar(const MenuBar &bar)
                 actions_[e.id] = sub->menuAction();
             } else {
                 QAction *action = owner->addAction(WithMnemonic(e.label));
+                if (!e.shortcut.empty())
+                    action->setShortcut(QKeySequence(QString::fromStdString(e.shortcut),
+                                                     QKeySequence::PortableText));
                 actions_[e.id] = action;
                 const int item = e.id;
                 connect(action, &QAction::triggered, this, [this, barHandle, item] {

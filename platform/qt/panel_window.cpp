@@ -32,14 +32,39 @@ constexpr int kCaptionGap = 6;
 
 int Extent(int value) { return std::clamp(value, 1, kMaxExtent); }
 
+QColor Blend(const QColor &from, const QColor &to, double share)
+{
+    auto mix = [share](int a, int b) { return static_cast<int>(a + (b - a) * share + 0.5); };
+    return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()));
+}
+
+// A button's colour and its text colour; dimmed, both fade most of the way into the
+// panel behind it, so that a dimmed button reads as out of use beside active ones.
 void SetColours(QWidget *w, QPalette::ColorRole role, int rgb)
 {
     QPalette pal = w->palette();
     QColor colour = FromRgb(rgb);
     pal.setColor(role, colour);
-    if (role == QPalette::Button)
-        pal.setColor(QPalette::ButtonText, colour.lightness() < 128 ? Qt::white : Qt::black);
+    if (role == QPalette::Button) {
+        QColor text = colour.lightness() < 128 ? Qt::white : Qt::black;
+        QColor back = w->parentWidget() ? w->parentWidget()->palette().color(QPalette::Window) : colour;
+        pal.setColor(QPalette::ButtonText, text);
+        pal.setColor(QPalette::Disabled, QPalette::Button, Blend(colour, back, 0.75));
+        pal.setColor(QPalette::Disabled, QPalette::ButtonText, Blend(text, back, 0.6));
+    }
     w->setPalette(pal);
+}
+
+// Dimmed labels stay readable on grey panels; a dimmed checkbox shows no white field
+// and a grey mark, unlike the white field of an active one.
+void SetDimmedColours(QWidget *canvas)
+{
+    QPalette pal = canvas->palette();
+    QColor back = pal.color(QPalette::Window);
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x70, 0x70, 0x70));
+    pal.setColor(QPalette::Disabled, QPalette::Base, back.darker(106));
+    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+    canvas->setPalette(pal);
 }
 
 void SyncRingItems(QComboBox *combo, const Control &c)
@@ -115,9 +140,7 @@ void PanelWindow::SyncPanel()
     if (!p) return;
     setWindowTitle(FromModel(p->title));
     SetColours(canvas_, QPalette::Window, p->backColor);
-    QPalette pal = canvas_->palette();  // dimmed labels stay readable on grey panels
-    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x70, 0x70, 0x70));
-    canvas_->setPalette(pal);
+    SetDimmedColours(canvas_);
     SetColours(scroll_->viewport(), QPalette::Window, p->backColor);
     scroll_->setVerticalScrollBarPolicy((p->scrollBars & VAL_VERT_SCROLL_BAR) ? Qt::ScrollBarAlwaysOn
                                                                               : Qt::ScrollBarAlwaysOff);
@@ -376,8 +399,10 @@ int PanelWindow::RoomRight(const Control &c) const
     return p ? std::max(1, p->width - c.left - 4) : 1;
 }
 
-// A text message wider than the room left in the panel is wrapped onto more lines when
-// they fit without covering another control, otherwise set in a smaller font.
+// A text message wider than the room left in the panel keeps its one line in a font up
+// to two pixels smaller (a heading broken before its last word reads badly); failing
+// that it is wrapped onto more lines when they fit without covering another control,
+// otherwise set in a smaller font still.
 void PanelWindow::FitText(const Control &c, QLabel *label)
 {
     label->setWordWrap(false);
@@ -385,6 +410,13 @@ void PanelWindow::FitText(const Control &c, QLabel *label)
     label->setProperty("wrapped", false);
     int room = RoomRight(c);
     if (label->sizeHint().width() <= room) return;
+    QFont smaller = DialogFont();
+    for (int step = 0; step < 2 && label->sizeHint().width() > room; ++step) {
+        smaller.setPixelSize(smaller.pixelSize() - 1);
+        label->setFont(smaller);
+    }
+    if (label->sizeHint().width() <= room) return;
+    label->setFont(QFont());
     label->setWordWrap(true);
     QRect wrapped(c.left, c.top, room, label->heightForWidth(room));
     if (label->heightForWidth(room) > 0 && !Collides(wrapped, c.id)) {

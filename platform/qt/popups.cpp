@@ -5,14 +5,23 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTreeView>
 #include <QValidator>
 #include <QVBoxLayout>
 
+#include "platform/language.h"
 #include "platform/qt/qt_internal.h"
+#include "platform/state.h"
 
 namespace platform::qt {
 namespace {
@@ -38,6 +47,64 @@ QString PatternOf(const QString &wanted)
         return QFileInfo(wanted).fileName();
     QString suffix = QFileInfo(wanted).suffix();
     return suffix.isEmpty() ? QString() : QStringLiteral("*.") + suffix;
+}
+
+// The folder Open and Save as start in when the caller names none: the one last
+// chosen, if it still exists, else the working directory.
+QString StartFolder(const std::string &directory)
+{
+    if (!directory.empty()) return FromModel(directory);
+    QString remembered = QString::fromStdString(LoadState("file_dialog_folder"));
+    if (!remembered.isEmpty() && QFileInfo(remembered).isDir()) return remembered;
+    return QDir::currentPath();
+}
+
+// Qt's file model writes sizes and dates in the system's locale (the C locale here):
+// this shows them in the run-time language instead, like the rest of the dialog.
+class LocalSizesAndDates : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        auto *files = qobject_cast<QFileSystemModel *>(sourceModel());
+        if (!files || role != Qt::DisplayRole) return QIdentityProxyModel::data(index, role);
+        QModelIndex source = mapToSource(index);
+        if (index.column() == 1 && !files->isDir(source))
+            return QLocale().formattedDataSize(files->size(source));
+        if (index.column() == 3)
+            return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
+// The name column takes the room the others leave; each of the others is as wide as
+// its heading or its widest entry.
+void FitColumns(QFileDialog &dialog)
+{
+    dialog.setProxyModel(new LocalSizesAndDates(&dialog));
+    auto *view = dialog.findChild<QTreeView *>();
+    if (!view) return;
+    QHeaderView *header = view->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int i = 1; i < header->count(); ++i) header->setSectionResizeMode(i, QHeaderView::ResizeToContents);
+    dialog.resize(std::max(dialog.width(), 760), std::max(dialog.height(), 420));
+}
+
+// Message boxes wrap lines wider than about half the screen. The texts' own line ends
+// are where they want their breaks, so the box widens to hold its longest line whole
+// (up to most of the screen) instead of breaking it again in the middle.
+void FitLongestLine(QMessageBox &box, const QString &text)
+{
+    auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    if (!label) return;
+    QFontMetrics metrics(label->font());
+    int longest = 0;
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        longest = std::max(longest, metrics.horizontalAdvance(line));
+    QScreen *screen = box.screen();
+    int limit = screen ? screen->availableGeometry().width() * 4 / 5 - 100 : 800;
+    label->setMinimumWidth(std::min(longest + 4, limit));
 }
 
 }  // namespace
@@ -77,6 +144,7 @@ void QtFrontEnd::Message(const std::string &title, const std::string &text)
     box.setWindowTitle(FromModel(title));
     box.setTextFormat(Qt::PlainText);
     box.setText(FromModel(text));
+    FitLongestLine(box, box.text());
     box.setStandardButtons(QMessageBox::Ok);
     Exec(box);
 }
@@ -88,6 +156,7 @@ int QtFrontEnd::Confirm(const std::string &title, const std::string &text)
     box.setWindowTitle(FromModel(title));
     box.setTextFormat(Qt::PlainText);
     box.setText(FromModel(text));
+    FitLongestLine(box, box.text());
     box.setIcon(QMessageBox::Question);
     QPushButton *yes = box.addButton(QMessageBox::Yes);
     box.addButton(QMessageBox::No);
@@ -120,22 +189,29 @@ std::string QtFrontEnd::Prompt(const std::string &title, const std::string &text
     return entry->text().toStdString();
 }
 
+// Saving adds the offered name's extension to a typed name without one, so that the
+// file shows again under the same pattern when opening. The chosen file's folder is
+// remembered for the next dialog, also across restarts.
 int QtFrontEnd::FileSelect(const std::string &directory, const std::string &fileSpec,
                            const std::string &title, bool saveButton, std::string *path)
 {
     QString wanted = FromModel(fileSpec);
-    QString dir = directory.empty() ? QDir::currentPath() : FromModel(directory);
-    QFileDialog dialog(DialogParent(), FromModel(title), dir);
+    QFileDialog dialog(DialogParent(), FromModel(title), StartFolder(directory));
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    FitColumns(dialog);
     dialog.setAcceptMode(saveButton ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(saveButton ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setLabelText(QFileDialog::Accept, saveButton ? QStringLiteral("&Save") : QStringLiteral("&Load"));
+    dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8(saveButton ? Pick("&Save", "&Speichern")
+                                                                           : Pick("&Load", "&Laden")));
     QString pattern = PatternOf(wanted);
     QStringList filters;
     if (!pattern.isEmpty()) filters << pattern;
     filters << QStringLiteral("*");  // extensions are not restricted
     dialog.setNameFilters(filters);
+    if (saveButton && pattern.startsWith(QStringLiteral("*.")) && !pattern.contains(QLatin1Char('?')) &&
+        pattern.count(QLatin1Char('*')) == 1)
+        dialog.setDefaultSuffix(pattern.mid(2));
     QFileInfo named(wanted);
     if (wanted.contains(QLatin1Char('/'))) dialog.setDirectory(named.absolutePath());
     bool wildcard = wanted.contains(QLatin1Char('*')) || wanted.contains(QLatin1Char('?'));
@@ -143,6 +219,7 @@ int QtFrontEnd::FileSelect(const std::string &directory, const std::string &file
     if (Exec(dialog) != QDialog::Accepted) return 0;
     QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty()) return 0;
+    SaveState("file_dialog_folder", QFileInfo(chosen.first()).absolutePath().toStdString());
     *path = QDir::toNativeSeparators(chosen.first()).toStdString();
     return 1;
 }

@@ -16,6 +16,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/language.h"
 #include "platform/qt/qt_internal.h"
 
 namespace platform::qt {
@@ -62,7 +63,11 @@ bool InputBlocker::eventFilter(QObject *, QEvent *event)
     return current && current->Blocking() && IsOperatorInput(event->type());
 }
 
-QtFrontEnd::QtFrontEnd() { qApp->installEventFilter(&blocker_); }
+QtFrontEnd::QtFrontEnd()
+{
+    qApp->installEventFilter(&blocker_);
+    ApplyQtLanguage(GetRunTimeLanguage());
+}
 
 QtFrontEnd::~QtFrontEnd()
 {

@@ -119,6 +119,7 @@ public:
     int FileSelect(const std::string &directory, const std::string &fileSpec,
                    const std::string &title, bool saveButton, std::string *path) override;
     void Run() override;
+    void LanguageChanged(int language) override;
 
     // Runs an operator action; afterwards ends the loop if a callback asked for it.
     void Act(const std::function<void()> &fn);
@@ -160,6 +161,10 @@ void SetRunStartedHook(std::function<void()> hook);
 void AsOperator(const std::function<void()> &fn);
 // Sets up fonts and style as the program does (needs a QApplication).
 void ConfigureApplication();
+// Installs Qt's own translations for the run-time language (RUNTIME_GERMAN or
+// RUNTIME_ENGLISH) in place of the previous ones. False when Qt's German catalogue
+// (Debian: qt6-translations-l10n) is missing; Qt's texts then stay English.
+bool ApplyQtLanguage(int language);
 
 // Installs a Qt front end for the lifetime of the object (needs a QApplication).
 class ScopedFrontEnd {

@@ -488,7 +488,7 @@ TEST_F(DocumentFilesDeathTest, PermissionsOfDocumentAndFolderAreKept)
         Menu(MENU_save_as);
         for (const auto &m : Messages()) std::fprintf(stderr, "message: %s\n", m.text.c_str());
         std::exit(static_cast<int>(Messages().size()));
-    }, ::testing::ExitedWithCode(1), "message: Cannot open file .*open/locked.cfg.*denied");
+    }, ::testing::ExitedWithCode(1), "message: Datei kann nicht geöffnet werden .*open/locked.cfg.*verweigert");
     EXPECT_EQ(ReadFile("open/locked.cfg"), TextOfPattern(3));
     EXPECT_EQ(ReadFile("closed/free.cfg"), TextOfPattern(5));
     EXPECT_EQ(chmod("closed", 0755), 0);

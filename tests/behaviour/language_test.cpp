@@ -5,9 +5,11 @@
 #include <string>
 
 #include "channels/image.h"
+#include "platform/files.h"
 #include "ui/window.h"
 #include "platform/frontend.h"
 #include "platform/model.h"
+#include "platform/rs232.h"
 #include "platform/scripted.h"
 #include "support/test_env.h"
 #include "ui/texts.h"
@@ -140,9 +142,18 @@ TEST_F(LanguageTest, FourChannelsStoreTheEightChannelLayout)
 TEST_F(LanguageTest, EnglishChosenInGermanWindowTakesEffectForMessagesAndNextStart)
 {
     ASSERT_EQ(StartUp(), 0);
+    // The run-time's own error texts follow the language too.
+    auto runtimeTexts = [] {
+        return std::string(GetRS232ErrorString(RS232_PORT_IN_USE)) + "|" +
+               GetFmtIOErrorString(FMTIO_WRITE_FAILED);
+    };
+    EXPECT_EQ(runtimeTexts().find("another"), std::string::npos) << runtimeTexts();
+    EXPECT_NE(runtimeTexts().find("geschrieben"), std::string::npos) << runtimeTexts();
     ResetEventLoop();
     scripted::ClearJournal();
     EXPECT_FALSE(ChooseEndsProgram(MENU_sprache_e));
+    EXPECT_NE(runtimeTexts().find("another program"), std::string::npos) << runtimeTexts();
+    EXPECT_NE(runtimeTexts().find("Cannot write"), std::string::npos) << runtimeTexts();
     ASSERT_EQ(scripted::Popups().size(), 1u);
     EXPECT_EQ(scripted::Popups()[0].title, "Tip");
     EXPECT_EQ(scripted::Popups()[0].text, "You have to restart to apply the new settings!!!");

@@ -20,6 +20,7 @@
 #include "platform/files.h"
 #include "platform/files_testing.h"
 #include "platform/frontend.h"
+#include "platform/language.h"
 #include "platform/model.h"
 #include "platform/rs232.h"
 #include "platform/scripted.h"
@@ -58,6 +59,7 @@ void ZekTest::ResetProgramState()
     std::memset(aktuelle_daten, 0, sizeof aktuelle_daten);
     std::snprintf(File_Name, sizeof File_Name, "%s", "unnamed.cfg");
     kopfzeile[0] = '\0';
+    SetRunTimeLanguage(RUNTIME_ENGLISH);  // the run-time's own default
 }
 
 void ZekTest::TearDown()

@@ -5,6 +5,8 @@
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QAbstractButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <tuple>
+#include <vector>
 
 #include "ui/texts.h"
 #include "ui/uir.h"
@@ -128,6 +131,45 @@ TEST_F(MainWindowKeys, ModelChangesShowAtOnce)
     EXPECT_FALSE(Main()->MenuAction(MENU_8kanal)->isChecked());
     SetPanelAttribute(panel_handle, ATTR_TITLE, "probe.cfg");
     EXPECT_EQ(Main()->windowTitle(), "probe.cfg");
+}
+
+// Shortcut keys choose their menu items, through the same path as the menu.
+TEST_F(MainWindowKeys, ShortcutsChooseTheirItems)
+{
+    ASSERT_EQ(StartWindow(0, 8), 0);
+    static std::vector<int> chosen;
+    chosen.clear();
+    const int items[] = {MENU_new, MENU_open, MENU_save, MENU_save_as, MENU_quit, MENU_info};
+    for (int item : items)
+        platform::FindMenuEntry(GetPanelMenuBar(panel_handle), item)->callback =
+            [](int, int menuItem, void *, int) { chosen.push_back(menuItem); };
+    Main()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main()));
+    QWindow *w = Main()->windowHandle();
+    QTest::keyClick(w, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(w, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(w, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(w, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(w, Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(w, Qt::Key_F1);
+    EXPECT_EQ(chosen, std::vector<int>(std::begin(items), std::end(items)));
+}
+
+// Qt's own buttons speak the program's language, and follow the language item at once.
+TEST_F(MainWindowKeys, QtTextsFollowTheLanguageItem)
+{
+    ASSERT_EQ(StartWindow(0, 8), 0);
+    QStringList yes;
+    platform::qt::SetDialogHook([&yes](QWidget *dialog) {
+        auto *box = qobject_cast<QMessageBox *>(dialog);
+        ASSERT_NE(box, nullptr);
+        if (QAbstractButton *b = box->button(QMessageBox::Yes)) yes << b->text();
+        box->buttons().first()->click();
+    });
+    ConfirmPopup("Warnung", "?");
+    Main()->MenuAction(MENU_sprache_e)->trigger();  // shows the restart notice
+    ConfirmPopup("Warning", "?");
+    EXPECT_EQ(yes, QStringList({"&Ja", "&Yes"}));
 }
 
 }  // namespace

@@ -4,10 +4,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeView>
+
+#include <sys/stat.h>
 
 #include <cstring>
 
@@ -112,6 +116,35 @@ TEST_F(PopupsTest, FileSelectionOpensAndSavesInTheWorkingDirectory)
     EXPECT_EQ(QFileInfo(path).fileName(), "neu.cfg");
     Answer<QFileDialog>([](QFileDialog *files) { files->reject(); });
     EXPECT_EQ(FileSelectPopup("", "*.cfg", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 1, path), 0);
+}
+
+// A name typed without extension gets the offered one, so that Open's pattern shows it
+// again; the next dialog, also after a restart, starts in the folder last chosen; every
+// column heading fits.
+TEST_F(PopupsTest, SaveAddsTheExtensionAndTheFolderIsRemembered)
+{
+    ASSERT_EQ(mkdir("sub", 0755), 0);
+    char path[MAX_PATHNAME_LEN];
+    Answer<QFileDialog>([](QFileDialog *files) {
+        auto *header = files->findChild<QTreeView *>()->header();
+        for (int i = 0; i < header->count(); ++i)
+            EXPECT_GE(header->sectionSize(i), header->sectionSizeHint(i)) << i;
+        files->setDirectory(QDir(QStringLiteral("sub")).absolutePath());
+        files->findChild<QLineEdit *>()->setText(QStringLiteral("pruef1"));
+        static_cast<QDialog *>(files)->accept();
+    });
+    ASSERT_EQ(FileSelectPopup("", "unnamed.cfg", "", "", VAL_SAVE_BUTTON, 0, 0, 1, 1, path), 1);
+    EXPECT_EQ(QFileInfo(path).fileName(), "pruef1.cfg");
+
+    frontEnd.reset();  // a restart of the front end keeps the folder
+    frontEnd.emplace();
+    QString started;
+    Answer<QFileDialog>([&started](QFileDialog *files) {
+        started = files->directory().absolutePath();
+        files->reject();
+    });
+    EXPECT_EQ(FileSelectPopup("", "*.cfg", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 1, path), 0);
+    EXPECT_EQ(QDir(started).canonicalPath(), QDir("sub").canonicalPath());
 }
 
 }  // namespace
