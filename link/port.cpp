@@ -4,6 +4,7 @@
 
 #include "app/globals.h"
 #include "app/shell.h"
+#include "link/port_list.h"
 #include "link/protocol.h"
 #include "platform/clock.h"
 #include "platform/rs232.h"
@@ -54,6 +55,7 @@ int com_selection_up(void)
     SetCtrlAttribute(com_panel, PANEL_2_NUMERIC, ATTR_MIN_VALUE, com_port_min);
     SetCtrlAttribute(com_panel, PANEL_2_NUMERIC, ATTR_MAX_VALUE, com_port_max);
     SetCtrlVal(com_panel, PANEL_2_NUMERIC, com_port);
+    fill_port_list(com_panel);
     InstallPopup(com_panel);
     return 0;
 }
@@ -71,6 +73,7 @@ int com_seletion_ok(int panel, int, int event, void *, int, int)
 {
     clear_com_fault();
     if (event != EVENT_COMMIT) return 0;
+    if (!link_chosen_adapter(panel)) return 0;  // the old port stays open
     CloseCom(com_port);
     GetCtrlVal(panel, PANEL_2_NUMERIC, &com_port);
     DisableBreakOnLibraryErrors();
@@ -102,4 +105,5 @@ void register_port_callbacks(void)
     RegisterCtrlCallback("com_selection", com_selection);
     RegisterCtrlCallback("com_seletion_ok", com_seletion_ok);
     RegisterCtrlCallback("com_seletion_cancel", com_seletion_cancel);
+    register_port_list_callbacks();
 }

@@ -103,8 +103,12 @@ std::string ContextText(const LastError &e)
         return where + " is in use by another program. Close that program or choose "
                        "another port.";
     case RS232_PERMISSION_DENIED:
-        return where + ": permission denied. Check that your user may use serial ports "
-                       "(member of the group dialout; log in again after adding it).";
+    {
+        std::string group = e.known ? PosixDeviceGroup(e.port) : "";
+        if (group.empty()) group = "dialout";
+        return where + ": permission denied. The device belongs to the group " + group +
+               ": add your user to it (sudo usermod -aG " + group + " $USER) and log in again.";
+    }
     case RS232_PORT_NOT_OPEN:
         return where + " is not open. Choose the port in the port selection dialog.";
     case RS232_TIMEOUT:

@@ -17,12 +17,14 @@
 #include "platform/clock.h"
 #include "platform/frontend.h"
 #include "platform/serial_posix.h"
+#include "platform/serial_ports.h"
 
 namespace platform {
 namespace {
 
 constexpr double kSlice = 0.02;           // longest single poll, seconds
 constexpr size_t kQueueLimit = 64 * 1024;  // input kept beyond this stays in the driver
+constexpr double kCharSeconds = 11.0 / 4800.0;  // one character at the fixed line settings
 
 int OpenErrorCode(int e)
 {
@@ -238,6 +240,12 @@ std::string PosixDevicePath(int port, std::string *shown)
     }
     *shown = "/dev/ttyS" + std::to_string(port - 1);
     return *shown;
+}
+
+std::string PosixDeviceGroup(int port)
+{
+    std::string shown;
+    return DeviceGroupOf(PosixDevicePath(port, &shown));
 }
 
 }  // namespace platform
