@@ -77,6 +77,17 @@ void SliceDone(double deadline)
     CurrentFrontEnd().Repaint();
 }
 
+// While a reply is coming in, characters arrive one by one at the line's pace. Letting a
+// few gather before the next poll spares a wake-up per character on a long reply; the
+// pause grows with what this read has taken (an eighth of its line time, at most a
+// slice), so a short reply is hardly held up and a long one by at most a slice.
+void GatherPause(int taken, double deadline)
+{
+    if (ClockIsVirtual()) return;
+    const double pause = std::min({kSlice, taken * kCharSeconds / 8.0, deadline - ClockNow()});
+    if (pause > 0.0) ClockSleepUntil(ClockNow() + pause);
+}
+
 class PosixPort : public SerialPort {
 public:
     PosixPort(int fd, int port, std::string path) : fd_(fd), port_(port), path_(std::move(path)) {}
@@ -135,12 +146,15 @@ int PosixPort::Fill(int waitMs)
 int PosixPort::ReadTerm(char *buffer, int count, int term, double deadline)
 {
     int n = 0;
+    bool arriving = false;
     for (;;) {
         if (TakeFromQueue(queue_, buffer, count, term, &n)) return n;
         if (hungUp_) return RS232_HANGUP;
+        if (arriving) GatherPause(n, deadline);
         const double left = deadline - ClockNow();
         int got = Fill(ClockIsVirtual() ? 0 : PollMs(left));
         if (got < 0) return got;
+        arriving = got > 0;
         if (got > 0) continue;
         if (left <= 0.0) return RS232_TIMEOUT;
         SliceDone(deadline);

@@ -36,7 +36,7 @@ TEST_F(ProtocolLinkTest, WholeMemoryReadThroughThePseudoTerminal)
         text += pair;
     }
     zektest::WriteFile("memory.txt", text);
-    ASSERT_TRUE(sim.StartLinked(dir, {"--memory", dir + "/memory.txt"}));
+    ASSERT_TRUE(sim.StartLinked(dir, {"--memory", dir + "/memory.txt", "--no-pacing"}));
 
     zektest::WriteFile("config.ctc", string("\x01\x0F\x0F\x01", 4));
     ASSERT_EQ(StartUp(), 0);
