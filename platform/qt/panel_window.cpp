@@ -66,6 +66,7 @@ void SyncListItems(QListWidget *list, const Control &c)
         for (const ListItem &item : c.items) list->addItem(FromModel(item.label));
     }
     bool valid = c.value >= 0 && c.value < list->count();
+    list->clearSelection();
     list->setCurrentRow(valid ? c.value : -1);
 }
 
@@ -291,8 +292,12 @@ void PanelWindow::ConnectControl(const Control &c, QWidget *body)
                 });
         break;
     case CtrlKind::ListBox:
-        connect(static_cast<QListWidget *>(body), &QListWidget::currentRowChanged, this,
-                [this, id, operate, changed](int row) {
+        // Only a selected row is a choice: focus alone makes the first row current.
+        connect(static_cast<QListWidget *>(body), &QListWidget::itemSelectionChanged, this,
+                [this, id, operate, changed, body] {
+                    auto *list = static_cast<QListWidget *>(body);
+                    const QList<QListWidgetItem *> rows = list->selectedItems();
+                    const int row = rows.isEmpty() ? -1 : list->row(rows.first());
                     if (row >= 0 && changed(row))
                         operate([=, this] { OperatorSetValue(panel_, id, row); });
                 });
