@@ -2,6 +2,7 @@
 // port selection dialog.
 #include "link/port.h"
 
+#include "link/port_list.h"
 #include "link/protocol.h"
 #include "platform/clock.h"
 #include "platform/rs232.h"
@@ -56,6 +57,7 @@ int com_selection_up(void)
     SetCtrlAttribute(com_panel, PANEL_2_NUMERIC, ATTR_MIN_VALUE, com_port_min);
     SetCtrlAttribute(com_panel, PANEL_2_NUMERIC, ATTR_MAX_VALUE, com_port_max);
     SetCtrlVal(com_panel, PANEL_2_NUMERIC, com_port);
+    fill_port_list(com_panel);
     InstallPopup(com_panel);
     return 0;
 }
@@ -73,6 +75,7 @@ int com_seletion_ok(int panel, int, int event, void *, int, int)
 {
     clear_com_fault();
     if (event != EVENT_COMMIT) return 0;
+    if (!link_chosen_adapter(panel)) return 0;  // the old port stays open
     CloseCom(com_port);
     GetCtrlVal(panel, PANEL_2_NUMERIC, &com_port);
     DisableBreakOnLibraryErrors();
@@ -104,4 +107,5 @@ void register_port_callbacks(void)
     RegisterCtrlCallback("com_selection", com_selection);
     RegisterCtrlCallback("com_seletion_ok", com_seletion_ok);
     RegisterCtrlCallback("com_seletion_cancel", com_seletion_cancel);
+    register_port_list_callbacks();
 }

@@ -10,7 +10,9 @@
 
 namespace platform {
 
-enum class CtrlKind { Ring, Checkbox, CommandButton, ToggleButton, Numeric, TextMessage, Picture };
+// A list box holds items as a ring does, all shown at once; it may have no current item
+// (index -1).
+enum class CtrlKind { Ring, Checkbox, CommandButton, ToggleButton, Numeric, TextMessage, Picture, ListBox };
 
 struct ListItem {
     std::string label;
@@ -29,8 +31,8 @@ struct Control {
     int top = 0, left = 0, width = 0, height = 0;
     bool visible = true;
     bool dimmed = false;
-    int value = 0;       // ring index, checkbox/toggle state, numeric value
-    std::vector<ListItem> items;  // ring
+    int value = 0;       // ring or list box index, checkbox/toggle state, numeric value
+    std::vector<ListItem> items;  // ring, list box
     int minValue = 0, maxValue = 0;  // numeric
     int buttonColor = 0xC0C0C0;      // command button
     int onColor = 0xC0C0C0, offColor = 0xC0C0C0;  // toggle button

@@ -89,6 +89,7 @@ bool OperatorSetValue(int panel, int control, int value)
     Control *c = FindControl(panel, control);
     switch (c->kind) {
     case CtrlKind::Ring:
+    case CtrlKind::ListBox:
         if (value < 0 || value >= static_cast<int>(c->items.size())) return false;
         c->value = value;
         break;

@@ -75,7 +75,8 @@ CtrlKind KindOf(const std::string &kind)
         {"toggle_button", CtrlKind::ToggleButton},
         {"numeric", CtrlKind::Numeric},
         {"text_message", CtrlKind::TextMessage},
-        {"picture", CtrlKind::Picture}};
+        {"picture", CtrlKind::Picture},
+        {"list_box", CtrlKind::ListBox}};
     auto it = kinds.find(kind);
     if (it == kinds.end()) throw BadResource{"unknown control kind \"" + kind + "\""};
     return it->second;
@@ -106,7 +107,7 @@ Control ReadControl(const json &j)
     c.height = j.value("height", 0);
     c.visible = j.value("visible", true);
     c.dimmed = j.value("dimmed", false);
-    c.value = j.value("value", 0);
+    c.value = j.value("value", c.kind == CtrlKind::ListBox ? -1 : 0);
     c.minValue = j.value("min", 0);
     c.maxValue = j.value("max", 0);
     c.buttonColor = Colour(j, "color", c.buttonColor);

@@ -147,11 +147,16 @@ std::string ContextText(const LastError &e)
                             " wird von einem anderen Programm benutzt. Schließen Sie dieses "
                             "Programm oder wählen Sie eine andere Schnittstelle.");
     case RS232_PERMISSION_DENIED:
-        return where + Pick(": permission denied. Check that your user may use serial ports "
-                            "(member of the group dialout; log in again after adding it).",
-                            ": Zugriff verweigert. Prüfen Sie, ob Ihr Benutzer serielle "
-                            "Schnittstellen benutzen darf (Mitglied der Gruppe dialout; nach dem "
-                            "Hinzufügen neu anmelden).");
+    {
+        std::string group = e.known ? PosixDeviceGroup(e.port) : "";
+        if (group.empty()) group = "dialout";
+        const std::string add = " (sudo usermod -aG " + group + " $USER)";
+        return where +
+               Pick(": permission denied. The device belongs to the group ",
+                    ": Zugriff verweigert. Das Gerät gehört der Gruppe ") +
+               group + Pick(": add your user to it", ": fügen Sie Ihren Benutzer hinzu") + add +
+               Pick(" and log in again.", " und melden Sie sich neu an.");
+    }
     case RS232_PORT_NOT_OPEN:
         return where + Pick(" is not open. Choose the port in the port selection dialog.",
                             " ist nicht geöffnet. Wählen Sie die Schnittstelle im Dialog zur "

@@ -17,12 +17,14 @@
 #include "platform/clock.h"
 #include "platform/frontend.h"
 #include "platform/serial_posix.h"
+#include "platform/serial_ports.h"
 
 namespace platform {
 namespace {
 
 constexpr double kSlice = 0.02;           // longest single poll, seconds
 constexpr size_t kQueueLimit = 64 * 1024;  // input kept beyond this stays in the driver
+constexpr double kCharSeconds = 11.0 / 4800.0;  // one character at the fixed line settings
 
 int OpenErrorCode(int e)
 {
@@ -96,6 +98,17 @@ void SliceDone(double deadline)
     CurrentFrontEnd().Repaint();
 }
 
+// While a reply is coming in, characters arrive one by one at the line's pace. Letting a
+// few gather before the next poll spares a wake-up per character on a long reply; the
+// pause grows with what this read has taken (an eighth of its line time, at most a
+// slice), so a short reply is hardly held up and a long one by at most a slice.
+void GatherPause(int taken, double deadline)
+{
+    if (ClockIsVirtual()) return;
+    const double pause = std::min({kSlice, taken * kCharSeconds / 8.0, deadline - ClockNow()});
+    if (pause > 0.0) ClockSleepUntil(ClockNow() + pause);
+}
+
 class PosixPort : public SerialPort {
 public:
     PosixPort(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
@@ -153,12 +166,15 @@ int PosixPort::Fill(int waitMs)
 int PosixPort::ReadTerm(char *buffer, int count, int term, double deadline)
 {
     int n = 0;
+    bool arriving = false;
     for (;;) {
         if (TakeFromQueue(queue_, buffer, count, term, &n)) return n;
         if (hungUp_) return RS232_HANGUP;
+        if (arriving) GatherPause(n, deadline);
         const double left = deadline - ClockNow();
         int got = Fill(ClockIsVirtual() ? 0 : PollMs(left));
         if (got < 0) return got;
+        arriving = got > 0;
         if (got > 0) continue;
         if (left <= 0.0) return RS232_TIMEOUT;
         SliceDone(deadline);
@@ -259,6 +275,12 @@ std::string PosixDevicePath(int port, std::string *shown)
     }
     *shown = "/dev/ttyS" + std::to_string(port - 1);
     return *shown;
+}
+
+std::string PosixDeviceGroup(int port)
+{
+    std::string shown;
+    return DeviceGroupOf(PosixDevicePath(port, &shown));
 }
 
 }  // namespace platform

@@ -14,4 +14,8 @@ SerialBackend &PosixSerialBackend();
 // else /dev/ttyS<n-1>. *shown receives the text used in messages ("./COM3 -> /dev/ttyUSB0").
 std::string PosixDevicePath(int port, std::string *shown);
 
+// The group that owns the device port n is opened on ("" if unknown), for the advice
+// after a refused open.
+std::string PosixDeviceGroup(int port);
+
 }  // namespace platform

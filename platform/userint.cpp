@@ -31,6 +31,8 @@ Control *Ctrl(int panel, int control, int *error)
     return c;
 }
 
+bool HasItems(const Control &c) { return c.kind == CtrlKind::Ring || c.kind == CtrlKind::ListBox; }
+
 int Clamp(const Control &c, int value)
 {
     if (c.kind != CtrlKind::Numeric || c.minValue > c.maxValue) return value;
@@ -326,7 +328,7 @@ int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int *value)
     return 0;
 }
 
-// Rings take the item value (the item with that value becomes current); checkboxes,
+// Rings and list boxes take the item value (the item with that value becomes current); checkboxes,
 // toggle buttons and numerics the value itself.
 int SetCtrlVal(int panel, int control, int value)
 {
@@ -334,7 +336,8 @@ int SetCtrlVal(int panel, int control, int value)
     Control *c = Ctrl(panel, control, &error);
     if (!c) return error;
     switch (c->kind) {
-    case CtrlKind::Ring: {
+    case CtrlKind::Ring:
+    case CtrlKind::ListBox: {
         auto it = std::find_if(c->items.begin(), c->items.end(),
                                [value](const ListItem &i) { return i.value == value; });
         if (it == c->items.end()) return UIE_BAD_VALUE;
@@ -368,6 +371,7 @@ int GetCtrlVal(int panel, int control, int *value)
     if (!c) return error;
     switch (c->kind) {
     case CtrlKind::Ring:
+    case CtrlKind::ListBox:
         if (c->value < 0 || c->value >= static_cast<int>(c->items.size())) return UIE_BAD_INDEX;
         *value = c->items[static_cast<size_t>(c->value)].value;
         return 0;
@@ -383,8 +387,9 @@ int SetCtrlIndex(int panel, int control, int index)
     int error = 0;
     Control *c = Ctrl(panel, control, &error);
     if (!c) return error;
-    if (c->kind != CtrlKind::Ring) return UIE_BAD_CONTROL;
-    if (index < 0 || index >= static_cast<int>(c->items.size())) return UIE_BAD_INDEX;
+    if (!HasItems(*c)) return UIE_BAD_CONTROL;
+    const bool none = index == -1 && c->kind == CtrlKind::ListBox;
+    if (!none && (index < 0 || index >= static_cast<int>(c->items.size()))) return UIE_BAD_INDEX;
     c->value = index;
     Changed(panel, control);
     return 0;
@@ -395,7 +400,7 @@ int GetCtrlIndex(int panel, int control, int *index)
     int error = 0;
     Control *c = Ctrl(panel, control, &error);
     if (!c) return error;
-    if (c->kind != CtrlKind::Ring) return UIE_BAD_CONTROL;
+    if (!HasItems(*c)) return UIE_BAD_CONTROL;
     *index = c->items.empty() ? -1 : c->value;
     return 0;
 }
@@ -405,12 +410,12 @@ int InsertListItem(int panel, int control, int index, const char *label, int val
     int error = 0;
     Control *c = Ctrl(panel, control, &error);
     if (!c) return error;
-    if (c->kind != CtrlKind::Ring || !label) return UIE_BAD_CONTROL;
+    if (!HasItems(*c) || !label) return UIE_BAD_CONTROL;
     int size = static_cast<int>(c->items.size());
     if (index < 0 || index > size) index = size;  // -1 appends
     c->items.insert(c->items.begin() + index, ListItem{label, value});
-    if (size > 0 && index <= c->value) c->value++;
-    if (size == 0) c->value = 0;
+    if (size > 0 && c->value >= 0 && index <= c->value) c->value++;
+    if (size == 0) c->value = c->kind == CtrlKind::ListBox ? -1 : 0;
     Changed(panel, control);
     return 0;
 }
@@ -420,15 +425,16 @@ int DeleteListItem(int panel, int control, int index, int count)
     int error = 0;
     Control *c = Ctrl(panel, control, &error);
     if (!c) return error;
-    if (c->kind != CtrlKind::Ring) return UIE_BAD_CONTROL;
+    if (!HasItems(*c)) return UIE_BAD_CONTROL;
     int size = static_cast<int>(c->items.size());
     if (index < 0 || index > size) return UIE_BAD_INDEX;
     int end = count < 0 ? size : std::min(size, index + count);
     c->items.erase(c->items.begin() + index, c->items.begin() + end);
     int left = static_cast<int>(c->items.size());
+    const bool list = c->kind == CtrlKind::ListBox;
     if (c->value >= end) c->value -= end - index;
-    else if (c->value >= index) c->value = index;
-    c->value = left == 0 ? 0 : std::min(c->value, left - 1);
+    else if (c->value >= index) c->value = list ? -1 : index;  // a list box loses its choice
+    c->value = left == 0 ? (list ? -1 : 0) : std::min(c->value, left - 1);
     Changed(panel, control);
     return 0;
 }

@@ -20,6 +20,7 @@
 
 #include "platform/clock.h"
 #include "platform/rs232.h"
+#include "sim/line_pacer.h"
 
 namespace sim {
 namespace {
@@ -126,13 +127,15 @@ void RemoveLink(const std::string &link, const std::string &target)
 
 class Server {
 public:
-    explicit Server(const ServerOptions &o) : o_(o), engine_(o.channels) {}
+    explicit Server(const ServerOptions &o)
+        : o_(o), engine_(o.channels), pacer_(o.pacing ? kLineCharSeconds : 0.0) {}
     int Run();
 
 private:
     bool Prepare();
     bool Relink();
     void Serve();
+    void Transmit(double now);
     void WriteOut();
     void ReadIn();
     void Log(const std::string &line);
@@ -141,7 +144,9 @@ private:
     Engine engine_;
     Line line_;
     std::string link_;
-    std::string out_;  // reply bytes not yet taken by the pseudo-terminal
+    LinePacer pacer_;
+    std::string onLine_;  // reply bytes still travelling at the line's pace
+    std::string out_;     // reply bytes through the line, not yet taken by the pseudo-terminal
     std::FILE *log_ = nullptr;
 };
 
@@ -202,6 +207,17 @@ bool Server::Relink()
     return true;
 }
 
+// New replies join the line; the characters through by now go to the pseudo-terminal.
+void Server::Transmit(double now)
+{
+    const std::string replies = engine_.TakeReplies(now);
+    pacer_.Queue(replies.size(), now);
+    onLine_ += replies;
+    const size_t through = pacer_.TakeDue(now);
+    out_.append(onLine_, 0, through);
+    onLine_.erase(0, through);
+}
+
 void Server::WriteOut()
 {
     while (!out_.empty()) {
@@ -233,16 +249,18 @@ void Server::Serve()
 {
     while (!stopSignal) {
         const double now = platform::ClockNow();
-        out_ += engine_.TakeReplies(now);
+        Transmit(now);
         if (engine_.TakeHangup()) {
             Log("hang-up: closing the line");
             out_.clear();
+            onLine_.clear();
+            pacer_.Clear();
             if (!Relink()) return;
             continue;
         }
         WriteOut();
         int waitMs = out_.empty() ? 200 : 20;
-        const double next = engine_.NextReplyTime();
+        const double next = std::min(engine_.NextReplyTime(), pacer_.NextDue());
         if (std::isfinite(next))
             waitMs = std::min(waitMs, std::max(0, static_cast<int>(std::ceil((next - now) * 1000.0))));
         pollfd p{line_.master, POLLIN, 0};
@@ -309,7 +327,7 @@ bool ParseFault(const std::string &arg, Fault *fault, std::string *error)
 const char *ServerUsage()
 {
     return "usage: zek-sim --port N [--dir DIR] [--memory FILE] [--channels 8|16] [--log FILE]\n"
-           "               [--fault KIND[@N]]...\n"
+           "               [--fault KIND[@N]]... [--no-pacing]\n"
            "Simulates the telemetry system's stationary unit on a pseudo-terminal linked as\n"
            "DIR/COM<N> (DIR defaults to the working directory) until SIGINT or SIGTERM.\n"
            "  --port N        port number 1..255\n"
@@ -319,7 +337,9 @@ const char *ServerUsage()
            "  --log FILE      traffic log: one line per frame and reply, time in ms\n"
            "  --fault KIND    misbehave on every frame, or on frame N only with KIND@N:\n"
            "                  noreply, error, garbage, long (reply over 10 characters),\n"
-           "                  slow[:SECONDS] (default 25 s late), hangup\n";
+           "                  slow[:SECONDS] (default 25 s late), hangup\n"
+           "  --no-pacing     send replies at once instead of at 4800 baud 8N2\n"
+           "                  (2.29 ms per character; a memory reply takes 3.5 s)\n";
 }
 
 ParseOutcome ParseServerOptions(const std::vector<std::string> &args, ServerOptions *o,
@@ -329,6 +349,10 @@ ParseOutcome ParseServerOptions(const std::vector<std::string> &args, ServerOpti
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
         if (a == "--help" || a == "-h") return ParseOutcome::Help;
+        if (a == "--no-pacing") {
+            o->pacing = false;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             *error = a.rfind("--", 0) == 0 ? a + " needs a value" : "unknown argument '" + a + "'";
             return ParseOutcome::Error;

@@ -16,6 +16,7 @@ struct ServerOptions {
     int channels = 16;       // memory layout, 8 or 16
     std::string logFile;     // traffic log, one line per frame and per reply
     std::vector<Fault> faults;
+    bool pacing = true;      // replies at the line's 4800 baud 8N2, not all at once
 };
 
 enum class ParseOutcome { Run, Help, Error };

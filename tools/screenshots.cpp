@@ -24,6 +24,7 @@
 
 #include "ui/window.h"
 #include "app/shell.h"
+#include "link/port_list.h"
 #include "platform/rs232_testing.h"
 #include "platform/clock.h"
 #include "platform/frontend.h"
@@ -152,6 +153,40 @@ void ConfigureChannels()
     platform::OperatorSetValue(panel_handle, panel_checkbox[4], 1);
 }
 
+// A lab PC as the port list sees it: one built-in port, an FTDI adapter and a
+// serial-less CH340 adapter, in a device tree below the working directory.
+void MakeLabPorts()
+{
+    namespace fs = std::filesystem;
+    const std::string root = fs::current_path().string() + "/lab";
+    auto file = [&](const std::string &path, const std::string &content) {
+        fs::create_directories(fs::path(root + path).parent_path());
+        WriteFile(root + path, content);
+    };
+    auto link = [&](const std::string &path, const std::string &target) {
+        fs::create_directories(fs::path(root + path).parent_path());
+        fs::create_symlink(target, root + path);
+    };
+    file("/sys/class/tty/ttyS0/type", "4");
+    const char *usb[][5] = {{"ttyUSB0", "1-1", "FTDI", "FT232R USB UART", "A10KZ3F7"},
+                            {"ttyUSB1", "1-2", "QinHeng", "USB Serial", ""}};
+    for (const auto &u : usb) {
+        const std::string dev = std::string("/sys/devices/usb1/") + u[1];
+        file(dev + "/idVendor", "0403");
+        file(dev + "/manufacturer", u[2]);
+        file(dev + "/product", u[3]);
+        if (*u[4]) file(dev + "/serial", u[4]);
+        file(dev + "/" + u[1] + ":1.0/" + u[0] + "/uevent", "");
+        link(std::string("/sys/class/tty/") + u[0] + "/device",
+             "../../../devices/usb1/" + std::string(u[1]) + "/" + u[1] + ":1.0/" + u[0]);
+        file(std::string("/dev/") + u[0], "");
+    }
+    file("/dev/ttyS0", "");
+    link("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10KZ3F7-if00-port0", "../../ttyUSB0");
+    link("/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0", "../../ttyUSB1");
+    set_port_list_root(root.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -168,8 +203,13 @@ int main(int argc, char *argv[])
     RunProgram(0, 8, [] {
         ConfigureChannels();
         Shoot(PANEL, "main-window.png");
+        MakeLabPorts();
         Choose(MENU_com_port);
+        const int dialog = platform::PanelByResource(PANEL_2);
+        platform::OperatorSetValue(dialog, PANEL_2_LISTBOX, 1);
+        platform::OperatorSetValue(dialog, PANEL_2_NUMERIC, 3);
         Shoot(PANEL_2, "port-dialog.png");
+        set_port_list_root(nullptr);
     });
     RunProgram(1, 16, [] {
         ConfigureChannels();

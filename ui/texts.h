@@ -77,6 +77,41 @@ inline constexpr TextPair refusal{
     "\tError\nThe last command could not be received correctly!\nPlease check the connection!"};
 inline constexpr TextPair port_error_title{"Schnittstellen-Fehler", "Port-Error"};
 inline constexpr TextPair port_error_text{"Prüfen", "Check"};
+// The port list of the port selection dialog and the linking of a USB adapter as COM<n>.
+inline constexpr TextPair port_builtin{"eingebaute Schnittstelle", "built-in port"};
+inline constexpr TextPair port_serial{"Nr. ", "S/N "};
+inline constexpr TextPair port_no_serial{"ohne Seriennr. (am USB-Anschluss)",
+                                         "no serial no. (by its USB socket)"};
+inline constexpr TextPair port_points_nowhere{"(zeigt ins Leere)", "(points nowhere)"};
+inline constexpr TextPair port_keeps{"\nDie bisherige Schnittstelle bleibt eingestellt.",
+                                     "\nThe previous port stays in use."};
+inline constexpr TextPair port_gone{"Der Adapter ist nicht mehr angeschlossen: ",
+                                    "The adapter is no longer plugged in: "};
+inline constexpr TextPair port_gone_advice{
+    "\nStecken Sie ihn wieder ein und wählen Sie ihn in der neuen Liste.",
+    "\nPlug it in again and choose it in the renewed list."};
+inline constexpr TextPair port_no_stable{
+    "\nDieser Adapter hat keinen dauerhaften Namen unter /dev/serial (udev fehlt?).\n"
+    "Verknüpfen Sie ihn von Hand, z. B. ln -s /dev/ttyUSB0 COM3.",
+    "\nThis adapter has no lasting name under /dev/serial (is udev missing?).\n"
+    "Link it by hand, e.g. ln -s /dev/ttyUSB0 COM3."};
+inline constexpr TextPair port_denied{"Sie dürfen diese Schnittstelle nicht öffnen: ",
+                                      "You may not open this port: "};
+inline constexpr TextPair port_denied_group{"\nSie gehört der Gruppe ",
+                                            "\nIt belongs to the group "};
+// Around the group's name: "... (sudo usermod -aG dialout $USER) ...".
+inline constexpr TextPair port_denied_add{
+    ". Nehmen Sie Ihren Benutzer in diese Gruppe auf\n(sudo usermod -aG ",
+    ". Add your user to that group\n(sudo usermod -aG "};
+inline constexpr TextPair port_denied_login{" $USER) und melden Sie sich neu an.",
+                                            " $USER) and log in again."};
+inline constexpr TextPair com_entry_not_link{
+    " im Arbeitsordner ist eine Datei oder ein Ordner, keine Verknüpfung;\n"
+    "sie wird nicht ersetzt.",
+    " in the working folder is a file or folder, not a link;\nit is not replaced."};
+inline constexpr TextPair com_entry_not_written{
+    " konnte im Arbeitsordner nicht angelegt werden: ",
+    " could not be created in the working folder: "};
 // A whole-memory reply that is neither the memory nor a refusal.
 inline constexpr TextPair memory_unreadable{
     "Die Antwort des Telemetriesystems konnte nicht gelesen werden.\n"

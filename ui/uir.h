@@ -76,6 +76,7 @@ constexpr int PANEL_2_NUMERIC = 2;
 constexpr int PANEL_2_COMMANDBUTTON = 3;
 constexpr int PANEL_2_COMMANDBUTTON_2 = 4;
 constexpr int PANEL_2_TEXTMSG = 5;
+constexpr int PANEL_2_LISTBOX = 6;
 
 // Calibration panel PANEL_3.
 constexpr int PANEL_3_RING_Cali_Sel = 2;

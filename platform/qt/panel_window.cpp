@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -78,6 +79,20 @@ void SyncRingItems(QComboBox *combo, const Control &c)
     }
     bool valid = c.value >= 0 && c.value < combo->count();
     combo->setCurrentIndex(valid ? c.value : -1);
+}
+
+void SyncListItems(QListWidget *list, const Control &c)
+{
+    bool same = list->count() == static_cast<int>(c.items.size());
+    for (int i = 0; same && i < list->count(); ++i)
+        same = list->item(i)->text() == FromModel(c.items[static_cast<size_t>(i)].label);
+    if (!same) {
+        list->clear();
+        for (const ListItem &item : c.items) list->addItem(FromModel(item.label));
+    }
+    bool valid = c.value >= 0 && c.value < list->count();
+    list->clearSelection();
+    list->setCurrentRow(valid ? c.value : -1);
 }
 
 // Rings and numeric fields change only on purpose: the mouse wheel scrolls the panel
@@ -243,6 +258,12 @@ void PanelWindow::BuildControl(const Control &c)
         break;
     }
     case CtrlKind::Picture: view.body = NewPicture(c.image, canvas_); break;
+    case CtrlKind::ListBox: {
+        auto *list = new QListWidget(canvas_);
+        list->setFont(FixedFont());
+        view.body = list;
+        break;
+    }
     }
     if (c.kind == CtrlKind::Ring || c.kind == CtrlKind::Numeric || c.kind == CtrlKind::ToggleButton) {
         view.caption = new QLabel(canvas_);
@@ -291,6 +312,17 @@ void PanelWindow::ConnectControl(const Control &c, QWidget *body)
         connect(static_cast<QSpinBox *>(body), &QSpinBox::valueChanged, this,
                 [this, id, operate, changed](int value) {
                     if (changed(value)) operate([=, this] { OperatorSetValue(panel_, id, value); });
+                });
+        break;
+    case CtrlKind::ListBox:
+        // Only a selected row is a choice: focus alone makes the first row current.
+        connect(static_cast<QListWidget *>(body), &QListWidget::itemSelectionChanged, this,
+                [this, id, operate, changed, body] {
+                    auto *list = static_cast<QListWidget *>(body);
+                    const QList<QListWidgetItem *> rows = list->selectedItems();
+                    const int row = rows.isEmpty() ? -1 : list->row(rows.first());
+                    if (row >= 0 && changed(row))
+                        operate([=, this] { OperatorSetValue(panel_, id, row); });
                 });
         break;
     case CtrlKind::TextMessage:
@@ -343,6 +375,7 @@ void PanelWindow::SyncControl(int control)
     }
     case CtrlKind::TextMessage: static_cast<QLabel *>(view.body)->setText(FromModel(c->text)); break;
     case CtrlKind::Picture: break;
+    case CtrlKind::ListBox: SyncListItems(static_cast<QListWidget *>(view.body), *c); break;
     }
     if (view.caption) view.caption->setText(WithMnemonic(c->label));
     view.body->setEnabled(!c->dimmed);

@@ -31,7 +31,7 @@ TEST_F(ProtocolLinkTest, WholeMemoryReadThroughThePseudoTerminal)
     for (int k = 0; k < 512; k++) expected[k] = k < 400 ? (k * 3) & 0xFF : factory[k];
     expected[17] = 0xCA;
     zektest::WriteFile("memory.txt", zektest::ConfigTextOf(expected));
-    ASSERT_TRUE(sim.StartLinked(dir, {"--memory", dir + "/memory.txt"}));
+    ASSERT_TRUE(sim.StartLinked(dir, {"--memory", dir + "/memory.txt", "--no-pacing"}));
 
     zektest::WriteFile("config.ctc", string("\x01\x0F\x0F\x01", 4));
     ASSERT_EQ(StartUp(), 0);

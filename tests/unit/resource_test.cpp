@@ -69,7 +69,7 @@ TEST(Resource, PanelsHaveTheirNumbersSizesAndCallbacks)
     json root = Resource();
     struct P { int number; const char *constant, *callback; int height, width; const char *back; };
     const P panels[] = {{PANEL, "PANEL", "panel", 594, 550, "0xC0C0C0"},
-                        {PANEL_2, "PANEL_2", "panel_com_select", 130, 170, "0xF0F0F0"},
+                        {PANEL_2, "PANEL_2", "panel_com_select", 260, 500, "0xF0F0F0"},
                         {PANEL_3, "PANEL_3", "cali_panel", 540, 375, "0xC0C0C0"},
                         {PANEL_5, "PANEL_5", "info_panel", 320, 460, "0xC0C0C0"}};
     ASSERT_EQ(root["panels"].size(), 4u);
@@ -134,8 +134,9 @@ TEST(Resource, DialogPanelsAgreeWithConstants)
                   {{"NUMERIC", PANEL_2_NUMERIC, "numeric", "com_selection"},
                    {"COMMANDBUTTON", PANEL_2_COMMANDBUTTON, "command_button", "com_seletion_ok"},
                    {"COMMANDBUTTON_2", PANEL_2_COMMANDBUTTON_2, "command_button", "com_seletion_cancel"},
-                   {"TEXTMSG", PANEL_2_TEXTMSG, "text_message", ""}},
-                  4);
+                   {"TEXTMSG", PANEL_2_TEXTMSG, "text_message", ""},
+                   {"LISTBOX", PANEL_2_LISTBOX, "list_box", "com_port_list"}},
+                  5);
     auto p2 = Controls(PanelJson(root, PANEL_2));
     EXPECT_EQ(p2["NUMERIC"]["label"], "COM");
     EXPECT_EQ(p2["NUMERIC"]["min"], 1);

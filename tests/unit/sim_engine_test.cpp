@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cmath>
 #include <string>
 
 #include "sim/engine.h"
+#include "sim/line_pacer.h"
 #include "sim/server.h"
 
 namespace {
@@ -169,6 +171,31 @@ TEST(SimEngine, LoadsConfigurationTexts)
     EXPECT_EQ(e.Mem(), before);
 }
 
+// A memory reply of 1540 characters is through 3.53 s after it is handed to the line;
+// a reply queued while the line is busy follows it, one queued later starts at once.
+TEST(SimLinePacer, CharactersAreThroughOneAfterTheOtherAtElevenBitsEach)
+{
+    const double c = 11.0 / 4800.0;
+    sim::LinePacer line;
+    line.Queue(1540, 10.0);
+    line.Queue(4, 11.0);
+    EXPECT_NEAR(line.NextDue(), 10.0 + c, 1e-12);
+    EXPECT_EQ(line.TakeDue(10.0 + 0.5 * c), 0u);
+    EXPECT_EQ(line.TakeDue(10.0 + 100.5 * c), 100u);
+    EXPECT_EQ(line.TakeDue(10.0 + 1539.5 * c), 1439u);
+    EXPECT_EQ(line.TakeDue(10.0 + 1540 * c), 1u);
+    EXPECT_NEAR(1540 * c, 3.529, 0.001);
+    EXPECT_EQ(line.TakeDue(10.0 + 1543.5 * c), 3u);  // the short reply right behind it
+    EXPECT_EQ(line.TakeDue(20.0), 1u);
+    EXPECT_TRUE(std::isinf(line.NextDue()));
+    line.Queue(2, 30.0);
+    EXPECT_EQ(line.TakeDue(30.0 + 1.5 * c), 1u);  // an idle line starts at the hand-over
+
+    sim::LinePacer unpaced(0.0);
+    unpaced.Queue(1540, 5.0);
+    EXPECT_EQ(unpaced.TakeDue(5.0), 1540u);
+}
+
 TEST(SimServerOptions, ParsesAndRejects)
 {
     sim::ServerOptions o;
@@ -186,6 +213,10 @@ TEST(SimServerOptions, ParsesAndRejects)
     EXPECT_EQ(o.faults[0].frame, 3);
     EXPECT_DOUBLE_EQ(o.faults[0].seconds, 4.5);
     EXPECT_EQ(o.faults[1].frame, 0);
+    EXPECT_TRUE(o.pacing);
+    ASSERT_EQ(sim::ParseServerOptions({"--no-pacing", "--port", "2"}, &o, &error),
+              sim::ParseOutcome::Run);
+    EXPECT_FALSE(o.pacing);
     for (auto bad : std::vector<std::vector<string>>{
              {}, {"--port", "0"}, {"--port", "257"}, {"--port", "1x"}, {"--port"},
              {"--port", "1", "--channels", "12"}, {"--port", "1", "--fault", "error:3"},

@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFocusEvent>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -106,6 +108,34 @@ TEST_F(EventsTest, MouseWheelOverARingChangesNothing)
     QCoreApplication::sendEvent(Ring(0), &wheel);
     EXPECT_TRUE(seen.empty());
     EXPECT_EQ(Ring(0)->currentIndex(), before);
+}
+
+TEST_F(EventsTest, ListBoxStartsWithoutAChoiceAndCommitsTheClickedRow)
+{
+    int dialog = LoadPanel(0, uir_file, PANEL_2);
+    ASSERT_GT(dialog, 0);
+    InstallPopup(dialog);
+    for (const char *item : {"ttyS0", "ttyUSB0", "COM3"})
+        InsertListItem(dialog, PANEL_2_LISTBOX, -1, item, 0);
+    Record(dialog, PANEL_2_LISTBOX);
+    auto *list = static_cast<QListWidget *>(qt::WindowOf(dialog)->Body(PANEL_2_LISTBOX));
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->currentRow(), -1);
+
+    QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(list, &tabIn);  // makes the first row current, but not chosen
+    EXPECT_TRUE(seen.empty());
+    const QPoint row1 = list->visualItemRect(list->item(1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row1);
+    ASSERT_EQ(Events(), (std::vector<int>{EVENT_VAL_CHANGED, EVENT_COMMIT}));
+    EXPECT_EQ(seen.back().value, 1);
+
+    DeleteListItem(dialog, PANEL_2_LISTBOX, 1, 1);  // the chosen item goes: no choice left
+    int index = 0;
+    GetCtrlIndex(dialog, PANEL_2_LISTBOX, &index);
+    EXPECT_EQ(index, -1);
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(list->currentRow(), -1);
 }
 
 TEST_F(EventsTest, NumericFieldCommitsWithinItsLimits)
