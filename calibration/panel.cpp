@@ -106,7 +106,7 @@ void close_panel(void)
 void cali(int, int, void *, int)
 {
     char entry[21] = "";
-    PromptPopup(text(txt::cali_prompt_title), text(txt::cali_prompt), entry, 20);
+    PromptPopup(text(txt::cali_prompt_title), text(txt::cali_prompt), entry, 20, VAL_MASKED_ENTRY);
     if (std::strcmp(entry, pass_confirm) != 0) {
         MessagePopup(text(txt::fehler), text(txt::wrong_password));
         return;

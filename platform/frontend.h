@@ -20,9 +20,10 @@ public:
 
     virtual void Message(const std::string &title, const std::string &text) = 0;
     virtual int Confirm(const std::string &title, const std::string &text) = 0;
-    // Returns the entered text (at most maxLength characters); empty on cancel.
+    // Returns the entered text (at most maxLength characters); empty on cancel. A masked
+    // prompt does not show what is typed.
     virtual std::string Prompt(const std::string &title, const std::string &text,
-                               int maxLength) = 0;
+                               int maxLength, bool masked) = 0;
     // Negative on failure, 0 on cancel, otherwise 1 with *path set.
     virtual int FileSelect(const std::string &directory, const std::string &fileSpec,
                            const std::string &title, bool saveButton, std::string *path) = 0;

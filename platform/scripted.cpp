@@ -54,12 +54,12 @@ public:
         return answer;
     }
 
-    std::string Prompt(const std::string &title, const std::string &text,
-                       int maxLength) override
+    std::string Prompt(const std::string &title, const std::string &text, int maxLength,
+                       bool masked) override
     {
         std::string answer = Take(S().prompts, std::string());
         if (static_cast<int>(answer.size()) > maxLength) answer.resize(static_cast<size_t>(maxLength));
-        Record(PopupRecord::Prompt, title, text, 0);
+        Record(PopupRecord::Prompt, title, text, masked ? 1 : 0);
         return answer;
     }
 

@@ -15,7 +15,7 @@ struct PopupRecord {
     std::string text;
     std::string fileSpec;  // file selection: the default file name or pattern
     bool saveButton = false;
-    int answer = 0;        // confirm: 1/0; file selection: result
+    int answer = 0;        // confirm: 1/0; file selection: result; prompt: 1 when masked
     double time = 0.0;     // platform clock when shown
 };
 

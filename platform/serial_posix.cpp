@@ -24,7 +24,6 @@ namespace {
 
 constexpr double kSlice = 0.02;           // longest single poll, seconds
 constexpr size_t kQueueLimit = 64 * 1024;  // input kept beyond this stays in the driver
-constexpr double kCharSeconds = 11.0 / 4800.0;  // one character at the fixed line settings
 
 int OpenErrorCode(int e)
 {
@@ -102,16 +101,19 @@ void SliceDone(double deadline)
 // few gather before the next poll spares a wake-up per character on a long reply; the
 // pause grows with what this read has taken (an eighth of its line time, at most a
 // slice), so a short reply is hardly held up and a long one by at most a slice.
-void GatherPause(int taken, double deadline)
+void GatherPause(int taken, double charSeconds, double deadline)
 {
     if (ClockIsVirtual()) return;
-    const double pause = std::min({kSlice, taken * kCharSeconds / 8.0, deadline - ClockNow()});
+    const double pause = std::min({kSlice, taken * charSeconds / 8.0, deadline - ClockNow()});
     if (pause > 0.0) ClockSleepUntil(ClockNow() + pause);
 }
 
 class PosixPort : public SerialPort {
 public:
-    PosixPort(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    PosixPort(int fd, std::string path, double charSeconds)
+        : fd_(fd), path_(std::move(path)), charSeconds_(charSeconds)
+    {
+    }
     ~PosixPort() override
     {
         (void)ioctl(fd_, TIOCNXCL);
@@ -136,6 +138,7 @@ private:
 
     int fd_;
     std::string path_;
+    double charSeconds_;  // line time of one character: start, data, parity and stop bits
     std::string queue_;  // bytes read from the driver, not yet taken
     bool hungUp_ = false;
 };
@@ -170,7 +173,7 @@ int PosixPort::ReadTerm(char *buffer, int count, int term, double deadline)
     for (;;) {
         if (TakeFromQueue(queue_, buffer, count, term, &n)) return n;
         if (hungUp_) return RS232_HANGUP;
-        if (arriving) GatherPause(n, deadline);
+        if (arriving) GatherPause(n, charSeconds_, deadline);
         const double left = deadline - ClockNow();
         int got = Fill(ClockIsVirtual() ? 0 : PollMs(left));
         if (got < 0) return got;
@@ -253,7 +256,8 @@ std::unique_ptr<SerialPort> PosixBackend::Open(int port, const LineSettings &lin
     (void)ioctl(fd, TIOCEXCL);  // refuses further opens by programs that do not lock
     RaiseModemLines(fd);
     (void)tcflush(fd, TCIOFLUSH);
-    return std::make_unique<PosixPort>(fd, shown);
+    const int bits = 1 + line.dataBits + (line.parity != 0 ? 1 : 0) + line.stopBits;
+    return std::make_unique<PosixPort>(fd, shown, bits / static_cast<double>(line.baud));
 }
 
 }  // namespace

@@ -465,11 +465,13 @@ int ConfirmPopup(const char *title, const char *message)
     return CurrentFrontEnd().Confirm(title ? title : "", message ? message : "") ? 1 : 0;
 }
 
-int PromptPopup(const char *title, const char *message, char *responseBuffer, int maxLength)
+int PromptPopup(const char *title, const char *message, char *responseBuffer, int maxLength,
+                int entry)
 {
     if (!responseBuffer || maxLength < 0) return UIE_BAD_VALUE;
     std::string answer =
-        CurrentFrontEnd().Prompt(title ? title : "", message ? message : "", maxLength);
+        CurrentFrontEnd().Prompt(title ? title : "", message ? message : "", maxLength,
+                                 entry == VAL_MASKED_ENTRY);
     size_t n = std::min(answer.size(), static_cast<size_t>(maxLength));
     std::memcpy(responseBuffer, answer.data(), n);
     responseBuffer[n] = '\0';

@@ -120,8 +120,10 @@ int ProcessDrawEvents(void);
 int MessagePopup(const char *title, const char *message);
 int ConfirmPopup(const char *title, const char *message);  // Yes 1, No 0
 // Text prompt: at most maxLength characters into responseBuffer (maxLength + 1 bytes).
+// With VAL_MASKED_ENTRY the typed characters are not shown.
+enum { VAL_PLAIN_ENTRY = 0, VAL_MASKED_ENTRY = 1 };
 int PromptPopup(const char *title, const char *message, char *responseBuffer,
-                int maxLength);
+                int maxLength, int entry = VAL_PLAIN_ENTRY);
 enum { VAL_LOAD_BUTTON = 0, VAL_SAVE_BUTTON = 1 };
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
 // pathName receives up to MAX_PATHNAME_LEN - 1 characters (a buffer of MAX_PATHNAME_LEN);

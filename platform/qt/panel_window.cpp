@@ -96,7 +96,7 @@ void SyncListItems(QListWidget *list, const Control &c)
 }
 
 // Rings and numeric fields change only on purpose: the mouse wheel scrolls the panel
-// instead of changing a channel's setting (and writing it to the device) by accident.
+// instead of changing a value (and setting off its callback) by accident.
 class RingBox : public QComboBox {
 public:
     using QComboBox::QComboBox;

@@ -1,5 +1,5 @@
 // Picture controls: the image named in the resource, an SVG file beside the resource
-// ("rotor" is rotor.svg), scaled to the control with its proportions kept. An image that
+// ("logo" is logo.svg), scaled to the control with its proportions kept. An image that
 // cannot be found or read leaves the control empty and is named once on stderr.
 #include <QPainter>
 #include <QSvgRenderer>

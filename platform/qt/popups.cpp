@@ -1,5 +1,5 @@
 // Popups of the run-time layer as modal Qt dialogs: message, Yes/No confirmation,
-// password prompt and file selection. Each returns when the operator has answered.
+// text prompt (masked or plain) and file selection. Each returns when the operator has answered.
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -40,7 +40,7 @@ private:
     int maxBytes_;
 };
 
-// "*.cfg" -> "*.cfg"; "dir/name.cfg" -> "*.cfg"; a name without extension: none.
+// "*.txt" -> "*.txt"; "dir/name.txt" -> "*.txt"; a name without extension: none.
 QString PatternOf(const QString &wanted)
 {
     if (wanted.contains(QLatin1Char('*')) || wanted.contains(QLatin1Char('?')))
@@ -166,7 +166,8 @@ int QtFrontEnd::Confirm(const std::string &title, const std::string &text)
     return box.clickedButton() == yes ? 1 : 0;
 }
 
-std::string QtFrontEnd::Prompt(const std::string &title, const std::string &text, int maxLength)
+std::string QtFrontEnd::Prompt(const std::string &title, const std::string &text, int maxLength,
+                               bool masked)
 {
     QDialog dialog(DialogParent());
     dialog.setWindowModality(Qt::ApplicationModal);
@@ -174,7 +175,7 @@ std::string QtFrontEnd::Prompt(const std::string &title, const std::string &text
     auto *layout = new QVBoxLayout(&dialog);
     auto *message = new QLabel(FromModel(text), &dialog);
     auto *entry = new QLineEdit(&dialog);
-    entry->setEchoMode(QLineEdit::Password);  // the prompt asks for a password
+    if (masked) entry->setEchoMode(QLineEdit::Password);
     entry->setMaxLength(std::max(maxLength, 0));
     entry->setValidator(new ByteLimit(std::max(maxLength, 0), entry));
     message->setBuddy(entry);

@@ -114,8 +114,8 @@ public:
     void Repaint() override;
     void Message(const std::string &title, const std::string &text) override;
     int Confirm(const std::string &title, const std::string &text) override;
-    std::string Prompt(const std::string &title, const std::string &text,
-                       int maxLength) override;
+    std::string Prompt(const std::string &title, const std::string &text, int maxLength,
+                       bool masked) override;
     int FileSelect(const std::string &directory, const std::string &fileSpec,
                    const std::string &title, bool saveButton, std::string *path) override;
     void Run() override;

@@ -22,6 +22,7 @@ TEST_F(CaliTest, OnlyTheExactPasswordOpensThePanel)
         ASSERT_EQ(scripted::Popups().size(), 2u);
         EXPECT_EQ(scripted::Popups()[0].title, "Telemetry Calibration");
         EXPECT_EQ(scripted::Popups()[0].text, "Please enter your password");
+        EXPECT_EQ(scripted::Popups()[0].answer, 1) << "the password prompt is masked";
         EXPECT_EQ(MessageList(), Strings{"Error|Incorrect password"});
     }
     sprache = 0;  // the language is read when the texts are shown

@@ -34,11 +34,13 @@ void Answer(std::function<void(Dialog *)> answer)
     });
 }
 
-std::string Prompt(int maxLength = 20)
+std::string Prompt(int maxLength = 20, int entry = VAL_MASKED_ENTRY)
 {
     char reply[64];
     std::memset(reply, 'x', sizeof reply);
-    EXPECT_EQ(PromptPopup("Telemetrie Kalibration", "Bitte Passwort eingeben", reply, maxLength), 0);
+    EXPECT_EQ(PromptPopup("Telemetrie Kalibration", "Bitte Passwort eingeben", reply, maxLength,
+                          entry),
+              0);
     return reply;
 }
 
@@ -89,6 +91,15 @@ TEST_F(PopupsTest, PromptIsMaskedAndTakesAtMostTwentyBytes)
         dialog->reject();
     });
     EXPECT_EQ(Prompt(), "");
+
+    // Masking is the caller's choice: a plain prompt shows what is typed.
+    Answer<QDialog>([](QDialog *dialog) {
+        auto *entry = dialog->findChild<QLineEdit *>();
+        EXPECT_EQ(entry->echoMode(), QLineEdit::Normal);
+        QTest::keyClicks(entry, "7");
+        QTest::keyClick(entry, Qt::Key_Return);
+    });
+    EXPECT_EQ(Prompt(20, VAL_PLAIN_ENTRY), "7");
 }
 
 TEST_F(PopupsTest, FileSelectionOpensAndSavesInTheWorkingDirectory)
