@@ -137,14 +137,24 @@ QString WithMnemonic(const std::string &label)
 
 QColor FromRgb(int rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-void QtFrontEnd::Message(const std::string &title, const std::string &text)
+namespace {
+
+// A modal message box with the title and the plain text, wide enough for its longest line.
+void PrepareBox(QMessageBox &box, const std::string &title, const std::string &text)
 {
-    QMessageBox box(DialogParent());
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowTitle(FromModel(title));
     box.setTextFormat(Qt::PlainText);
     box.setText(FromModel(text));
     FitLongestLine(box, box.text());
+}
+
+}  // namespace
+
+void QtFrontEnd::Message(const std::string &title, const std::string &text)
+{
+    QMessageBox box(DialogParent());
+    PrepareBox(box, title, text);
     box.setStandardButtons(QMessageBox::Ok);
     Exec(box);
 }
@@ -152,11 +162,7 @@ void QtFrontEnd::Message(const std::string &title, const std::string &text)
 int QtFrontEnd::Confirm(const std::string &title, const std::string &text)
 {
     QMessageBox box(DialogParent());
-    box.setWindowModality(Qt::ApplicationModal);
-    box.setWindowTitle(FromModel(title));
-    box.setTextFormat(Qt::PlainText);
-    box.setText(FromModel(text));
-    FitLongestLine(box, box.text());
+    PrepareBox(box, title, text);
     box.setIcon(QMessageBox::Question);
     QPushButton *yes = box.addButton(QMessageBox::Yes);
     box.addButton(QMessageBox::No);
