@@ -226,23 +226,16 @@ std::string ResolveResourcePath(const std::string &fileName)
     return resourceFolders.front() + "/" + fileName;
 }
 
-int ReadPanelResource(const std::string &fileName, int number, Panel *p)
+namespace {
+
+// Reads the part of the resource that `fill` takes out of the parsed file; 0, or the
+// fault's code after a message on stderr naming the file and the fault.
+template <typename Fill>
+int ReadFromResource(const std::string &fileName, Fill fill)
 {
     std::string path = ResolveResourcePath(fileName);
     try {
-        const json &root = ReadResource(path);
-        const json &j = FindByNumber(root.at("panels"), number, "panel");
-        p->resourceId = number;
-        p->constant = j.at("constant").get<std::string>();
-        p->callbackName = j.value("callback", "");
-        p->title = j.value("title", "");
-        p->height = j.at("height").get<int>();
-        p->width = j.at("width").get<int>();
-        p->backColor = Colour(j, "backcolor", p->backColor);
-        p->scrollBars = j.value("scroll_bars", "none") == "vertical" ? VAL_VERT_SCROLL_BAR
-                                                                    : VAL_NO_SCROLL_BARS;
-        for (const json &c : j.at("controls")) p->controls.push_back(ReadControl(c));
-        BindPanel(p);
+        fill(ReadResource(path));
         return 0;
     } catch (const BadResource &e) {
         if (e.code == UIE_RESOURCE_FILE) return ReportUnopened(fileName, path);
@@ -252,39 +245,57 @@ int ReadPanelResource(const std::string &fileName, int number, Panel *p)
     }
 }
 
+void ReadPanel(const json &root, int number, Panel *p)
+{
+    const json &j = FindByNumber(root.at("panels"), number, "panel");
+    p->resourceId = number;
+    p->constant = j.at("constant").get<std::string>();
+    p->callbackName = j.value("callback", "");
+    p->title = j.value("title", "");
+    p->height = j.at("height").get<int>();
+    p->width = j.at("width").get<int>();
+    p->backColor = Colour(j, "backcolor", p->backColor);
+    p->scrollBars = j.value("scroll_bars", "none") == "vertical" ? VAL_VERT_SCROLL_BAR
+                                                                : VAL_NO_SCROLL_BARS;
+    for (const json &c : j.at("controls")) p->controls.push_back(ReadControl(c));
+    BindPanel(p);
+}
+
+MenuEntry ReadMenuEntry(const json &e)
+{
+    MenuEntry m;
+    m.id = e.at("id").get<int>();
+    m.constant = e.at("constant").get<std::string>();
+    m.kind = MenuKindOf(e.at("kind").get<std::string>());
+    m.label = e.value("label", "");
+    m.callbackName = e.value("callback", "");
+    m.parent = e.value("parent", 0);
+    m.submenu = e.value("submenu", 0);
+    m.shortcut = e.value("shortcut", "");
+    if (!m.callbackName.empty()) {
+        m.callback = FindMenuCallback(m.callbackName);
+        if (!m.callback)
+            throw BadResource{"menu item " + m.constant + ": callback \"" + m.callbackName +
+                                  "\" has no function in the program",
+                              UIE_UNBOUND_CALLBACK};
+    }
+    return m;
+}
+
+}  // namespace
+
+int ReadPanelResource(const std::string &fileName, int number, Panel *p)
+{
+    return ReadFromResource(fileName, [&](const json &root) { ReadPanel(root, number, p); });
+}
+
 int ReadMenuBarResource(const std::string &fileName, int number, MenuBar *bar)
 {
-    std::string path = ResolveResourcePath(fileName);
-    try {
-        const json &root = ReadResource(path);
+    return ReadFromResource(fileName, [&](const json &root) {
         const json &j = FindByNumber(root.at("menubars"), number, "menu bar");
         bar->resourceId = number;
-        for (const json &e : j.at("entries")) {
-            MenuEntry m;
-            m.id = e.at("id").get<int>();
-            m.constant = e.at("constant").get<std::string>();
-            m.kind = MenuKindOf(e.at("kind").get<std::string>());
-            m.label = e.value("label", "");
-            m.callbackName = e.value("callback", "");
-            m.parent = e.value("parent", 0);
-            m.submenu = e.value("submenu", 0);
-            m.shortcut = e.value("shortcut", "");
-            if (!m.callbackName.empty()) {
-                m.callback = FindMenuCallback(m.callbackName);
-                if (!m.callback)
-                    throw BadResource{"menu item " + m.constant + ": callback \"" +
-                                          m.callbackName + "\" has no function in the program",
-                                      UIE_UNBOUND_CALLBACK};
-            }
-            bar->entries.push_back(m);
-        }
-        return 0;
-    } catch (const BadResource &e) {
-        if (e.code == UIE_RESOURCE_FILE) return ReportUnopened(fileName, path);
-        return Report(path, e.what, e.code);
-    } catch (const std::exception &e) {
-        return Report(path, std::string("is damaged: ") + e.what(), UIE_RESOURCE_FORMAT);
-    }
+        for (const json &e : j.at("entries")) bar->entries.push_back(ReadMenuEntry(e));
+    });
 }
 
 CtrlCallbackPtr FindCtrlCallback(const std::string &name) { return Lookup(CtrlRegistry(), name); }
