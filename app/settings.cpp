@@ -38,6 +38,18 @@ void read_config(void)
         write_config();
         return;
     }
+    read_config_if_present();
+}
+
+void read_config_if_present(void)
+{
+    long size = 0;
+    if (GetFileInfo(settings_file, &size) <= 0) {
+        sprache = 0;
+        Kanalzahl = 8;
+        Kanalzahl_GUI = 8;
+        return;
+    }
     char bytes[4] = {0, 7, 7, static_cast<char>(com_port)};
     int handle = CVI_OpenFile(settings_file, VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_BINARY);
     if (handle >= 0) {

@@ -5,12 +5,18 @@
 // Start-up and event loop; the program's exit status (0, or -1 when the run-time or the
 // main panel cannot be initialised).
 int zek_main(int argc, char *argv[]);
+// The main panel up to, not including, the backup and the port: loaded, coloured, its
+// settings read by `settings`, rows, rings, menu bar and size for them. 0, or -1 when
+// the resource fails. Shared with the command-line program.
+int load_main_panel(void (*settings)(void));
 
 int panel(int panel, int event, void *callbackData, int eventData1, int eventData2);
 void quit(int menuBar, int menuItem, void *callbackData, int panel);
 
 // Settings file "config.ctc".
 void read_config(void);
+// Reads the settings file when there is one, never creating or changing it.
+void read_config_if_present(void);
 void write_config(void);
 
 // Channel count and language menu commands.

@@ -84,17 +84,14 @@ void set_channel_system(void)
                   text(txt::system_suffix));
 }
 
-int zek_main(int, char *argv[])
+int load_main_panel(void (*settings)(void))
 {
-    if (InitCVIRTE(nullptr, argv, nullptr) == 0) return -1;
-    RemoveStaleWriteFiles();
-    register_callbacks();
     panel_handle = LoadPanel(0, uir_file, PANEL);
     if (panel_handle < 0) return -1;
     SetCtrlAttribute(panel_handle, PANEL_TOGGLEBUTTON, ATTR_OFF_COLOR, TOGGLE_OFF_COLOR);
     SetCtrlAttribute(panel_handle, PANEL_TOGGLEBUTTON, ATTR_ON_COLOR, TOGGLE_ON_COLOR);
     forget_cal_signal();
-    read_config();
+    settings();
     SetRunTimeLanguage(sprache);
     for (int i = 0; i < 16; i++)
         SetCtrlAttribute(panel_handle, panel_command_button[i], ATTR_CMD_BUTTON_COLOR,
@@ -103,6 +100,15 @@ int zek_main(int, char *argv[])
     install_language();
     if (menubar_handle < 0) return -1;  // a damaged resource without the menu bar
     size_panel();
+    return 0;
+}
+
+int zek_main(int, char *argv[])
+{
+    if (InitCVIRTE(nullptr, argv, nullptr) == 0) return -1;
+    RemoveStaleWriteFiles();
+    register_callbacks();
+    if (load_main_panel(read_config) != 0) return -1;
     Letzte_hoch();
     com_on();
     SetPanelAttribute(panel_handle, ATTR_TOP, VAL_AUTO_CENTER);

@@ -30,6 +30,19 @@ bool file_holds(const char *name, const char *text)
 int acknowledged_rest[IMAGE_SIZE - TEXT_ENTRIES];
 bool acknowledged_rest_known = false;
 
+// A program that may change no file but those it is told keeps the text in memory.
+bool kept_in_memory = false;
+std::string acknowledged_text;
+
+// The text kept in memory into the image and the window; nothing before the first
+// acknowledgement.
+void restore_from_memory(void)
+{
+    if (acknowledged_text.empty()) return;
+    std::memcpy(eingangsbuffer, acknowledged_text.data(), acknowledged_text.size());
+    einlesen_ini();
+}
+
 }  // namespace
 
 void restore_backup(const char *name)
@@ -47,6 +60,10 @@ void temp_backup(void)
     std::memcpy(acknowledged_rest, aktuelle_daten + TEXT_ENTRIES, sizeof acknowledged_rest);
     acknowledged_rest_known = true;
     format_i_s();
+    if (kept_in_memory) {
+        acknowledged_text.assign(textbuffer, TEXT_LENGTH);
+        return;
+    }
     if (file_holds(File_Temp, textbuffer)) return;
     text_schreiben(File_Temp);
     file_fehler();
@@ -58,5 +75,14 @@ void temp_hoch(void)
 {
     if (acknowledged_rest_known)
         std::memcpy(aktuelle_daten + TEXT_ENTRIES, acknowledged_rest, sizeof acknowledged_rest);
-    restore_backup(File_Temp);
+    if (kept_in_memory)
+        restore_from_memory();
+    else
+        restore_backup(File_Temp);
+}
+
+void keep_acknowledged_in_memory(void)
+{
+    kept_in_memory = true;
+    acknowledged_text.clear();
 }

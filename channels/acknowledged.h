@@ -14,6 +14,10 @@ void temp_hoch(void);
 // at the next restore.
 void forget_acknowledged_rest(void);
 
+// From now on the acknowledged state is kept in memory only, never in File_Temp (for a
+// program that changes no file but those it is told).
+void keep_acknowledged_in_memory(void);
+
 // Reads the backup `name` into the image and the window and makes it the current
 // document. Opened read-write as is, so a missing backup is created empty; an empty or
 // unreadable one leaves the image as it was.

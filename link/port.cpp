@@ -13,6 +13,7 @@
 
 int com_port = 1;
 int comopen = 1;
+char com_device[MAX_PATHNAME_LEN] = "";
 
 // Port numbers the dialog's field accepts: those the serial services take.
 static const int com_port_min = platform::kFirstComPort;
@@ -23,7 +24,7 @@ static int com_panel = 0;
 
 static int open_port(void)
 {
-    return OpenComConfig(com_port, "", COM_BAUD, COM_PARITY, COM_DATA_BITS, COM_STOP_BITS,
+    return OpenComConfig(com_port, com_device, COM_BAUD, COM_PARITY, COM_DATA_BITS, COM_STOP_BITS,
                          COM_IN_QUEUE, COM_OUT_QUEUE);
 }
 

@@ -1,6 +1,8 @@
 // Serial port and port selection dialog.
 #pragma once
 
+#include "platform/files.h"
+
 // Fixed line settings.
 constexpr long COM_BAUD = 4800;
 constexpr int COM_PARITY = 0;
@@ -11,6 +13,8 @@ constexpr int COM_OUT_QUEUE = 512;
 
 // Serial port number in use.
 extern int com_port;
+// Device opened for the port instead of its COM<n> entry; empty: the port's own device.
+extern char com_device[MAX_PATHNAME_LEN];
 // Outcome of the port dialog's last open: 0 opened, 1 failed or not confirmed.
 extern int comopen;
 

@@ -9,6 +9,7 @@
 
 #include "platform/clock.h"
 #include "platform/language.h"
+#include "platform/link_log.h"
 #include "platform/rs232_testing.h"
 #include "platform/serial_posix.h"
 
@@ -31,7 +32,8 @@ struct LastError {
 
 SerialBackend *installed = nullptr;
 std::map<int, OpenPort> ports;
-std::map<int, std::string> triedPath;  // device path of each port's last open attempt
+std::map<int, std::string> triedPath;
+std::map<int, std::string> deviceNames;  // device named by the port's last open  // device path of each port's last open attempt
 LastError lastError;
 std::string errorText;
 
@@ -187,6 +189,12 @@ std::string ContextText(const LastError &e)
 
 }  // namespace
 
+std::string ComDeviceName(int port)
+{
+    auto it = deviceNames.find(port);
+    return it == deviceNames.end() ? std::string() : it->second;
+}
+
 void InstallSerialBackend(SerialBackend *backend)
 {
     ports.clear();  // ports belong to the backend that opened them
@@ -197,6 +205,7 @@ void ResetSerial()
 {
     ports.clear();
     triedPath.clear();
+    deviceNames.clear();
     lastError = {};
 }
 
@@ -223,9 +232,9 @@ bool TakeFromQueue(std::string &queue, char *buffer, int count, int term, int *n
 
 using namespace platform;
 
-// The device name is not used: the device always follows from the port number. Every
-// open starts with the default time-out.
-int OpenComConfig(int port, const char * /*deviceName*/, long baudRate, int parity,
+// A device name opens that device for the port number; without one the device follows
+// from the number. Every open starts with the default time-out.
+int OpenComConfig(int port, const char *deviceName, long baudRate, int parity,
                   int dataBits, int stopBits, int inputQueueSize, int outputQueueSize)
 {
     if (!ValidPort(port)) return Fail(RS232_BAD_PORT_NUMBER, port);
@@ -233,6 +242,7 @@ int OpenComConfig(int port, const char * /*deviceName*/, long baudRate, int pari
     if (!ValidLine(line) || inputQueueSize < 0 || outputQueueSize < 0)
         return Fail(RS232_BAD_SETTINGS, port);
     ports.erase(port);  // opening an open port starts it afresh
+    deviceNames[port] = deviceName ? deviceName : "";
     int error = RS232_UNKNOWN_ERROR;
     std::string path;
     std::unique_ptr<SerialPort> io = Backend().Open(port, line, &error, &path);
@@ -283,6 +293,7 @@ int ComWrt(int port, const char *buffer, int count)
     if (count < 0 || (count > 0 && !buffer)) return Fail(RS232_UNKNOWN_ERROR, port);
     if (count == 0) return Succeed(0);
     int r = p->io->Write(buffer, count, ClockNow() + p->timeout);
+    if (r >= 0) LinkLogWritten(port, buffer, r);
     return r < 0 ? Fail(r, port, p->io->Describe()) : Succeed(r);
 }
 
@@ -300,7 +311,13 @@ int ComRdTerm(int port, char *buffer, int count, int terminationByte)
     if (count == 0) return Succeed(0);
     const double deadline = ClockNow() + p->timeout;
     int r = p->io->ReadTerm(buffer, count, terminationByte & 0xFF, deadline);
-    return r < 0 ? Fail(r, port, p->io->Describe(), p->timeout) : Succeed(r);
+    if (r < 0) {
+        Fail(r, port, p->io->Describe(), p->timeout);
+        if (LinkLogOn()) LinkLogFailed(port, GetRS232ErrorString(r));
+        return r;
+    }
+    LinkLogRead(port, buffer, r, r < count);
+    return Succeed(r);
 }
 
 int GetRs232Err(void) { return lastError.code; }

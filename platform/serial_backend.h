@@ -42,6 +42,10 @@ public:
                                              std::string *path) = 0;
 };
 
+// The device named by the port's open (OpenComConfig's deviceName), empty for the
+// port's own device.
+std::string ComDeviceName(int port);
+
 // For a port's ReadTerm: moves bytes from the front of `queue` into buffer[*n..] up to
 // the terminator (taken from the queue, not stored) or until *n reaches count, advancing
 // *n. True when the terminator was met or the buffer is full: the read is complete.

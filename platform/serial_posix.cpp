@@ -270,6 +270,8 @@ SerialBackend &PosixSerialBackend()
 
 std::string PosixDevicePath(int port, std::string *shown)
 {
+    const std::string named = ComDeviceName(port);
+    if (!named.empty()) return *shown = named;
     const std::string link = "COM" + std::to_string(port);
     struct stat st {};
     if (::lstat(link.c_str(), &st) == 0) {

@@ -10,8 +10,8 @@ namespace platform {
 // The backend for real ports and pseudo-terminals.
 SerialBackend &PosixSerialBackend();
 
-// Where port n is opened: the entry COM<n> of the working directory when there is one,
-// else /dev/ttyS<n-1>. *shown receives the text used in messages ("./COM3 -> /dev/ttyUSB0").
+// Where port n is opened: the device its open named, else the entry COM<n> of the
+// working directory when there is one, else /dev/ttyS<n-1>. *shown receives the text used in messages ("./COM3 -> /dev/ttyUSB0").
 std::string PosixDevicePath(int port, std::string *shown);
 
 // The group that owns the device port n is opened on ("" if unknown), for the advice

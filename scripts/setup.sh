@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  libgtest-dev nlohmann-json3-dev
+  libgtest-dev nlohmann-json3-dev libcli11-dev
   qt6-base-dev qt6-svg-dev libgl-dev
   qt6-translations-l10n   # Qt's own dialog and button texts in German
 )

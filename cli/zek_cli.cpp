@@ -1,0 +1,277 @@
+// zek-cli: the tool's operations for scripts, test benches and production lines. It runs
+// the same system code as the window, on the console front end: the main panel lives in
+// the ui model only, an operation is the operator's action on its control, popups become
+// lines on stderr. It changes no file but those named on its command line.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+#include <algorithm>
+
+#include "app/shell.h"
+#include "channels/acknowledged.h"
+#include "channels/config_text.h"
+#include "channels/image.h"
+#include "link/port.h"
+#include "link/protocol.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "platform/frontend.h"
+#include "platform/link_log.h"
+#include "platform/rs232.h"
+#include "platform/serial_ports.h"
+#include "platform/userint.h"
+#include "transfer/transfer.h"
+#include "ui/texts.h"
+#include "ui/uir.h"
+#include "ui/window.h"
+
+namespace {
+
+// Exit statuses.
+enum { DONE = 0, LINK_FAILED = 1, BAD_USAGE = 2, FILE_FAILED = 3, DIFFERENT = 4 };
+
+struct Options {
+    std::string port, log, lang;
+    int channels = 0;
+    bool json = false;
+};
+Options options;
+nlohmann::json result;
+
+int fail_usage(const std::string &what)
+{
+    std::cerr << "zek-cli: " << what << "\n";
+    return BAD_USAGE;
+}
+
+// The settings file when there is one, then what the command line says.
+void cli_settings(void)
+{
+    read_config_if_present();
+    if (options.lang == "de") sprache = 0;
+    if (options.lang == "en") sprache = 1;
+    if (options.channels == 4 || options.channels == 8) Kanalzahl = 8;
+    if (options.channels == 16) Kanalzahl = 16;
+    if (options.channels != 0) Kanalzahl_GUI = options.channels;
+    if (options.port.empty()) return;
+    if (options.port.find_first_not_of("0123456789") == std::string::npos) {
+        com_port = std::stoi(options.port.substr(0, 4));
+    } else {
+        std::snprintf(com_device, sizeof com_device, "%s", options.port.c_str());
+        com_port = 1;
+    }
+}
+
+// The program without a window: the main panel in the model, the acknowledged state in
+// memory, the port open. Non-zero when it cannot start.
+int start(const char *argv0)
+{
+    char *argv[] = {const_cast<char *>(argv0), nullptr};
+    if (InitCVIRTE(nullptr, argv, nullptr) == 0) return BAD_USAGE;
+    platform::InstallConsoleFrontEnd();
+    register_callbacks();
+    keep_acknowledged_in_memory();
+    if (load_main_panel(cli_settings) != 0) return fail_usage("the resource cannot be read");
+    if (com_port < 1 || com_port > 255) return fail_usage("port numbers run from 1 to 255");
+    if (!options.log.empty() && !platform::SetLinkLog(options.log))
+        return std::cerr << "zek-cli: " << options.log << ": cannot write the link log\n",
+               FILE_FAILED;
+    com_on();
+    if (GetRs232Err() < 0) {
+        std::cerr << "zek-cli: " << GetRS232ErrorString(GetRs232Err()) << "\n";
+        return LINK_FAILED;
+    }
+    DisplayPanel(panel_handle);  // the operator's actions reach a panel that is shown
+    return DONE;
+}
+
+// A one-based channel within the displayed channel count.
+bool channel_ok(int ch) { return ch >= 1 && ch <= Kanalzahl_GUI; }
+
+// Ring position of a range as the ring shows it: "32mV/V" .. "1mV/V", "TC1", "TC2".
+int range_index(const std::string &range)
+{
+    static const char *names[8] = {"32mV/V", "16mV/V", "8mV/V", "4mV/V",
+                                   "2mV/V",  "1mV/V",  "TC1",   "TC2"};
+    for (int i = 0; i < 8; i++)
+        if (range == names[i]) return i;
+    return -1;
+}
+
+int link_status(void) { return com_fault == 1 ? LINK_FAILED : DONE; }
+
+int run_ports(void)
+{
+    result["ports"] = nlohmann::json::array();
+    for (const platform::SerialPortInfo &p : platform::ListSerialPorts("/", ".")) {
+        std::string where = p.stable.empty() ? p.device : p.stable;
+        std::string what = p.maker + (p.product.empty() ? "" : " " + p.product) +
+                           (p.serial.empty() ? "" : " (" + p.serial + ")");
+        if (!options.json) std::printf("%-8s %s %s\n", p.name.c_str(), where.c_str(), what.c_str());
+        result["ports"].push_back({{"name", p.name}, {"device", p.device}, {"stable", p.stable},
+                                   {"maker", p.maker}, {"product", p.product},
+                                   {"serial", p.serial}, {"port", p.port}});
+    }
+    return DONE;
+}
+
+int run_upload(const std::string &file)
+{
+    clear_com_fault();
+    if (read_encoder() != 0) return LINK_FAILED;
+    datei_schreiben(file.c_str());
+    if (report_status() != 0) return FILE_FAILED;
+    return DONE;
+}
+
+// The file is taken with the window's Open checks.
+int open_document(const std::string &file)
+{
+    if (datei_lesen(file.c_str(), VAL_READ_ONLY) != 0) return FILE_FAILED;
+    if (!ist_konfigurationstext()) {
+        std::cerr << "zek-cli: " << file << ": " << text(txt::not_config_file) << "\n";
+        return FILE_FAILED;
+    }
+    einlesen_ini();
+    return DONE;
+}
+
+// The addresses a download writes: each channel's mode byte, and a strain gauge's range
+// offset and gain words.
+std::vector<int> written_addresses(void)
+{
+    std::vector<int> addresses;
+    for (int ch = 0; ch < Kanalzahl; ch++) {
+        const int mode = aktuelle_daten[mode_address(ch)];
+        addresses.push_back(mode_address(ch));
+        if (mode != MODE_BYTE_FULL_BRIDGE && mode != MODE_BYTE_HALF_BRIDGE) continue;
+        for (int k = 0; k < 4; k++) addresses.push_back(block_address(0, ch) + OFF_RANGE_OFFSET + k);
+    }
+    return addresses;
+}
+
+// Reads the memory back and compares every address the download wrote.
+int verify_download(void)
+{
+    int sent[IMAGE_SIZE];
+    std::copy(aktuelle_daten, aktuelle_daten + IMAGE_SIZE, sent);
+    const std::vector<int> addresses = written_addresses();
+    clear_com_fault();
+    if (read_encoder() != 0) return LINK_FAILED;
+    result["differences"] = nlohmann::json::array();
+    for (int a : addresses) {
+        if (aktuelle_daten[a] == sent[a]) continue;
+        std::fprintf(stderr, "zek-cli: address %d holds %02X, %02X was sent\n", a,
+                     aktuelle_daten[a], sent[a]);
+        result["differences"].push_back({{"address", a}, {"sent", sent[a]}, {"held", aktuelle_daten[a]}});
+    }
+    result["verified"] = addresses.size();
+    return result["differences"].empty() ? DONE : DIFFERENT;
+}
+
+int run_download(const std::string &file, bool verify)
+{
+    int status = open_document(file);
+    if (status != DONE) return status;
+    down();
+    status = link_status();
+    return status == DONE && verify ? verify_download() : status;
+}
+
+int run_set(int ch, const std::string &range, bool half_bridge)
+{
+    const int index = range_index(range);
+    if (!channel_ok(ch)) return fail_usage("channel " + std::to_string(ch) + " is not one of 1.." +
+                                           std::to_string(Kanalzahl_GUI));
+    if (index < 0) return fail_usage("unknown range " + range + " (32mV/V .. 1mV/V, TC1, TC2)");
+    if (index > 5 && half_bridge) return fail_usage("a thermocouple range has no half bridge");
+    SetCtrlVal(panel_handle, panel_checkbox[ch - 1], half_bridge ? 1 : 0);
+    platform::OperatorSetValue(panel_handle, panel_rings[ch - 1], index);
+    return link_status();
+}
+
+// The button is dimmed for a thermocouple channel, as in the window: the device's memory
+// is read first so that the row shows what the channel is.
+int run_zero(int ch)
+{
+    if (!channel_ok(ch)) return fail_usage("channel " + std::to_string(ch) + " is not one of 1.." +
+                                           std::to_string(Kanalzahl_GUI));
+    clear_com_fault();
+    if (read_encoder() != 0) return LINK_FAILED;
+    if (!platform::OperatorPressButton(panel_handle, panel_command_button[ch - 1]))
+        return fail_usage("channel " + std::to_string(ch) + " is a thermocouple channel");
+    return link_status();
+}
+
+int run_shunt(const std::string &state)
+{
+    if (state != "on" && state != "off") return fail_usage("shunt takes on or off");
+    platform::OperatorToggle(panel_handle, PANEL_TOGGLEBUTTON, state == "on" ? 1 : 0);
+    return link_status();
+}
+
+// Runs the chosen command after start-up; the result as JSON on stdout when asked.
+int finish(const std::string &command, int status)
+{
+    com_off();
+    platform::SetLinkLog("");
+    result["command"] = command;
+    result["status"] = status;
+    result["ok"] = status == DONE;
+    if (options.json) std::cout << result.dump() << "\n";
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    CLI::App app{"zek-cli: configuration of the rotor telemetry system from the command line"};
+    app.require_subcommand(1);
+    app.fallthrough();  // the common options may also follow the command
+    app.add_option("--port", options.port, "port number (COM<n> of the working directory) or device path");
+    app.add_option("--channels", options.channels, "channel count")->check(CLI::IsMember({4, 8, 16}));
+    app.add_flag("--json", options.json, "machine-readable result on stdout");
+    app.add_option("--log", options.log, "link log file");
+    app.add_option("--lang", options.lang, "language of the messages")->check(CLI::IsMember({"de", "en"}));
+
+    std::string file, range, state;
+    int ch = 0;
+    bool half_bridge = false, verify = false;
+    auto *ports = app.add_subcommand("ports", "list the serial ports present");
+    auto *upload = app.add_subcommand("upload", "read the device's memory into FILE");
+    upload->add_option("FILE", file)->required();
+    auto *download = app.add_subcommand("download", "send FILE as the menu's download does");
+    download->add_option("FILE", file)->required();
+    download->add_flag("--verify", verify, "read back and compare every written address");
+    auto *set = app.add_subcommand("set", "one channel's sensor range");
+    set->add_option("CH", ch)->required();
+    set->add_option("RANGE", range, "32mV/V .. 1mV/V, TC1, TC2")->required();
+    set->add_flag("--half-bridge", half_bridge);
+    auto *zero = app.add_subcommand("zero", "auto-zero of one channel");
+    zero->add_option("CH", ch)->required();
+    auto *shunt = app.add_subcommand("shunt", "calibration signal on or off");
+    shunt->add_option("STATE", state)->required()->check(CLI::IsMember({"on", "off"}));
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError &e) {
+        return app.exit(e) == 0 ? DONE : BAD_USAGE;
+    }
+
+    if (ports->parsed()) {
+        int status = run_ports();
+        if (options.json) std::cout << result.dump() << "\n";
+        return status;
+    }
+    int status = start(argv[0]);
+    if (status != DONE) return status;
+    if (upload->parsed()) return finish("upload", run_upload(file));
+    if (download->parsed()) return finish("download", run_download(file, verify));
+    if (set->parsed()) return finish("set", run_set(ch, range, half_bridge));
+    if (zero->parsed()) return finish("zero", run_zero(ch));
+    return finish("shunt", run_shunt(state));
+}

@@ -1,0 +1,20 @@
+// The link log: every frame written to a serial port and every reply read from it, one
+// time-stamped line each, appended to a file while the log is on. The file is rotated to
+// NAME.1 when it reaches its size limit.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Starts the log in `path` (appending), or stops it with an empty path. False when the
+// file cannot be opened; the log is off then.
+bool SetLinkLog(const std::string &path, long rotateAtBytes = 1024 * 1024);
+bool LinkLogOn();
+
+// Called by the serial services.
+void LinkLogWritten(int port, const char *data, int count);
+void LinkLogRead(int port, const char *data, int count, bool ended);
+void LinkLogFailed(int port, const std::string &what);
+
+}  // namespace platform
