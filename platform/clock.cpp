@@ -12,11 +12,13 @@ namespace {
 
 bool virtualMode = false;
 double virtualNow = 0.0;
+double realSpeed = 1.0;
 const auto realStart = std::chrono::steady_clock::now();
 
 double RealNow()
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - realStart).count();
+    return realSpeed *
+           std::chrono::duration<double>(std::chrono::steady_clock::now() - realStart).count();
 }
 
 // Sleeps on the real clock until t, repainting the window between short slices so
@@ -26,7 +28,7 @@ void RealSleepUntil(double t, double slice)
     for (;;) {
         double left = t - RealNow();
         if (left <= 0.0) return;
-        std::this_thread::sleep_for(std::chrono::duration<double>(std::min(left, slice)));
+        std::this_thread::sleep_for(std::chrono::duration<double>(std::min(left, slice) / realSpeed));
         CurrentFrontEnd().Repaint();
     }
 }
@@ -64,7 +66,11 @@ bool ClockWaitFor(double deadline, const std::function<bool()> &ready,
     }
 }
 
-void UseRealClock() { virtualMode = false; }
+void UseRealClock(double speed)
+{
+    virtualMode = false;
+    realSpeed = speed > 0.0 ? speed : 1.0;
+}
 
 void UseVirtualClock()
 {

@@ -22,7 +22,9 @@ void ClockSleepUntil(double t);
 bool ClockWaitFor(double deadline, const std::function<bool()> &ready,
                   const std::function<double()> &nextEvent, double sliceSeconds = 0.01);
 
-void UseRealClock();
+// speed: clock seconds per real second; above 1 a harness runs the program's waits and
+// time-outs faster than the line would (the simulator then answers without pacing).
+void UseRealClock(double speed = 1.0);
 void UseVirtualClock();  // starts at 0.0
 bool ClockIsVirtual();
 

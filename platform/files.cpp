@@ -18,6 +18,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "platform/files_testing.h"
 #include "platform/language.h"
@@ -47,6 +48,12 @@ std::string ioName;
 bool writesFail = false;
 bool recording = false;
 std::vector<std::string> written;
+WriteStepHook stepHook;
+
+void Step(WriteStep step, const std::string &name, std::string_view bytes = {})
+{
+    if (stepHook) stepHook(step, name, bytes);
+}
 
 int SetStatus(int status, const std::string &name, int err)
 {
@@ -146,6 +153,7 @@ bool CommitReplacement(OpenFile &f)
     bool ok = !f.failed && fsync(f.fd) == 0;
     int err = ok ? 0 : (f.failed ? ioErrno : errno);
     ok = close(f.fd) == 0 && ok;
+    if (ok) Step(WriteStep::Flushed, f.name);
     if (ok && rename(f.tempPath.c_str(), f.target.c_str()) != 0) {
         ok = false;
         err = errno;
@@ -161,6 +169,7 @@ bool CommitReplacement(OpenFile &f)
 
 void InjectFileWriteFailure(bool fail) { writesFail = fail; }
 void RecordWrittenFiles(bool on) { recording = on; }
+void SetWriteStepHook(WriteStepHook hook) { stepHook = std::move(hook); }
 const std::vector<std::string> &WrittenFiles() { return written; }
 
 void ResetFiles()
@@ -193,6 +202,7 @@ int CVI_OpenFile(const char *fileName, int readWriteMode, int action, int)
     if (f.fd < 0) return SetStatus(FMTIO_OPEN_FAILED, name, errno);
     int handle = nextHandle++;
     files[handle] = f;
+    if (readWriteMode != VAL_READ_ONLY) Step(WriteStep::Opened, name);
     SetStatus(FMTIO_NO_ERROR, name, 0);
     return handle;
 }
@@ -208,6 +218,7 @@ int CVI_CloseFile(int handle)
     } else if (close(f.fd) != 0) {
         return SetStatus(FMTIO_CLOSE_FAILED, f.name, errno);
     }
+    Step(WriteStep::Closed, f.name);
     if (recording && (f.wrote || !f.tempPath.empty())) written.push_back(f.name);
     return SetStatus(FMTIO_NO_ERROR, f.name, 0);
 }
@@ -235,6 +246,7 @@ int CVI_WriteFile(int handle, const char *buffer, int count)
     if (it == files.end()) return SetStatus(FMTIO_BAD_HANDLE, "", EBADF);
     OpenFile &f = it->second;
     if (count < 0 || !buffer) return SetStatus(FMTIO_WRITE_FAILED, f.name, EINVAL);
+    Step(WriteStep::Writing, f.name, std::string_view(buffer, static_cast<size_t>(count)));
     int total = 0;
     while (total < count) {
         if (writesFail) errno = ENOSPC;

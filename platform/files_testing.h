@@ -2,7 +2,9 @@
 // files. The program never switches them on.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -16,5 +18,14 @@ void RecordWrittenFiles(bool on);
 // Names of the files written while the journal was on, in the order their writes were
 // closed.
 const std::vector<std::string> &WrittenFiles();
+
+// Steps of a write, for harnesses that stop the process in the middle of one: the file
+// opened for writing (a replacing write has made its temporary file), bytes about to be
+// written, a replacing write flushed to disk and about to be renamed, the file closed.
+enum class WriteStep { Opened, Writing, Flushed, Closed };
+using WriteStepHook =
+    std::function<void(WriteStep step, const std::string &name, std::string_view bytes)>;
+// Called at every step of every write (nullptr: none); off unless a harness sets it.
+void SetWriteStepHook(WriteStepHook hook);
 
 }  // namespace platform
