@@ -9,6 +9,7 @@
 
 #include "platform/clock.h"
 #include "platform/language.h"
+#include "platform/progress.h"
 #include "platform/rs232_testing.h"
 #include "platform/serial_posix.h"
 
@@ -215,6 +216,7 @@ bool TakeFromQueue(std::string &queue, char *buffer, int count, int term, int *n
         buffer[(*n)++] = c;
     }
     queue.erase(0, used);
+    if (used > 0) ProgressBytesReceived(*n);
     return ended || *n >= count;
 }
 

@@ -11,6 +11,7 @@
 #include "channels_fixture.h"
 #include "platform/rs232_testing.h"
 #include "platform/frontend.h"
+#include "platform/progress.h"
 #include "platform/scripted.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
@@ -276,3 +277,96 @@ TEST_F(TransferTest, FailedUploadsLeaveTheImageAsItWas)
 }
 
 }  // namespace
+
+// --- compare and send changes ----------------------------------------------------------
+
+class ExtrasTest : public TransferTest {
+protected:
+    // The program on MixedEight with the device holding the same memory.
+    void StartEqual(int language = 1)
+    {
+        StartWith(8, MixedEight(), language);
+        for (int a = 0; a < 512; a++) engine.Poke(a, aktuelle_daten[a]);
+    }
+};
+
+// Compare reads into a scratch copy: image, window and temp.ctc stay; the message lists
+// the differences per channel, or says there are none.
+TEST_F(ExtrasTest, CompareListsEachDifferenceInWordsAndTouchesNothing)
+{
+    StartEqual();
+    const std::string temp = ReadFile("temp.ctc");
+    ASSERT_TRUE(Choose(MENU_compare));
+    EXPECT_EQ(MessageList(), (Texts{std::string(txt::compare_title.en) + "|" + txt::no_differences.en}));
+
+    scripted::ClearJournal();
+    backend->ClearJournal();
+    engine.Poke(18, MODE_BYTE_HALF_BRIDGE);                      // channel 3 half bridge
+    engine.Poke(16 + 8 + 8 * 8 + 8 * 4 + OFF_CAL_GAIN, 0x34);    // channel 5, TC type 1 bank
+    const auto before = Image();
+    ASSERT_TRUE(Choose(MENU_compare));
+    EXPECT_EQ(FrameTexts(), (Texts{"R"}));
+    EXPECT_EQ(Image(), before);
+    EXPECT_EQ(Ctrl(Box(3))->value, 0);
+    EXPECT_EQ(ReadFile("temp.ctc"), temp);
+    const auto messages = scripted::Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    const int gain = before[16 + 8 + 64 + 32 + 6] | before[16 + 8 + 64 + 32 + 7] << 8;
+    const int device = 0x34 | before[16 + 8 + 64 + 32 + 7] << 8;
+    EXPECT_EQ(messages[0].text,
+              "Channel 3, range and bridge: Strain gage 1mV/V, full bridge (window), "
+              "Strain gage 1mV/V, half bridge (rotor)\n"
+              "Channel 5, TC type 1 bank, calibration gain: " + std::to_string(gain) +
+              " (window), " + std::to_string(device) + " (rotor)");
+}
+
+// Only the groups that differ go out, ascending, in the download's frame shapes, between
+// the read and the read-back; nothing differing: the read alone and a message.
+TEST_F(ExtrasTest, SendChangesSendsOnlyTheDifferingGroupsAndVerifies)
+{
+    StartEqual();
+    ASSERT_TRUE(Choose(MENU_send_changes));
+    EXPECT_EQ(FrameTexts(), (Texts{"R"}));
+    EXPECT_EQ(MessageList(), (Texts{std::string(txt::send_changes_title.en) + "|" +
+                                    txt::nothing_to_send.en}));
+
+    scripted::ClearJournal();
+    backend->ClearJournal();
+    engine.Poke(0x2B, 0x08);  // channel 3's range offset high byte
+    ASSERT_TRUE(Choose(MENU_send_changes));
+    Texts one = {"R"};
+    one.insert(one.end(), kMixedEightFrames.begin() + 9, kMixedEightFrames.begin() + 16);
+    one.push_back("R");
+    EXPECT_EQ(FrameTexts(), one);
+    EXPECT_EQ(engine.Peek(0x2B), 0x01);
+    EXPECT_EQ(MessageList(), (Texts{std::string(txt::send_changes_title.en) + "|1 channels sent and verified."}));
+
+    scripted::ClearJournal();
+    backend->ClearJournal();
+    for (int ch = 0; ch < 8; ch++) engine.Poke(16 + ch, 0x99);
+    ASSERT_TRUE(Choose(MENU_send_changes));
+    Texts all = {"R"};
+    all.insert(all.end(), kMixedEightFrames.begin(), kMixedEightFrames.end());
+    all.push_back("R");
+    EXPECT_EQ(FrameTexts(), all);
+    EXPECT_EQ(MessageList(), (Texts{std::string(txt::send_changes_title.en) + "|8 channels sent and verified."}));
+    EXPECT_EQ(scripted::ProgressLog().back().status.rfind("Changes sent: 8 channels, ", 0), 0u);
+}
+
+// A refused frame in the middle: one message, the remaining changed groups still go out
+// unawaited, and there is no read-back to verify against a failed link.
+TEST_F(ExtrasTest, RefusedFrameInTheMiddleOfSendChanges)
+{
+    StartEqual();
+    engine.Poke(17, 0x99);  // channel 2
+    engine.Poke(21, 0x99);  // channel 6
+    engine.AddFault({sim::FaultKind::Error, engine.Frames() + 2});  // channel 2's D
+    ASSERT_TRUE(Choose(MENU_send_changes));
+    Texts expected = {"R", "0011C9W", "D", "001530W", "D", "004200W", "004308W", "0044FFW",
+                      "00450FW", "D"};
+    EXPECT_EQ(FrameTexts(), expected);
+    EXPECT_EQ(MessageList(), (Texts{std::string("COM ERROR|") + txt::refusal.en}));
+    EXPECT_EQ(com_fault, 1);
+    EXPECT_EQ(scripted::ProgressLog().back().status,
+              "Link failed at channel 2: the rest is being sent without waiting, as specified.");
+}
