@@ -8,7 +8,7 @@ constexpr double AUTOZERO_SETTLE = 3.0;   // wait after an auto-zero command
 // The pacing plan of each frame shape, for the time left of an operation: the pauses
 // after its character groups, and for the whole-memory read its reply on the line.
 constexpr double CHAR_SECONDS = 11.0 / 4800.0;     // one character at 4800 baud 8N2
-constexpr int MEMORY_REPLY_LENGTH = 1540;         // characters of a whole-memory reply
+constexpr int MEMORY_REPLY_LENGTH = 1539;  // whole-memory reply: 512 values, "OK", CR
 constexpr double SEND_BYTE_SECONDS = 6 * COM_DELAY;     // four groups, pause after CR, D
 constexpr double SEND_BYTE_OD_SECONDS = 4 * COM_DELAY;  // four groups
 constexpr double READ_SECONDS = 2 * COM_DELAY + MEMORY_REPLY_LENGTH * CHAR_SECONDS;

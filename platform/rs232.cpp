@@ -216,7 +216,7 @@ bool TakeFromQueue(std::string &queue, char *buffer, int count, int term, int *n
         buffer[(*n)++] = c;
     }
     queue.erase(0, used);
-    if (used > 0) ProgressBytesReceived(*n);
+    if (used > 0) ProgressBytesReceived(*n + (ended ? 1 : 0));  // the terminator too
     return ended || *n >= count;
 }
 

@@ -94,6 +94,10 @@ private:
     bool placed_ = false;
 };
 
+// During a blocking wait: true for the one input let through, a mouse event of the
+// Cancel button of a cancellable operation; Esc there asks to cancel (progress.cpp).
+bool PassesDuringWait(QObject *watched, QEvent *event);
+
 // Drops operator input while the front end repaints during a blocking wait.
 class InputBlocker : public QObject {
 public:
@@ -120,6 +124,7 @@ public:
                    const std::string &title, bool saveButton, std::string *path) override;
     void Run() override;
     void LanguageChanged(int language) override;
+    void ProgressChanged() override;  // progress.cpp
 
     // Runs an operator action; afterwards ends the loop if a callback asked for it.
     void Act(const std::function<void()> &fn);

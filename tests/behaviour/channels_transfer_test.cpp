@@ -370,3 +370,79 @@ TEST_F(ExtrasTest, RefusedFrameInTheMiddleOfSendChanges)
     EXPECT_EQ(scripted::ProgressLog().back().status,
               "Link failed at channel 2: the rest is being sent without waiting, as specified.");
 }
+
+// --- progress and cancel ---------------------------------------------------------------
+
+// The line names the channel being sent and the seconds of pacing still planned, at the
+// moment its group starts; the status line stays with the totals.
+TEST_F(TransferTest, DownloadShowsChannelAndTimeLeftThenItsTotals)
+{
+    StartWith(8, MixedEight(), 1);
+    ASSERT_TRUE(Choose(MENU_down_load));
+    const std::vector<double> starts = {0.0, 2.4, 3.0, 5.4, 6.0, 6.6, 9.0, 9.6};
+    std::vector<scripted::ProgressRecord> updates;
+    for (const auto &r : scripted::ProgressLog())
+        if (r.active && r.line.find(" of 8") != std::string::npos) updates.push_back(r);
+    ASSERT_EQ(updates.size(), 8u);
+    const double t0 = updates[0].time;
+    for (size_t k = 0; k < 8; k++) {
+        char left[16];
+        std::snprintf(left, sizeof left, "%.1f s", 12.0 - starts[k]);
+        EXPECT_EQ(updates[k].line, "Download: channel " + std::to_string(k + 1) + " of 8  " + left);
+        EXPECT_NEAR(updates[k].time - t0, starts[k], kEps) << k;
+        EXPECT_NEAR(updates[k].fraction, starts[k] / 12.0, kEps) << k;
+    }
+    const auto &last = scripted::ProgressLog().back();
+    EXPECT_FALSE(last.active);
+    EXPECT_EQ(last.status, "Download finished: 8 channels, 36 frames, 12.0 s");
+}
+
+// Cancel while a channel's group goes out: that group ends, no later one starts; the image
+// and the acknowledged state stay as the device acknowledged them. At the last channel
+// there is nothing left to stop.
+TEST_F(TransferTest, CancelledDownloadStopsAfterTheGroupInProgress)
+{
+    struct Case { int at; size_t frames; const char *message; };
+    const Case cases[] = {
+        {1, 7, "Written: channels 1\nNot written: channels 2-8"},
+        {4, 18, "Written: channels 1-4\nNot written: channels 5-8"},
+        {8, kMixedEightFrames.size(), nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.at);
+        StartWith(8, MixedEight(), 1);
+        const auto image = Image();
+        const std::string marker = "channel " + std::to_string(c.at) + " of";
+        bool asked = false;
+        scripted::OnProgress([&](const scripted::ProgressRecord &r) {
+            if (!asked && r.line.find(marker) != std::string::npos) {
+                asked = true;
+                EXPECT_TRUE(OperatorCancel());
+            }
+        });
+        ASSERT_TRUE(Choose(MENU_down_load));
+        scripted::OnProgress(nullptr);
+        const Texts expected(kMixedEightFrames.begin(), kMixedEightFrames.begin() + static_cast<long>(c.frames));
+        EXPECT_EQ(FrameTexts(), expected);
+        EXPECT_EQ(Image(), image);
+        EXPECT_EQ(ReadFile("temp.ctc"), ConfigText(image.data()));
+        EXPECT_EQ(MessageList(), c.message ? Texts{std::string("Cancelled|") + c.message} : Texts{});
+        EXPECT_FALSE(OperatorCancel());  // nothing runs any more
+    }
+}
+
+// The whole-memory read counts the bytes of its reply; the time left follows them.
+TEST_F(TransferTest, UploadCountsTheBytesOfTheReply)
+{
+    StartWith(8, MixedEight(), 1);
+    ASSERT_TRUE(Choose(MENU_read));
+    int most = 0;
+    for (const auto &r : scripted::ProgressLog())
+        if (r.active && r.line.find("/1539") != std::string::npos) {
+            const int received = std::stoi(r.line.substr(r.line.find("  ") + 2));
+            EXPECT_GE(received, most);
+            most = received;
+        }
+    EXPECT_EQ(most, 1539);  // 512 values, "OK" and CR
+    EXPECT_EQ(scripted::ProgressLog().back().status.rfind("Upload finished: 512 bytes, ", 0), 0u);
+}
