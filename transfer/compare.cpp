@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr int MAX_LINES_SHOWN = 40;  // the message stays within a screen's height
+
 // A ring item's text with its padding taken out ("DMS 8mV/V").
 std::string range_words(int index)
 {
@@ -103,8 +105,16 @@ void compare(int, int, void *, int)
         return;
     }
     const std::vector<std::string> lines = configuration_differences(aktuelle_daten, device);
+    const int count = static_cast<int>(lines.size());
     std::string message = lines.empty() ? text(txt::no_differences) : "";
-    for (const std::string &line : lines) message += (message.empty() ? "" : "\n") + line;
+    for (int k = 0; k < count && k < MAX_LINES_SHOWN; k++) {
+        if (k > 0) message += '\n';
+        message += lines[static_cast<size_t>(k)];
+    }
+    if (count > MAX_LINES_SHOWN) {
+        message += '\n';
+        message += format_text(txt::more_differences, count - MAX_LINES_SHOWN);
+    }
     SetStatusLine(format_text(txt::status_compare_done, static_cast<int>(lines.size()),
                               platform::ClockNow() - start).c_str());
     MessagePopup(text(txt::compare_title), message.c_str());

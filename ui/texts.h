@@ -164,6 +164,8 @@ inline constexpr TextPair compare_title{"Vergleich mit dem Rotorsystem", "Compar
 inline constexpr TextPair no_differences{
     "Keine Unterschiede: das Rotorsystem enthält die Konfiguration des Fensters.",
     "No differences: the rotor system holds the window's configuration."};
+inline constexpr TextPair more_differences{"... und %d weitere Unterschiede",
+                                           "... and %d more differences"};
 inline constexpr TextPair window_word{"Fenster", "window"};
 inline constexpr TextPair rotor_word{"Rotorsystem", "rotor"};
 inline constexpr TextPair diff_range{"Bereich und Brücke", "range and bridge"};

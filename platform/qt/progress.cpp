@@ -17,6 +17,7 @@ namespace platform::qt {
 namespace {
 
 const char kCancelName[] = "zek-progress-cancel";
+std::function<void()> progressHook;
 
 struct Line {
     QLabel *text;
@@ -75,7 +76,10 @@ void QtFrontEnd::ProgressChanged()
     QWidget *front = DialogParent();
     for (auto &[handle, w] : windows_)
         if (w->isVisible()) Show(w, w == front);
+    if (progressHook) progressHook();
 }
+
+void SetProgressHook(std::function<void()> hook) { progressHook = std::move(hook); }
 
 // Cancel during a wait: Esc asks at once and is used up; the button gets its own mouse
 // events so that its click reaches it. Everything else stays dropped.

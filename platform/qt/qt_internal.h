@@ -159,6 +159,8 @@ PanelWindow *WindowOf(int panel);
 // Called with every popup dialog once it is on screen (inside its own loop); the
 // hook answers or closes it. Without a hook the operator answers.
 void SetDialogHook(std::function<void(QWidget *dialog)> hook);
+// Runs after every change of the progress or status line has reached the windows.
+void SetProgressHook(std::function<void()> hook);
 // Runs once when the next event loop (RunUserInterface) has started.
 void SetRunStartedHook(std::function<void()> hook);
 // Runs fn the way an operator action runs: afterwards the loop ends when a callback
