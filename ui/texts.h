@@ -217,8 +217,8 @@ inline constexpr TextPair status_compare_done{"Vergleich beendet: %d Unterschied
 inline constexpr TextPair status_changes_done{"Änderungen gesendet: %d Kanäle, %.1f s",
                                               "Changes sent: %d channels, %.1f s"};
 inline constexpr TextPair status_failed_at{
-    "Verbindung gestört bei Kanal %d: der Rest wird ohne Warten gesendet, wie vorgesehen.",
-    "Link failed at channel %d: the rest is being sent without waiting, as specified."};
+    "Verbindung gestört bei Kanal %d: der Rest wird ohne Warten gesendet.",
+    "Link failed at channel %d: the rest is being sent without waiting."};
 inline constexpr TextPair status_failed{"Fehlgeschlagen: %s", "Failed: %s"};
 inline constexpr TextPair status_cancelled{"Abgebrochen nach Kanal %d.",
                                            "Cancelled after channel %d."};

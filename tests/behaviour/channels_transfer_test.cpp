@@ -368,7 +368,7 @@ TEST_F(ExtrasTest, RefusedFrameInTheMiddleOfSendChanges)
     EXPECT_EQ(MessageList(), (Texts{std::string("COM ERROR|") + txt::refusal.en}));
     EXPECT_EQ(com_fault, 1);
     EXPECT_EQ(scripted::ProgressLog().back().status,
-              "Link failed at channel 2: the rest is being sent without waiting, as specified.");
+              "Link failed at channel 2: the rest is being sent without waiting.");
 }
 
 // --- progress and cancel ---------------------------------------------------------------
