@@ -1,7 +1,10 @@
 // zek-bench-download: a whole 16-channel strain-gauge download (down) to zek-sim over a
 // pseudo-terminal on the real clock; prints its time beside the pacing floor.
 //
-//   zek-bench-download [RUNS] [--sim PATH] [--dir DIR]
+//   zek-bench-download [RUNS] [--sim PATH] [--dir DIR] [--send-changes]
+//
+// --send-changes: after the downloads, Send Changes and Verify with nothing changed and
+// with one strain-gauge channel changed, each against the mean download time.
 //
 // RUNS defaults to 1 (about 39 s each). The working directory, where the acknowledged-
 // state file is written, is made in DIR (default /tmp); a tmpfs there (/dev/shm) shows
@@ -89,6 +92,31 @@ void report(const std::vector<double> &walls, double cpu)
                 cpu / sum * 100.0);
 }
 
+// Send Changes and Verify on the device the downloads left; wall and CPU time.
+void run_send_changes(const char *what, double download, double *cpu)
+{
+    platform::scripted::ClearJournal();
+    const bench::Stopwatch watch;
+    send_changes(0, 0, nullptr, 0);
+    const double wall = watch.Wall();
+    *cpu += watch.Cpu();
+    const auto messages = platform::scripted::Messages();
+    std::printf("send changes, %-14s %.3f s = %.1f %% of the download  (%s)\n", what, wall,
+                wall / download * 100.0, messages.empty() ? "no message" : messages.back().text.c_str());
+}
+
+void report_send_changes(double download)
+{
+    double cpu = 0.0;
+    const bench::Stopwatch watch;
+    run_send_changes("none changed", download, &cpu);  // goal: at most 12 %
+    const int a = 16 + CHANNELS + 8 * 5 + 3;                // channel 6's range offset high byte
+    aktuelle_daten[a] = aktuelle_daten[a] == 0x08 ? 0x04 : 0x08;
+    run_send_changes("one changed", download, &cpu);   // goal: at most 30 %
+    std::printf("CPU time, tool       %.3f s = %.3f %% of the wall time (send changes)\n", cpu,
+                cpu / watch.Wall() * 100.0);
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -96,17 +124,20 @@ int main(int argc, char *argv[])
     int runs = 1;
     std::string sim_path = bench::DefaultSimPath(argv[0]);
     std::string parent = "/tmp";
+    bool changes = false;
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         if (a == "--sim" && i + 1 < argc) {
             sim_path = argv[++i];
+        } else if (a == "--send-changes") {
+            changes = true;
         } else if (a == "--dir" && i + 1 < argc) {
             parent = argv[++i];
         } else if (!a.empty() && a.size() < 4 &&
                    a.find_first_not_of("0123456789") == std::string::npos && std::atoi(a.c_str()) > 0) {
             runs = std::atoi(a.c_str());
         } else {
-            std::fprintf(stderr, "usage: zek-bench-download [RUNS] [--sim PATH] [--dir DIR]\n");
+            std::fprintf(stderr, "usage: zek-bench-download [RUNS] [--sim PATH] [--dir DIR] [--send-changes]\n");
             return 2;
         }
     }
@@ -127,6 +158,11 @@ int main(int argc, char *argv[])
         ok = run_download(&wall, &used);
         walls.push_back(wall);
         cpu += used;
+    }
+    if (ok && changes) {
+        double sum = 0.0;
+        for (double w : walls) sum += w;
+        report_send_changes(sum / static_cast<double>(walls.size()));
     }
     bench::EndBench(&b);
     if (!ok) return 1;

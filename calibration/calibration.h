@@ -24,6 +24,12 @@ int cali_toggle(int panel, int control, int event, void *callbackData, int event
 int cali_select(int panel, int control, int event, void *callbackData, int eventData1,
                 int eventData2);
 void calibration_load_data(int value);
+// Planned seconds of calibration_load_data(value).
+double calibration_load_seconds(int value);
+// Set around a call of calibration_load_data: the operator may cancel it; a progress
+// line begun by the caller goes on.
+extern int cali_load_cancellable;
+extern int cali_load_in_progress;
 void cali_off_adjust(int i);
 void cali_gain_adjust(int i);
 

@@ -6,6 +6,7 @@
 #include "calibration/calibration.h"
 #include "channels/image.h"
 #include "link/protocol.h"
+#include "platform/progress.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
@@ -151,15 +152,23 @@ int cali_toggle(int, int, int event, void *, int, int)
     GetCtrlVal(cali_panel_handle, PANEL_3_TOGGLEBUTTON_ACTIV, &on);
     if (on) {
         clear_com_fault();
+        int value = 0;
+        GetCtrlVal(cali_panel_handle, PANEL_3_RING_Cali_Sel, &value);
+        const double load = calibration_load_seconds(value);
+        ProgressBegin(text(txt::progress_read), READ_SECONDS + load, 0);
+        ProgressCountBytes(MEMORY_REPLY_LENGTH, CHAR_SECONDS, load);
         if (read_encoder() != 0) {
+            ProgressEnd();
+            SetStatusLine(format_text(txt::status_failed, text(txt::progress_read)).c_str());
             SetCtrlVal(cali_panel_handle, PANEL_3_TOGGLEBUTTON_ACTIV, 0);
             com_fault = 1;
             link_failure();
             return -1;
         }
-        int value = 0;
         GetCtrlVal(cali_panel_handle, PANEL_3_RING_Cali_Sel, &value);
+        cali_load_in_progress = 1;
         calibration_load_data(value);
+        cali_load_in_progress = 0;
     }
     set_locked(on ? 0 : 1);
     return 0;
@@ -170,8 +179,11 @@ int cali_select(int, int, int event, void *, int, int)
 {
     if (event != EVENT_COMMIT) return 0;
     int value = 0;
-    if (GetCtrlVal(cali_panel_handle, PANEL_3_RING_Cali_Sel, &value) == 0)
+    if (GetCtrlVal(cali_panel_handle, PANEL_3_RING_Cali_Sel, &value) == 0) {
+        cali_load_cancellable = 1;
         calibration_load_data(value);
+        cali_load_cancellable = 0;
+    }
     return 0;
 }
 

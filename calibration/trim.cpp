@@ -3,7 +3,10 @@
 #include "calibration/calibration.h"
 #include "channels/image.h"
 #include "link/protocol.h"
+#include "platform/clock.h"
+#include "platform/progress.h"
 #include "platform/userint.h"
+#include "ui/texts.h"
 #include "ui/callbacks.h"
 #include "ui/uir.h"
 
@@ -122,20 +125,64 @@ void show_loaded_range(void)
 }  // namespace
 
 
-// Shows the bank of range value v and switches every device channel to that range.
+int cali_load_cancellable = 0;
+int cali_load_in_progress = 0;
+
+namespace {
+
+// Planned seconds of switching one channel to the range.
+double switch_seconds(const CaliRange &r)
+{
+    return r.bank == 0 ? 2 * SEND_BYTE_SECONDS + 3 * SEND_BYTE_OD_SECONDS : SEND_BYTE_SECONDS;
+}
+
+// The switch of every channel, one after the other; a cancel is taken between two.
+// Returns the channels switched, or -1 after a failed one.
+int switch_channels(const CaliRange &r)
+{
+    for (int i = 0; i < channels(); i++) {
+        if (i > 0 && CancelRequested()) return i;
+        ProgressUpdate(format_text(txt::progress_cali, i + 1, channels()).c_str(),
+                       (channels() - i) * switch_seconds(r));
+        if (switch_channel(r, i)) return -1;
+    }
+    return channels();
+}
+
+}  // namespace
+
+double calibration_load_seconds(int value)
+{
+    const CaliRange *r = range_of(value);
+    return r ? channels() * switch_seconds(*r) : 0.0;
+}
+
+// Shows the bank of range value v and switches every device channel to that range. A
+// cancel leaves the channels switched so far as the device acknowledged them; the range
+// then counts as not loaded in full.
 void calibration_load_data(int value)
 {
     const CaliRange *r = range_of(value);
     if (!r) return;
+    const double start = platform::ClockNow();
     for (int i = 0; i < channels(); i++) show_channel(*r, i);
-    for (int i = 0; i < channels(); i++) {
-        if (switch_channel(*r, i)) {
-            link_failure();
-            show_loaded_range();
-            return;
-        }
+    if (!cali_load_in_progress)
+        ProgressBegin(text(txt::progress_cali), calibration_load_seconds(value), cali_load_cancellable);
+    const int switched = switch_channels(*r);
+    ProgressEnd();
+    if (switched < 0) {
+        link_failure();
+        show_loaded_range();
+        SetStatusLine(format_text(txt::status_failed, text(txt::progress_cali)).c_str());
+        return;
+    }
+    if (switched < channels()) {
+        MessagePopup(text(txt::cancelled_title), cancelled_text(switched, channels()).c_str());
+        SetStatusLine(format_text(txt::status_cancelled, switched).c_str());
+        return;
     }
     cali_loaded_range = value;
+    SetStatusLine(format_text(txt::status_cali_done, channels(), platform::ClockNow() - start).c_str());
 }
 
 void cali_off_adjust(int i) { adjust(i, false); }

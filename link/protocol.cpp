@@ -194,10 +194,14 @@ int ack_com(void)
     return 0;
 }
 
-// Values are parsed into a scratch copy first, so that a reply that is not 512 bytes
-// in hex leaves the image as it was. Such a reply is reported like a refusal, so that
-// the operator does not take the unchanged window for the device's memory.
-int read_encoder(void)
+namespace {
+
+// The whole-memory exchange shared by both reads: "R", the reply, and its parsing into
+// values. Values are parsed into the caller's array, so that a reply that is not 512
+// bytes in hex leaves every other copy as it was. Such a reply is reported like a
+// refusal, so that the operator does not take an unchanged view for the device's memory.
+// On success the wait cursor is left on for the caller to finish with.
+int read_memory_reply(int values[IMAGE_SIZE])
 {
     SetWaitCursor(1);
     SetComTime(com_port, COM_TIMEOUT);
@@ -216,16 +220,30 @@ int read_encoder(void)
         SetWaitCursor(0);
         return -1;
     }
-    int values[IMAGE_SIZE];
     if (reply_has(eingangsbuffer, n, MEMORY_OK_AT, "OK") &&
-        parse_memory_reply(eingangsbuffer, n, values)) {
-        std::memcpy(aktuelle_daten, values, sizeof values);
-        ini_panel_1();
-        SetWaitCursor(0);
+        parse_memory_reply(eingangsbuffer, n, values))
         return 0;
-    }
     SetWaitCursor(0);
     const bool refused = reply_has(eingangsbuffer, n, 0, "ERROR");
     MessagePopup(text(txt::com_error), text(refused ? txt::refusal : txt::memory_unreadable));
     return -1;
+}
+
+}  // namespace
+
+int read_encoder(void)
+{
+    int values[IMAGE_SIZE];
+    if (read_memory_reply(values) != 0) return -1;
+    std::memcpy(aktuelle_daten, values, sizeof values);
+    ini_panel_1();
+    SetWaitCursor(0);
+    return 0;
+}
+
+int read_memory(int values[IMAGE_SIZE])
+{
+    if (read_memory_reply(values) != 0) return -1;
+    SetWaitCursor(0);
+    return 0;
 }

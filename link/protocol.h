@@ -5,6 +5,14 @@ constexpr double COM_DELAY = 0.1;         // pause after each character group
 constexpr double COM_TIMEOUT = 20.0;      // port time-out for replies
 constexpr double AUTOZERO_SETTLE = 3.0;   // wait after an auto-zero command
 
+// The pacing plan of each frame shape, for the time left of an operation: the pauses
+// after its character groups, and for the whole-memory read its reply on the line.
+constexpr double CHAR_SECONDS = 11.0 / 4800.0;     // one character at 4800 baud 8N2
+constexpr int MEMORY_REPLY_LENGTH = 1539;  // whole-memory reply: 512 values, "OK", CR
+constexpr double SEND_BYTE_SECONDS = 6 * COM_DELAY;     // four groups, pause after CR, D
+constexpr double SEND_BYTE_OD_SECONDS = 4 * COM_DELAY;  // four groups
+constexpr double READ_SECONDS = 2 * COM_DELAY + MEMORY_REPLY_LENGTH * CHAR_SECONDS;
+
 // Link fault flag: 1 once a failure has been reported in the current operation; while
 // set, frames go out without waiting for replies.
 extern int com_fault;
@@ -23,6 +31,8 @@ int ack_com(void);
 // hold the device's memory, else -1 after a message ("COM ERROR") and with the image
 // unchanged: read failure, refusal, or a reply that is not 512 values and "OK".
 int read_encoder(void);
+// The same read into the caller's values: the image and the window stay as they are.
+int read_memory(int values[512]);
 // The link-failure message of an operation that writes to the device.
 void link_failure(void);
 // Clears the link fault flag at the start of an operation. After a failure, frames went

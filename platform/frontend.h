@@ -34,6 +34,9 @@ public:
     // The run-time language changed (RUNTIME_GERMAN or RUNTIME_ENGLISH): the toolkit's
     // own texts follow. A front end without such texts ignores it.
     virtual void LanguageChanged(int) {}
+
+    // The progress line, the status line or the cancel request changed (progress.h).
+    virtual void ProgressChanged() {}
 };
 
 // The front end in use; the scripted one when none has been installed.

@@ -5,6 +5,7 @@
 
 #include "platform/frontend.h"
 #include "platform/model.h"
+#include "platform/progress.h"
 
 namespace platform {
 
@@ -158,6 +159,7 @@ void ResetEventLoop()
     inCallback = false;
     waitCursor = false;
     pendingFocus.clear();
+    ResetProgress();
 }
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/language.h"
 #include "platform/link_log.h"
+#include "platform/progress.h"
 #include "platform/rs232_testing.h"
 #include "platform/serial_posix.h"
 
@@ -224,6 +225,7 @@ bool TakeFromQueue(std::string &queue, char *buffer, int count, int term, int *n
         buffer[(*n)++] = c;
     }
     queue.erase(0, used);
+    if (used > 0) ProgressBytesReceived(*n + (ended ? 1 : 0));  // the terminator too
     return ended || *n >= count;
 }
 

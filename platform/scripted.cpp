@@ -5,6 +5,7 @@
 
 #include "platform/clock.h"
 #include "platform/frontend.h"
+#include "platform/progress.h"
 #include "platform/userint.h"
 
 namespace platform {
@@ -18,6 +19,8 @@ struct State {
     std::deque<std::function<void()>> steps;
     std::function<void(const PopupRecord &)> messageHook;
     std::function<void()> repaintHook;
+    std::function<void(const ProgressRecord &)> progressHook;
+    std::vector<ProgressRecord> progress;
     std::vector<PopupRecord> popups;
     std::vector<std::pair<double, bool>> waitCursor;
     int repaints = 0;
@@ -39,6 +42,14 @@ public:
     {
         S().repaints++;
         if (S().repaintHook) S().repaintHook();
+    }
+
+    void ProgressChanged() override
+    {
+        const ProgressState &p = CurrentProgress();
+        S().progress.push_back(
+            {ClockNow(), p.active, ProgressLine(), ProgressFraction(), p.secondsLeft, p.status});
+        if (S().progressHook) S().progressHook(S().progress.back());
     }
 
     void Message(const std::string &title, const std::string &text) override
@@ -133,6 +144,7 @@ void ClearJournal()
 {
     S().popups.clear();
     S().waitCursor.clear();
+    S().progress.clear();
     S().repaints = 0;
 }
 
@@ -140,6 +152,11 @@ const std::vector<std::pair<double, bool>> &WaitCursorLog() { return S().waitCur
 bool WaitCursorOn() { return WaitCursorShown(); }
 int RepaintCount() { return S().repaints; }
 void OnRepaint(std::function<void()> hook) { S().repaintHook = std::move(hook); }
+const std::vector<ProgressRecord> &ProgressLog() { return S().progress; }
+void OnProgress(std::function<void(const ProgressRecord &)> hook)
+{
+    S().progressHook = std::move(hook);
+}
 
 }  // namespace scripted
 

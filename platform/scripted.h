@@ -45,4 +45,17 @@ int RepaintCount();
 // Called by ProcessDrawEvents / repaint (e.g. to sample the model during a wait).
 void OnRepaint(std::function<void()> hook);
 
+// Each change of the progress or status line: what it showed at that moment.
+struct ProgressRecord {
+    double time = 0.0;
+    bool active = false;
+    std::string line;      // the progress line (empty when none runs)
+    double fraction = 0.0;
+    double secondsLeft = 0.0;
+    std::string status;
+};
+const std::vector<ProgressRecord> &ProgressLog();
+// Called at every progress change (e.g. to cancel at a chosen moment).
+void OnProgress(std::function<void(const ProgressRecord &)> hook);
+
 }  // namespace platform::scripted

@@ -6,7 +6,10 @@
 #include "channels/image.h"
 #include "link/port.h"
 #include "link/protocol.h"
+#include "platform/clock.h"
+#include "platform/progress.h"
 #include "platform/userint.h"
+#include "ui/texts.h"
 #include "ui/callbacks.h"
 #include "ui/uir.h"
 #include "ui/window.h"
@@ -91,12 +94,22 @@ void aktu_gain(int n)
     int i, h;
     if (!read_row(ch, &i, &h)) return;
     SetWaitCursor(1);
+    const double start = platform::ClockNow();
+    const std::string what = format_text(txt::progress_range, n);
+    const bool words = i <= LAST_STRAIN_GAUGE;
+    ProgressBegin(what.c_str(), words ? 4 * SEND_BYTE_OD_SECONDS + SEND_BYTE_SECONDS
+                                      : SEND_BYTE_SECONDS, 0);
     const int m = mode_address(ch);
     const int b = mode_byte(i, h);
     aktuelle_daten[m] = b;
-    int failed = i > LAST_STRAIN_GAUGE ? send_byte(m, b) : send_byte_oD(m, b);
-    if (failed == 0 && i <= LAST_STRAIN_GAUGE) failed = send_range_words(ch, i);
+    int failed = words ? send_byte_oD(m, b) : send_byte(m, b);
+    if (words) ProgressUpdate(what.c_str(), 3 * SEND_BYTE_OD_SECONDS + SEND_BYTE_SECONDS);
+    if (failed == 0 && words) failed = send_range_words(ch, i);
     if (failed == 1 && unawaited == 1) temp_hoch();
+    ProgressEnd();
+    SetStatusLine((failed == 1 ? format_text(txt::status_failed, what.c_str())
+                               : format_text(txt::status_range_done, n, platform::ClockNow() - start))
+                      .c_str());
     if (failed == 1) link_failure();
     SetWaitCursor(0);
 }

@@ -29,6 +29,7 @@
 #include "platform/clock.h"
 #include "platform/frontend.h"
 #include "platform/model.h"
+#include "platform/progress.h"
 #include "platform/qt/qt_internal.h"
 #include "platform/userint.h"
 #include "sim/engine.h"
@@ -39,6 +40,7 @@ namespace {
 
 std::string outDir;
 int failures = 0;
+sim::Engine *simulator = nullptr;  // the simulator of the running program
 
 void WriteFile(const std::string &name, const std::string &content)
 {
@@ -123,6 +125,7 @@ void RunProgram(int language, int rows, const std::function<void()> &steps)
     WriteFile("last.cfg", std::string(800, '0'));
     sim::Engine engine(device);
     sim::SimSerialBackend backend(engine, 1);
+    simulator = &engine;
     platform::InstallSerialBackend(&backend);
     platform::UseVirtualClock();
     platform::ResetUserInterface();
@@ -138,6 +141,7 @@ void RunProgram(int language, int rows, const std::function<void()> &steps)
         char *argv[] = {arg0, nullptr};
         zek_main(1, argv);
     }
+    simulator = nullptr;
     platform::ResetUserInterface();
     platform::ResetSerial();
     if (chdir("/") == 0) std::filesystem::remove_all(dir);
@@ -242,6 +246,30 @@ int main(int argc, char *argv[])
         Choose(MENU_save_as);
         popupShots = {"warning-en.png"};
         Choose(MENU_4kanal);
+    });
+    // A download on the virtual clock, grabbed as channels 1, 6 and 12 start and after its
+    // end; then the comparison with a device that differs in two places.
+    RunProgram(1, 16, [] {
+        Choose(MENU_read);
+        ConfigureChannels();
+        std::deque<std::pair<std::string, std::string>> moments = {
+            {"channel 1 of", "download-progress-1.png"},
+            {"channel 6 of", "download-progress-2.png"},
+            {"channel 12 of", "download-progress-3.png"}};
+        platform::qt::SetProgressHook([&moments] {
+            const std::string line = platform::ProgressLine();
+            if (moments.empty() || line.find(moments.front().first) == std::string::npos) return;
+            const std::string name = moments.front().second;
+            moments.pop_front();
+            Shoot(PANEL, name);
+        });
+        Choose(MENU_down_load);
+        platform::qt::SetProgressHook(nullptr);
+        Shoot(PANEL, "download-finished.png");
+        simulator->Poke(18, 0xB0);
+        simulator->Poke(16 + 16 + 16 * 8 + 8 * 4 + 6, 0x34);
+        popupShots = {"compare-dialog-en.png"};
+        Choose(MENU_compare);
     });
     return failures == 0 ? 0 : 1;
 }

@@ -3,3 +3,21 @@
 int sprache = 0;
 
 const char *text(const TextPair &pair) { return sprache == 0 ? pair.de : pair.en; }
+
+namespace {
+
+// "1-5", "3", or the word for none.
+std::string channel_span(int first, int last)
+{
+    if (first > last) return text(txt::none_word);
+    if (first == last) return std::to_string(first);
+    return std::to_string(first) + "-" + std::to_string(last);
+}
+
+}  // namespace
+
+std::string cancelled_text(int written, int total)
+{
+    return format_text(txt::cancelled_written, channel_span(1, written).c_str()) + "\n" +
+           format_text(txt::cancelled_not_written, channel_span(written + 1, total).c_str());
+}

@@ -2,6 +2,9 @@
 // language set in `sprache` at the moment the text is shown.
 #pragma once
 
+#include <cstdio>
+#include <string>
+
 // Language flag: 0 German, any other value English (the program stores 0 or 1).
 extern int sprache;
 
@@ -156,4 +159,85 @@ inline constexpr TextPair cali_items[3] = {
 };
 inline constexpr int cali_item_values[3] = {64, 128, 0};
 
+// Extras: comparing the window with the device, sending only what changed.
+inline constexpr TextPair compare_title{"Vergleich mit dem Rotorsystem", "Comparison With the Rotor"};
+inline constexpr TextPair no_differences{
+    "Keine Unterschiede: das Rotorsystem enthält die Konfiguration des Fensters.",
+    "No differences: the rotor system holds the window's configuration."};
+inline constexpr TextPair more_differences{"... und %d weitere Unterschiede",
+                                           "... and %d more differences"};
+inline constexpr TextPair window_word{"Fenster", "window"};
+inline constexpr TextPair rotor_word{"Rotorsystem", "rotor"};
+inline constexpr TextPair diff_range{"Bereich und Brücke", "range and bridge"};
+inline constexpr TextPair diff_range_words{"Bereichswörter (Offset/Verstärkung)",
+                                           "range words (offset/gain)"};
+inline constexpr TextPair diff_cal_offset{"Kalibrations-Offset", "calibration offset"};
+inline constexpr TextPair diff_cal_gain{"Kalibrations-Verstärkung", "calibration gain"};
+inline constexpr TextPair full_bridge{"Vollbrücke", "full bridge"};
+inline constexpr TextPair half_bridge{"Halbbrücke", "half bridge"};
+inline constexpr TextPair mode_byte_word{"Modusbyte", "mode byte"};
+// Calibration banks by number.
+inline constexpr TextPair bank_names[3] = {
+    {"Bank DMS", "strain-gauge bank"}, {"Bank TE Typ 1", "TC type 1 bank"},
+    {"Bank TE Typ 2", "TC type 2 bank"}};
+inline constexpr TextPair send_changes_title{"Änderungen senden und prüfen",
+                                             "Send Changes and Verify"};
+inline constexpr TextPair nothing_to_send{
+    "Nichts zu senden: das Rotorsystem enthält die Einstellungen des Fensters.",
+    "Nothing to send: the rotor system holds the window's settings."};
+inline constexpr TextPair sent_and_verified{"%d Kanäle gesendet und geprüft.",
+                                            "%d channels sent and verified."};
+inline constexpr TextPair verify_differs{
+    "Gesendet, aber das Rotorsystem enthält danach anderes:",
+    "Sent, but the rotor system then holds something else:"};
+inline constexpr TextPair verify_address{"Adresse %d: gesendet %d, gelesen %d",
+                                         "address %d: sent %d, read %d"};
+
+// Progress, status line and cancel of operations that take many frames.
+inline constexpr TextPair progress_download{"Konfiguration senden: Kanal %d von %d",
+                                            "Download: channel %d of %d"};
+inline constexpr TextPair progress_send_changes{"Änderungen senden: Kanal %d (%d von %d)",
+                                                "Sending changes: channel %d (%d of %d)"};
+inline constexpr TextPair progress_read{"Speicher lesen", "Reading the memory"};
+inline constexpr TextPair progress_range{"Bereich von Kanal %d senden",
+                                         "Sending the range of channel %d"};
+inline constexpr TextPair progress_cali{"Kalibrationsbereich: Kanal %d von %d",
+                                        "Calibration range: channel %d of %d"};
+inline constexpr TextPair status_download_done{
+    "Konfiguration gesendet: %d Kanäle, %d Frames, %.1f s",
+    "Download finished: %d channels, %d frames, %.1f s"};
+inline constexpr TextPair status_upload_done{"Konfiguration gelesen: 512 Bytes, %.1f s",
+                                             "Upload finished: 512 bytes, %.1f s"};
+inline constexpr TextPair status_range_done{"Bereich von Kanal %d gesendet, %.1f s",
+                                            "Range of channel %d sent, %.1f s"};
+inline constexpr TextPair status_cali_done{"Kalibrationsbereich gesendet: %d Kanäle, %.1f s",
+                                           "Calibration range sent: %d channels, %.1f s"};
+inline constexpr TextPair status_compare_done{"Vergleich beendet: %d Unterschiede, %.1f s",
+                                              "Comparison finished: %d differences, %.1f s"};
+inline constexpr TextPair status_changes_done{"Änderungen gesendet: %d Kanäle, %.1f s",
+                                              "Changes sent: %d channels, %.1f s"};
+inline constexpr TextPair status_failed_at{
+    "Verbindung gestört bei Kanal %d: der Rest wird ohne Warten gesendet.",
+    "Link failed at channel %d: the rest is being sent without waiting."};
+inline constexpr TextPair status_failed{"Fehlgeschlagen: %s", "Failed: %s"};
+inline constexpr TextPair status_cancelled{"Abgebrochen nach Kanal %d.",
+                                           "Cancelled after channel %d."};
+inline constexpr TextPair cancelled_title{"Abgebrochen", "Cancelled"};
+inline constexpr TextPair cancelled_written{"Geschrieben: Kanal %s", "Written: channels %s"};
+inline constexpr TextPair cancelled_not_written{"Nicht geschrieben: Kanal %s",
+                                                "Not written: channels %s"};
+inline constexpr TextPair none_word{"keiner", "none"};
+
 }  // namespace txt
+
+// The pair's text in the current language with its %d, %s and %.1f filled in.
+template <typename... Args>
+std::string format_text(const TextPair &pair, Args... args)
+{
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, text(pair), args...);
+    return buffer;
+}
+
+// The message after a cancel: channels 1..written written, the rest up to total not.
+std::string cancelled_text(int written, int total);

@@ -177,3 +177,7 @@ constexpr int MENU_SEPARATOR_5 = 25;
 constexpr int MENU_cali = 26;
 constexpr int MENU_hilfe = 27;
 constexpr int MENU_info = 28;
+// The Extras/Tools menu, shown between Settings and Help; numbered after the others.
+constexpr int MENU_extras = 29;
+constexpr int MENU_compare = 30;
+constexpr int MENU_send_changes = 31;

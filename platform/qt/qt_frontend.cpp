@@ -58,9 +58,10 @@ bool IsOperatorInput(QEvent::Type type)
 
 }  // namespace
 
-bool InputBlocker::eventFilter(QObject *, QEvent *event)
+bool InputBlocker::eventFilter(QObject *watched, QEvent *event)
 {
-    return current && current->Blocking() && IsOperatorInput(event->type());
+    return current && current->Blocking() && IsOperatorInput(event->type()) &&
+           !PassesDuringWait(watched, event);
 }
 
 QtFrontEnd::QtFrontEnd()

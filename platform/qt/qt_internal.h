@@ -94,6 +94,10 @@ private:
     bool placed_ = false;
 };
 
+// During a blocking wait: true for the one input let through, a mouse event of the
+// Cancel button of a cancellable operation; Esc there asks to cancel (progress.cpp).
+bool PassesDuringWait(QObject *watched, QEvent *event);
+
 // Drops operator input while the front end repaints during a blocking wait.
 class InputBlocker : public QObject {
 public:
@@ -120,6 +124,7 @@ public:
                    const std::string &title, bool saveButton, std::string *path) override;
     void Run() override;
     void LanguageChanged(int language) override;
+    void ProgressChanged() override;  // progress.cpp
 
     // Runs an operator action; afterwards ends the loop if a callback asked for it.
     void Act(const std::function<void()> &fn);
@@ -154,6 +159,8 @@ PanelWindow *WindowOf(int panel);
 // Called with every popup dialog once it is on screen (inside its own loop); the
 // hook answers or closes it. Without a hook the operator answers.
 void SetDialogHook(std::function<void(QWidget *dialog)> hook);
+// Runs after every change of the progress or status line has reached the windows.
+void SetProgressHook(std::function<void()> hook);
 // Runs once when the next event loop (RunUserInterface) has started.
 void SetRunStartedHook(std::function<void()> hook);
 // Runs fn the way an operator action runs: afterwards the loop ends when a callback

@@ -11,6 +11,7 @@
 #include "channels_fixture.h"
 #include "platform/rs232_testing.h"
 #include "platform/frontend.h"
+#include "platform/progress.h"
 #include "platform/scripted.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
@@ -276,3 +277,172 @@ TEST_F(TransferTest, FailedUploadsLeaveTheImageAsItWas)
 }
 
 }  // namespace
+
+// --- compare and send changes ----------------------------------------------------------
+
+class ExtrasTest : public TransferTest {
+protected:
+    // The program on MixedEight with the device holding the same memory.
+    void StartEqual(int language = 1)
+    {
+        StartWith(8, MixedEight(), language);
+        for (int a = 0; a < 512; a++) engine.Poke(a, aktuelle_daten[a]);
+    }
+};
+
+// Compare reads into a scratch copy: image, window and temp.ctc stay; the message lists
+// the differences per channel, or says there are none.
+TEST_F(ExtrasTest, CompareListsEachDifferenceInWordsAndTouchesNothing)
+{
+    StartEqual();
+    const std::string temp = ReadFile("temp.ctc");
+    ASSERT_TRUE(Choose(MENU_compare));
+    EXPECT_EQ(MessageList(), (Texts{std::string(txt::compare_title.en) + "|" + txt::no_differences.en}));
+
+    scripted::ClearJournal();
+    backend->ClearJournal();
+    engine.Poke(18, MODE_BYTE_HALF_BRIDGE);                      // channel 3 half bridge
+    engine.Poke(16 + 8 + 8 * 8 + 8 * 4 + OFF_CAL_GAIN, 0x34);    // channel 5, TC type 1 bank
+    const auto before = Image();
+    ASSERT_TRUE(Choose(MENU_compare));
+    EXPECT_EQ(FrameTexts(), (Texts{"R"}));
+    EXPECT_EQ(Image(), before);
+    EXPECT_EQ(Ctrl(Box(3))->value, 0);
+    EXPECT_EQ(ReadFile("temp.ctc"), temp);
+    const auto messages = scripted::Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    const int gain = before[16 + 8 + 64 + 32 + 6] | before[16 + 8 + 64 + 32 + 7] << 8;
+    const int device = 0x34 | before[16 + 8 + 64 + 32 + 7] << 8;
+    EXPECT_EQ(messages[0].text,
+              "Channel 3, range and bridge: Strain gage 1mV/V, full bridge (window), "
+              "Strain gage 1mV/V, half bridge (rotor)\n"
+              "Channel 5, TC type 1 bank, calibration gain: " + std::to_string(gain) +
+              " (window), " + std::to_string(device) + " (rotor)");
+}
+
+// Only the groups that differ go out, ascending, in the download's frame shapes, between
+// the read and the read-back; nothing differing: the read alone and a message.
+TEST_F(ExtrasTest, SendChangesSendsOnlyTheDifferingGroupsAndVerifies)
+{
+    StartEqual();
+    ASSERT_TRUE(Choose(MENU_send_changes));
+    EXPECT_EQ(FrameTexts(), (Texts{"R"}));
+    EXPECT_EQ(MessageList(), (Texts{std::string(txt::send_changes_title.en) + "|" +
+                                    txt::nothing_to_send.en}));
+
+    scripted::ClearJournal();
+    backend->ClearJournal();
+    engine.Poke(0x2B, 0x08);  // channel 3's range offset high byte
+    ASSERT_TRUE(Choose(MENU_send_changes));
+    Texts one = {"R"};
+    one.insert(one.end(), kMixedEightFrames.begin() + 9, kMixedEightFrames.begin() + 16);
+    one.push_back("R");
+    EXPECT_EQ(FrameTexts(), one);
+    EXPECT_EQ(engine.Peek(0x2B), 0x01);
+    EXPECT_EQ(MessageList(), (Texts{std::string(txt::send_changes_title.en) + "|1 channels sent and verified."}));
+
+    scripted::ClearJournal();
+    backend->ClearJournal();
+    for (int ch = 0; ch < 8; ch++) engine.Poke(16 + ch, 0x99);
+    ASSERT_TRUE(Choose(MENU_send_changes));
+    Texts all = {"R"};
+    all.insert(all.end(), kMixedEightFrames.begin(), kMixedEightFrames.end());
+    all.push_back("R");
+    EXPECT_EQ(FrameTexts(), all);
+    EXPECT_EQ(MessageList(), (Texts{std::string(txt::send_changes_title.en) + "|8 channels sent and verified."}));
+    EXPECT_EQ(scripted::ProgressLog().back().status.rfind("Changes sent: 8 channels, ", 0), 0u);
+}
+
+// A refused frame in the middle: one message, the remaining changed groups still go out
+// unawaited, and there is no read-back to verify against a failed link.
+TEST_F(ExtrasTest, RefusedFrameInTheMiddleOfSendChanges)
+{
+    StartEqual();
+    engine.Poke(17, 0x99);  // channel 2
+    engine.Poke(21, 0x99);  // channel 6
+    engine.AddFault({sim::FaultKind::Error, engine.Frames() + 2});  // channel 2's D
+    ASSERT_TRUE(Choose(MENU_send_changes));
+    Texts expected = {"R", "0011C9W", "D", "001530W", "D", "004200W", "004308W", "0044FFW",
+                      "00450FW", "D"};
+    EXPECT_EQ(FrameTexts(), expected);
+    EXPECT_EQ(MessageList(), (Texts{std::string("COM ERROR|") + txt::refusal.en}));
+    EXPECT_EQ(com_fault, 1);
+    EXPECT_EQ(scripted::ProgressLog().back().status,
+              "Link failed at channel 2: the rest is being sent without waiting.");
+}
+
+// --- progress and cancel ---------------------------------------------------------------
+
+// The line names the channel being sent and the seconds of pacing still planned, at the
+// moment its group starts; the status line stays with the totals.
+TEST_F(TransferTest, DownloadShowsChannelAndTimeLeftThenItsTotals)
+{
+    StartWith(8, MixedEight(), 1);
+    ASSERT_TRUE(Choose(MENU_down_load));
+    const std::vector<double> starts = {0.0, 2.4, 3.0, 5.4, 6.0, 6.6, 9.0, 9.6};
+    std::vector<scripted::ProgressRecord> updates;
+    for (const auto &r : scripted::ProgressLog())
+        if (r.active && r.line.find(" of 8") != std::string::npos) updates.push_back(r);
+    ASSERT_EQ(updates.size(), 8u);
+    const double t0 = updates[0].time;
+    for (size_t k = 0; k < 8; k++) {
+        char left[16];
+        std::snprintf(left, sizeof left, "%.1f s", 12.0 - starts[k]);
+        EXPECT_EQ(updates[k].line, "Download: channel " + std::to_string(k + 1) + " of 8  " + left);
+        EXPECT_NEAR(updates[k].time - t0, starts[k], kEps) << k;
+        EXPECT_NEAR(updates[k].fraction, starts[k] / 12.0, kEps) << k;
+    }
+    const auto &last = scripted::ProgressLog().back();
+    EXPECT_FALSE(last.active);
+    EXPECT_EQ(last.status, "Download finished: 8 channels, 36 frames, 12.0 s");
+}
+
+// Cancel while a channel's group goes out: that group ends, no later one starts; the image
+// and the acknowledged state stay as the device acknowledged them. At the last channel
+// there is nothing left to stop.
+TEST_F(TransferTest, CancelledDownloadStopsAfterTheGroupInProgress)
+{
+    struct Case { int at; size_t frames; const char *message; };
+    const Case cases[] = {
+        {1, 7, "Written: channels 1\nNot written: channels 2-8"},
+        {4, 18, "Written: channels 1-4\nNot written: channels 5-8"},
+        {8, kMixedEightFrames.size(), nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.at);
+        StartWith(8, MixedEight(), 1);
+        const auto image = Image();
+        const std::string marker = "channel " + std::to_string(c.at) + " of";
+        bool asked = false;
+        scripted::OnProgress([&](const scripted::ProgressRecord &r) {
+            if (!asked && r.line.find(marker) != std::string::npos) {
+                asked = true;
+                EXPECT_TRUE(OperatorCancel());
+            }
+        });
+        ASSERT_TRUE(Choose(MENU_down_load));
+        scripted::OnProgress(nullptr);
+        const Texts expected(kMixedEightFrames.begin(), kMixedEightFrames.begin() + static_cast<long>(c.frames));
+        EXPECT_EQ(FrameTexts(), expected);
+        EXPECT_EQ(Image(), image);
+        EXPECT_EQ(ReadFile("temp.ctc"), ConfigText(image.data()));
+        EXPECT_EQ(MessageList(), c.message ? Texts{std::string("Cancelled|") + c.message} : Texts{});
+        EXPECT_FALSE(OperatorCancel());  // nothing runs any more
+    }
+}
+
+// The whole-memory read counts the bytes of its reply; the time left follows them.
+TEST_F(TransferTest, UploadCountsTheBytesOfTheReply)
+{
+    StartWith(8, MixedEight(), 1);
+    ASSERT_TRUE(Choose(MENU_read));
+    int most = 0;
+    for (const auto &r : scripted::ProgressLog())
+        if (r.active && r.line.find("/1539") != std::string::npos) {
+            const int received = std::stoi(r.line.substr(r.line.find("  ") + 2));
+            EXPECT_GE(received, most);
+            most = received;
+        }
+    EXPECT_EQ(most, 1539);  // 512 values, "OK" and CR
+    EXPECT_EQ(scripted::ProgressLog().back().status.rfind("Upload finished: 512 bytes, ", 0), 0u);
+}

@@ -44,6 +44,8 @@ enum class Act {
     Signal,
     Upload,
     Download,
+    Compare,
+    SendChanges,
     CalOpen,
     New,
     Open,
@@ -68,6 +70,7 @@ struct Weighted {
 const std::vector<Weighted> kMainActions = {
     {Act::Range, 20},   {Act::HalfBridge, 10}, {Act::AutoZero, 6}, {Act::Signal, 6},
     {Act::Upload, 5},   {Act::Download, 2},    {Act::CalOpen, 3},  {Act::New, 3},
+    {Act::Compare, 2},  {Act::SendChanges, 3},
     {Act::Open, 4},     {Act::Save, 4},        {Act::SaveAs, 3},   {Act::Port, 2},
     {Act::Language, 1}, {Act::Exit, 0.3},
 };
@@ -179,6 +182,8 @@ protected:
         }
         case Act::Upload: Note("upload"); return Menu(MENU_read);
         case Act::Download: Note("download"); return Menu(MENU_down_load);
+        case Act::Compare: Note("compare"); return Menu(MENU_compare);
+        case Act::SendChanges: Note("send changes"); return Menu(MENU_send_changes);
         case Act::CalOpen: {
             const bool right = Chance(0.85);
             Note(std::string("calibration, password ") + (right ? "right" : "wrong"));

@@ -202,6 +202,11 @@ TEST(Resource, MenuBarsShareStructureAndCarryTheirLanguage)
         {MENU_16kanal, "16kanal", "item", "kanal_16", "16 Kanäle", "16 Channels"},
         {MENU_SEPARATOR_5, "SEPARATOR_5", "separator", "", "", ""},
         {MENU_cali, "cali", "item", "cali", "Kalibration", "Calibration"},
+        {MENU_extras, "extras", "menu", "", "E__xtras", "__Tools"},
+        {MENU_compare, "compare", "item", "compare", "Mit Rotorsystem vergleichen",
+         "Compare With Rotor"},
+        {MENU_send_changes, "send_changes", "item", "send_changes",
+         "Änderungen senden und prüfen", "Send Changes and Verify"},
         {MENU_hilfe, "hilfe", "menu", "", "__Hilfe", "__Help"},
         {MENU_info, "info", "item", "info", "Inf__o", "Inf__o"}};
     ASSERT_EQ(root["menubars"].size(), 2u);
@@ -209,12 +214,13 @@ TEST(Resource, MenuBarsShareStructureAndCarryTheirLanguage)
         bool german = bar["number"] == MENUBAR;
         const json &entries = bar["entries"];
         ASSERT_EQ(entries.size(), std::size(menu));
+        std::set<int> ids;  // numbered together from 2, without gaps
         for (size_t i = 0; i < entries.size(); i++) {
             const json &j = entries[i];
             const M &m = menu[i];
             SCOPED_TRACE(m.constant);
             EXPECT_EQ(j["id"], m.id);
-            EXPECT_EQ(j["id"], static_cast<int>(i) + 2);  // numbered together from 2 in order
+            ids.insert(j["id"].get<int>());
             EXPECT_EQ(j["constant"], m.constant);
             EXPECT_EQ(j["kind"], m.kind);
             EXPECT_EQ(j.value("callback", ""), m.callback);
@@ -226,6 +232,9 @@ TEST(Resource, MenuBarsShareStructureAndCarryTheirLanguage)
                 EXPECT_EQ(platform::StripMnemonic(label), given);
             }
         }
+        EXPECT_EQ(ids.size(), entries.size());
+        EXPECT_EQ(*ids.begin(), 2);
+        EXPECT_EQ(*ids.rbegin(), static_cast<int>(entries.size()) + 1);
         // Within one menu no two items share a mnemonic or a shortcut.
         std::map<std::pair<int, int>, std::string> mnemonics;
         std::set<std::string> shortcuts;

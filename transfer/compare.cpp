@@ -1,0 +1,121 @@
+// Compare With Rotor: reads the device's memory into a scratch copy and lists, per
+// channel and in words, where it differs from the window's configuration. The image, the
+// window and the acknowledged state stay as they are.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "channels/image.h"
+#include "link/protocol.h"
+#include "platform/clock.h"
+#include "platform/progress.h"
+#include "platform/userint.h"
+#include "transfer/transfer.h"
+#include "ui/texts.h"
+
+namespace {
+
+constexpr int MAX_LINES_SHOWN = 40;  // the message stays within a screen's height
+
+// A ring item's text with its padding taken out ("DMS 8mV/V").
+std::string range_words(int index)
+{
+    std::string out;
+    for (const char *c = text(txt::range_items[index]); *c; c++)
+        if (*c != ' ' || (!out.empty() && out.back() != ' ')) out += *c;
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+// Range and bridge of a channel in one memory, as the window's row would show them.
+std::string describe_mode(const int memory[512], int ch)
+{
+    const int mode = memory[mode_address(ch)];
+    const int a = block_address(0, ch) + OFF_RANGE_GAIN;
+    const int gain = memory[a] | memory[a + 1] << 8;
+    if (mode == MODE_BYTE_TE_1 || mode == MODE_BYTE_TE_2)
+        return range_words(range_index_of(mode, 0));
+    if (mode == MODE_BYTE_FULL_BRIDGE || mode == MODE_BYTE_HALF_BRIDGE)
+        return range_words(range_index_of(mode, gain)) + ", " +
+               text(mode == MODE_BYTE_FULL_BRIDGE ? txt::full_bridge : txt::half_bridge);
+    char hex[16];
+    std::snprintf(hex, sizeof hex, " %02Xh", mode & 0xFF);
+    return text(txt::mode_byte_word) + std::string(hex);
+}
+
+int word_at(const int memory[512], int a) { return memory[a] | memory[a + 1] << 8; }
+
+// "Kanal 3, what: A (Fenster), B (Rotorsystem)".
+std::string difference_line(int ch, const std::string &what, const std::string &window,
+                            const std::string &device)
+{
+    return text(txt::kanal_prefix) + std::to_string(ch + 1) + ", " + what + ": " + window +
+           " (" + text(txt::window_word) + "), " + device + " (" + text(txt::rotor_word) + ")";
+}
+
+std::string word_pair(const int memory[512], int a)
+{
+    return std::to_string(word_at(memory, a)) + "/" + std::to_string(word_at(memory, a + 2));
+}
+
+void channel_differences(const int window[512], const int device[512], int ch,
+                         std::vector<std::string> &lines)
+{
+    const std::string wm = describe_mode(window, ch), dm = describe_mode(device, ch);
+    if (wm != dm) lines.push_back(difference_line(ch, text(txt::diff_range), wm, dm));
+    const int r = block_address(0, ch) + OFF_RANGE_OFFSET;
+    if (word_pair(window, r) != word_pair(device, r))
+        lines.push_back(difference_line(ch, text(txt::diff_range_words), word_pair(window, r),
+                                        word_pair(device, r)));
+    for (int bank = 0; bank < BANK_COUNT; bank++) {
+        const int b = block_address(bank, ch);
+        const TextPair *names[2] = {&txt::diff_cal_offset, &txt::diff_cal_gain};
+        const int offsets[2] = {OFF_CAL_OFFSET, OFF_CAL_GAIN};
+        for (int k = 0; k < 2; k++) {
+            const int w = word_at(window, b + offsets[k]), d = word_at(device, b + offsets[k]);
+            if (w == d) continue;
+            const std::string what = std::string(text(txt::bank_names[bank])) + ", " + text(*names[k]);
+            lines.push_back(difference_line(ch, what, std::to_string(w), std::to_string(d)));
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> configuration_differences(const int window[512], const int device[512])
+{
+    std::vector<std::string> lines;
+    for (int ch = 0; ch < channel_rows(Kanalzahl); ch++)
+        channel_differences(window, device, ch, lines);
+    return lines;
+}
+
+// Menu item "compare": one whole-memory read, then the differences in a message.
+void compare(int, int, void *, int)
+{
+    clear_com_fault();
+    const double start = platform::ClockNow();
+    int device[IMAGE_SIZE];
+    ProgressBegin(text(txt::progress_read), READ_SECONDS, 0);
+    ProgressCountBytes(MEMORY_REPLY_LENGTH, CHAR_SECONDS, 0.0);
+    const int result = read_memory(device);
+    ProgressEnd();
+    if (result != 0) {
+        SetStatusLine(format_text(txt::status_failed, text(txt::compare_title)).c_str());
+        return;
+    }
+    const std::vector<std::string> lines = configuration_differences(aktuelle_daten, device);
+    const int count = static_cast<int>(lines.size());
+    std::string message = lines.empty() ? text(txt::no_differences) : "";
+    for (int k = 0; k < count && k < MAX_LINES_SHOWN; k++) {
+        if (k > 0) message += '\n';
+        message += lines[static_cast<size_t>(k)];
+    }
+    if (count > MAX_LINES_SHOWN) {
+        message += '\n';
+        message += format_text(txt::more_differences, count - MAX_LINES_SHOWN);
+    }
+    SetStatusLine(format_text(txt::status_compare_done, static_cast<int>(lines.size()),
+                              platform::ClockNow() - start).c_str());
+    MessagePopup(text(txt::compare_title), message.c_str());
+}

@@ -1,0 +1,119 @@
+// Send Changes and Verify: reads the device, sends in ascending order and in the
+// download's frame shapes only the channel groups that differ from the image, then reads
+// the memory back and checks every address it wrote.
+#include <string>
+
+#include "channels/image.h"
+#include "link/protocol.h"
+#include "platform/clock.h"
+#include "platform/progress.h"
+#include "platform/userint.h"
+#include "transfer/transfer.h"
+#include "ui/texts.h"
+
+namespace {
+
+// True when the device holds something else at an address the channel's group writes.
+bool group_differs(const int device[512], int ch)
+{
+    int addresses[5];
+    const int n = channel_group_addresses(ch, aktuelle_daten[mode_address(ch)], addresses);
+    for (int k = 0; k < n; k++)
+        if (device[addresses[k]] != aktuelle_daten[addresses[k]]) return true;
+    return false;
+}
+
+// The changed channels, ascending, into changed[16]; their count.
+int changed_channels(const int device[512], int changed[16])
+{
+    int n = 0;
+    for (int ch = 0; ch < channel_rows(Kanalzahl); ch++)
+        if (group_differs(device, ch)) changed[n++] = ch;
+    return n;
+}
+
+double plan_seconds(const int changed[16], int from, int n)
+{
+    double seconds = READ_SECONDS;  // the read-back
+    for (int k = from; k < n; k++)
+        seconds += channel_group_seconds(aktuelle_daten[mode_address(changed[k])]);
+    return seconds;
+}
+
+// Sends the changed groups; the index of the first whose exchange failed, or -1.
+int send_groups(const int changed[16], int n)
+{
+    int failed_at = -1;
+    for (int k = 0; k < n; k++) {
+        const std::string line = failed_at >= 0
+            ? format_text(txt::status_failed_at, changed[failed_at] + 1)
+            : format_text(txt::progress_send_changes, changed[k] + 1, k + 1, n);
+        ProgressUpdate(line.c_str(), plan_seconds(changed, k, n));
+        send_channel_group(changed[k]);
+        if (com_fault == 1 && failed_at < 0) failed_at = k;
+    }
+    return failed_at;
+}
+
+// Lines for every written address the read-back does not hold as sent.
+std::string verify(const int changed[16], int n, const int device[512])
+{
+    std::string out;
+    for (int k = 0; k < n; k++) {
+        int addresses[5];
+        const int count =
+            channel_group_addresses(changed[k], aktuelle_daten[mode_address(changed[k])], addresses);
+        for (int j = 0; j < count; j++) {
+            const int a = addresses[j];
+            if (device[a] == aktuelle_daten[a]) continue;
+            out += '\n';
+            out += format_text(txt::verify_address, a, aktuelle_daten[a], device[a]);
+        }
+    }
+    return out;
+}
+
+// The read-back and its report; the status line's text.
+std::string read_back(const int changed[16], int n, double start)
+{
+    int device[IMAGE_SIZE];
+    ProgressUpdate(text(txt::progress_read), READ_SECONDS);
+    ProgressCountBytes(MEMORY_REPLY_LENGTH, CHAR_SECONDS, 0.0);
+    if (read_memory(device) != 0) return format_text(txt::status_failed, text(txt::progress_read));
+    const std::string differing = verify(changed, n, device);
+    if (differing.empty())
+        MessagePopup(text(txt::send_changes_title), format_text(txt::sent_and_verified, n).c_str());
+    else
+        MessagePopup(text(txt::send_changes_title), (text(txt::verify_differs) + differing).c_str());
+    return format_text(txt::status_changes_done, n, platform::ClockNow() - start);
+}
+
+// The operation behind the menu item; the status line's text.
+std::string send_changes_and_verify(void)
+{
+    const double start = platform::ClockNow();
+    int device[IMAGE_SIZE], changed[16];
+    if (read_memory(device) != 0) return format_text(txt::status_failed, text(txt::progress_read));
+    const int n = changed_channels(device, changed);
+    if (n == 0) {
+        MessagePopup(text(txt::send_changes_title), text(txt::nothing_to_send));
+        return text(txt::nothing_to_send);
+    }
+    const int failed_at = send_groups(changed, n);
+    if (failed_at >= 0) return format_text(txt::status_failed_at, changed[failed_at] + 1);
+    return read_back(changed, n, start);
+}
+
+}  // namespace
+
+void send_changes(int, int, void *, int)
+{
+    clear_com_fault();
+    SetWaitCursor(1);
+    ProgressBegin(text(txt::progress_read), READ_SECONDS, 0);
+    ProgressCountBytes(MEMORY_REPLY_LENGTH, CHAR_SECONDS, 0.0);
+    const std::string status = send_changes_and_verify();
+    ProgressEnd();
+    SetWaitCursor(0);
+    SetStatusLine(status.c_str());
+}
