@@ -1,8 +1,7 @@
 // Link log lines: "2026-12-07 16:30:01.123 COM1 -> 0010W<CR>   30 30 31 30 57 0D".
 #include "platform/link_log.h"
 
-#include <sys/time.h>
-
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -14,17 +13,18 @@ std::FILE *logFile = nullptr;
 std::string logPath;
 long rotateAt = 0;
 
+// Local time to the millisecond.
 std::string Stamp()
 {
-    timeval now {};
-    gettimeofday(&now, nullptr);
-    std::tm local {};
-    localtime_r(&now.tv_sec, &local);
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    char millis[8];
-    std::snprintf(millis, sizeof millis, ".%03d", static_cast<int>(now.tv_usec / 1000));
-    return std::string(text) + millis;
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    const int millis = static_cast<int>(
+        duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    char text[48];
+    const size_t n = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", std::localtime(&seconds));
+    std::snprintf(text + n, sizeof text - n, ".%03d", millis);
+    return text;
 }
 
 // The characters as text, control characters visible, then their hex bytes.

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/files_os.h"
 #include "platform/language.h"
 
 namespace platform {
@@ -22,7 +23,6 @@ const Reason german[] = {
     {EPERM, "Vorgang nicht erlaubt"},
     {EROFS, "Schreibgeschütztes Dateisystem"},
     {ENOSPC, "Kein Platz mehr auf dem Datenträger"},
-    {EDQUOT, "Speicherkontingent überschritten"},
     {EISDIR, "Ist ein Verzeichnis"},
     {ENOTDIR, "Ist kein Verzeichnis"},
     {ENAMETOOLONG, "Dateiname zu lang"},
@@ -39,9 +39,11 @@ const Reason german[] = {
 
 std::string SystemReason(int err)
 {
-    if (GetRunTimeLanguage() == RUNTIME_GERMAN)
+    if (GetRunTimeLanguage() == RUNTIME_GERMAN) {
         for (const Reason &r : german)
             if (r.err == err) return r.german;
+        if (const char *own = os::GermanReason(err)) return own;
+    }
     return std::strerror(err);
 }
 

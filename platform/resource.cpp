@@ -1,15 +1,14 @@
 // Resource loader and callback registry.
 #include "platform/resource.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <vector>
+
+#include "platform/files_os.h"
 
 namespace platform {
 namespace {
@@ -125,32 +124,27 @@ Control ReadControl(const json &j)
 // last change), so that start-up and every dialog do not parse it again.
 struct Parsed {
     std::string path;
-    off_t size = -1;
-    struct timespec changed = {};
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type changed{};
     json root;
 };
-
-bool SameFile(const Parsed &p, const std::string &path, const struct stat &st)
-{
-    return p.path == path && p.size == st.st_size && p.changed.tv_sec == st.st_mtim.tv_sec &&
-           p.changed.tv_nsec == st.st_mtim.tv_nsec;
-}
 
 // Loads and parses the whole resource; throws BadResource or json errors.
 const json &ReadResource(const std::string &path)
 {
     static Parsed cache;
-    struct stat st;
-    std::ifstream in(path, std::ios::binary);
-    if (!in || stat(path.c_str(), &st) != 0) {
-        throw BadResource{"cannot be opened", UIE_RESOURCE_FILE};
-    }
-    if (SameFile(cache, path, st)) return cache.root;
+    const std::filesystem::path file = os::Utf8Path(path);
+    std::ifstream in(file, std::ios::binary);
+    std::error_code sizeError, timeError;
+    const auto size = std::filesystem::file_size(file, sizeError);
+    const auto changed = std::filesystem::last_write_time(file, timeError);
+    if (!in || sizeError || timeError) throw BadResource{"cannot be opened", UIE_RESOURCE_FILE};
+    if (cache.path == path && cache.size == size && cache.changed == changed) return cache.root;
     cache = Parsed{};
     cache.root = json::parse(in);
     cache.path = path;
-    cache.size = st.st_size;
-    cache.changed = st.st_mtim;
+    cache.size = size;
+    cache.changed = changed;
     return cache.root;
 }
 
@@ -171,7 +165,8 @@ int Report(const std::string &path, const std::string &what, int code)
 // A resource found in none of the folders is named with every place looked at.
 int ReportUnopened(const std::string &fileName, const std::string &path)
 {
-    if (resourceFolders.size() < 2 || access(path.c_str(), F_OK) == 0)
+    std::error_code ec;
+    if (resourceFolders.size() < 2 || std::filesystem::exists(os::Utf8Path(path), ec))
         return Report(path, "cannot be opened", UIE_RESOURCE_FILE);
     std::cerr << "zek-config: resource file \"" << fileName << "\" cannot be opened; looked in";
     for (size_t i = 0; i < resourceFolders.size(); i++)
@@ -212,16 +207,19 @@ void SetResourceFolder(const std::string &dir)
 void UseResourceBeside(const std::string &programFolder)
 {
     namespace fs = std::filesystem;
-    fs::path installed = fs::path(programFolder) / INSTALLED_RESOURCE_FOLDER;
-    resourceFolders = {programFolder, installed.lexically_normal().string()};
+    fs::path installed = os::Utf8Path(programFolder) / INSTALLED_RESOURCE_FOLDER;
+    resourceFolders = {programFolder, os::Utf8String(installed.lexically_normal())};
 }
 
 std::string ResolveResourcePath(const std::string &fileName)
 {
-    if (fileName.empty() || fileName[0] == '/' || resourceFolders.empty()) return fileName;
+    if (fileName.empty() || os::Utf8Path(fileName).has_root_directory() ||
+        resourceFolders.empty())
+        return fileName;
     for (const std::string &folder : resourceFolders) {
         std::string path = folder + "/" + fileName;
-        if (access(path.c_str(), F_OK) == 0) return path;
+        std::error_code ec;
+        if (std::filesystem::exists(os::Utf8Path(path), ec)) return path;
     }
     return resourceFolders.front() + "/" + fileName;
 }
@@ -328,19 +326,12 @@ void SetResourceDir(const char *dir)
 
 int InitCVIRTE(void *, char *argv[], void *)
 {
-    char exe[4096];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    std::string path;
-    if (n > 0) {
-        path.assign(exe, static_cast<size_t>(n));
-    } else if (argv && argv[0]) {
-        path = argv[0];
-    } else {
-        return 0;
-    }
-    size_t slash = path.rfind('/');
+    std::string path = platform::os::ProgramPath();
+    if (path.empty() && argv && argv[0]) path = argv[0];
+    if (path.empty()) return 0;
     // A folder set explicitly (tests) takes precedence over the executable's.
     if (platform::explicitFolder) return 1;
-    platform::UseResourceBeside(slash == std::string::npos ? "." : path.substr(0, slash));
+    const std::string folder = platform::os::Utf8String(platform::os::Utf8Path(path).parent_path());
+    platform::UseResourceBeside(folder.empty() ? "." : folder);
     return 1;
 }

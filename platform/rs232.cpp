@@ -12,7 +12,7 @@
 #include "platform/link_log.h"
 #include "platform/progress.h"
 #include "platform/rs232_testing.h"
-#include "platform/serial_posix.h"
+#include "platform/serial_system.h"
 
 namespace platform {
 namespace {
@@ -38,7 +38,7 @@ std::map<int, std::string> deviceNames;  // device named by the port's last open
 LastError lastError;
 std::string errorText;
 
-SerialBackend &Backend() { return installed ? *installed : PosixSerialBackend(); }
+SerialBackend &Backend() { return installed ? *installed : SystemSerialBackend(); }
 
 bool ValidLine(const LineSettings &line)
 {
@@ -106,11 +106,7 @@ std::string NotFoundText(const LastError &e)
     const std::string link = e.known ? "COM" + std::to_string(e.port) : "COM<n>";
     const std::string at = e.path.empty() ? Pick("the port", "der Schnittstelle") : e.path;
     return PortName(e) + Pick(": no serial device at ", ": kein serielles Gerät unter ") + at +
-           Pick(". Check that the adapter is plugged in, or link the device as ",
-                ". Prüfen Sie, ob der Adapter eingesteckt ist, oder verknüpfen Sie das Gerät als ") +
-           link + Pick(" in the working directory (ln -s /dev/ttyUSB0 ",
-                       " im Arbeitsverzeichnis (ln -s /dev/ttyUSB0 ") +
-           link + ").";
+           ". " + NotFoundAdvice(link);
 }
 
 std::string TimeoutText(const LastError &e)
@@ -150,16 +146,7 @@ std::string ContextText(const LastError &e)
                             " wird von einem anderen Programm benutzt. Schließen Sie dieses "
                             "Programm oder wählen Sie eine andere Schnittstelle.");
     case RS232_PERMISSION_DENIED:
-    {
-        std::string group = e.known ? PosixDeviceGroup(e.port) : "";
-        if (group.empty()) group = "dialout";
-        const std::string add = " (sudo usermod -aG " + group + " $USER)";
-        return where +
-               Pick(": permission denied. The device belongs to the group ",
-                    ": Zugriff verweigert. Das Gerät gehört der Gruppe ") +
-               group + Pick(": add your user to it", ": fügen Sie Ihren Benutzer hinzu") + add +
-               Pick(" and log in again.", " und melden Sie sich neu an.");
-    }
+        return where + PermissionAdvice(e.known ? e.port : 0);
     case RS232_PORT_NOT_OPEN:
         return where + Pick(" is not open. Choose the port in the port selection dialog.",
                             " ist nicht geöffnet. Wählen Sie die Schnittstelle im Dialog zur "

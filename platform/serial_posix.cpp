@@ -16,14 +16,16 @@
 
 #include "platform/clock.h"
 #include "platform/frontend.h"
+#include "platform/language.h"
 #include "platform/serial_posix.h"
 #include "platform/serial_ports.h"
+#include "platform/serial_system.h"
+#include "platform/serial_waits.h"
 
 namespace platform {
 namespace {
 
-constexpr double kSlice = 0.02;           // longest single poll, seconds
-constexpr size_t kQueueLimit = 64 * 1024;  // input kept beyond this stays in the driver
+using namespace serialwait;
 
 int OpenErrorCode(int e)
 {
@@ -81,31 +83,6 @@ void RaiseModemLines(int fd)
 {
     int bits = TIOCM_DTR | TIOCM_RTS;
     (void)ioctl(fd, TIOCMBIS, &bits);
-}
-
-int PollMs(double seconds)
-{
-    if (seconds <= 0.0) return 0;
-    return static_cast<int>(std::min(seconds, kSlice) * 1000.0 + 0.999);
-}
-
-// After a slice without progress: the virtual clock moves on by the slice (a poll never
-// waits there), and the window repaints.
-void SliceDone(double deadline)
-{
-    if (ClockIsVirtual()) ClockSleepUntil(std::min(deadline, ClockNow() + kSlice));
-    CurrentFrontEnd().Repaint();
-}
-
-// While a reply is coming in, characters arrive one by one at the line's pace. Letting a
-// few gather before the next poll spares a wake-up per character on a long reply; the
-// pause grows with what this read has taken (an eighth of its line time, at most a
-// slice), so a short reply is hardly held up and a long one by at most a slice.
-void GatherPause(int taken, double charSeconds, double deadline)
-{
-    if (ClockIsVirtual()) return;
-    const double pause = std::min({kSlice, taken * charSeconds / 8.0, deadline - ClockNow()});
-    if (pause > 0.0) ClockSleepUntil(ClockNow() + pause);
 }
 
 class PosixPort : public SerialPort {
@@ -175,7 +152,7 @@ int PosixPort::ReadTerm(char *buffer, int count, int term, double deadline)
         if (hungUp_) return RS232_HANGUP;
         if (arriving) GatherPause(n, charSeconds_, deadline);
         const double left = deadline - ClockNow();
-        int got = Fill(ClockIsVirtual() ? 0 : PollMs(left));
+        int got = Fill(WaitMs(left));
         if (got < 0) return got;
         arriving = got > 0;
         if (got > 0) continue;
@@ -202,7 +179,7 @@ int PosixPort::Write(const char *data, int count, double deadline)
         const double left = deadline - ClockNow();
         if (left <= 0.0) return RS232_TIMEOUT;
         pollfd p{fd_, POLLOUT, 0};
-        if (::poll(&p, 1, ClockIsVirtual() ? 0 : PollMs(left)) > 0 &&
+        if (::poll(&p, 1, WaitMs(left)) > 0 &&
             (p.revents & (POLLHUP | POLLERR)))
             return HangUp();
         SliceDone(deadline);
@@ -256,11 +233,12 @@ std::unique_ptr<SerialPort> PosixBackend::Open(int port, const LineSettings &lin
     (void)ioctl(fd, TIOCEXCL);  // refuses further opens by programs that do not lock
     RaiseModemLines(fd);
     (void)tcflush(fd, TCIOFLUSH);
-    const int bits = 1 + line.dataBits + (line.parity != 0 ? 1 : 0) + line.stopBits;
-    return std::make_unique<PosixPort>(fd, shown, bits / static_cast<double>(line.baud));
+    return std::make_unique<PosixPort>(fd, shown, CharSeconds(line));
 }
 
 }  // namespace
+
+SerialBackend &SystemSerialBackend() { return PosixSerialBackend(); }
 
 SerialBackend &PosixSerialBackend()
 {
@@ -287,6 +265,26 @@ std::string PosixDeviceGroup(int port)
 {
     std::string shown;
     return DeviceGroupOf(PosixDevicePath(port, &shown));
+}
+
+std::string NotFoundAdvice(const std::string &entry)
+{
+    return Pick("Check that the adapter is plugged in, or link the device as ",
+                "Prüfen Sie, ob der Adapter eingesteckt ist, oder verknüpfen Sie das Gerät als ") +
+           entry + Pick(" in the working directory (ln -s /dev/ttyUSB0 ",
+                        " im Arbeitsverzeichnis (ln -s /dev/ttyUSB0 ") +
+           entry + ").";
+}
+
+std::string PermissionAdvice(int port)
+{
+    std::string group = port > 0 ? PosixDeviceGroup(port) : "";
+    if (group.empty()) group = "dialout";
+    const std::string add = " (sudo usermod -aG " + group + " $USER)";
+    return Pick(": permission denied. The device belongs to the group ",
+                ": Zugriff verweigert. Das Gerät gehört der Gruppe ") +
+           group + Pick(": add your user to it", ": fügen Sie Ihren Benutzer hinzu") + add +
+           Pick(" and log in again.", " und melden Sie sich neu an.");
 }
 
 }  // namespace platform

@@ -7,6 +7,8 @@
 #include <map>
 #include <sstream>
 
+#include "platform/files_os.h"
+
 namespace platform {
 namespace {
 
@@ -45,7 +47,7 @@ void SaveState(const std::string &key, const std::string &value)
     std::ofstream out(temp, std::ios::trunc);
     out << text.str();
     out.close();
-    if (!out || std::rename(temp.c_str(), kStateFile) != 0) std::remove(temp.c_str());
+    if (!out || !os::ReplaceWhole(temp, kStateFile)) std::remove(temp.c_str());
 }
 
 }  // namespace platform

@@ -16,6 +16,7 @@ if [ "${1:-}" != "--run" ]; then
     clang libclang-rt-14-dev
     xvfb xauth
     dpkg-dev lintian desktop-file-utils appstream
+    g++-mingw-w64-x86-64-posix wine64 googletest   # Windows build, tests under Wine
   )
 fi
 

@@ -23,6 +23,9 @@ cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
+echo "== Windows build under Wine"
+scripts/test-windows.sh
+
 echo "== Debian package: build, check, install, start, purge"
 scripts/package-check.sh
 

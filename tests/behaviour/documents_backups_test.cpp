@@ -1,10 +1,11 @@
 // Exit backup "last.cfg" and acknowledged-state file "temp.ctc", directly and through
 // the frames of the command protocol against the in-process simulator.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -106,8 +107,10 @@ TEST_F(BackupsTest, FailedExitBackupKeepsTheOldTextAndTheExitCompletes)
 TEST_F(BackupsTest, WorkingDirectoryWhereNoFileCanBeCreated)
 {
     // The working directory is removed under the program, so no file can be created
-    // there, whoever runs the test.
-    ASSERT_EQ(rmdir(dir.c_str()), 0);
+    // there, whoever runs the test. Windows keeps a working directory in use (EACCES).
+    if (rmdir(dir.c_str()) != 0 && errno == EACCES)
+        GTEST_SKIP() << "this system does not remove a working directory in use";
+    ASSERT_FALSE(std::filesystem::exists(dir));
     FillImage(3);
     std::vector<int> image = Image();
     ASSERT_EQ(StartUp(), 0);

@@ -16,7 +16,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <tuple>
@@ -314,9 +316,12 @@ protected:
             break;
         case Fault::UnwritableDirectory:
             // Removed under the program: nothing can be created there, whoever runs the test.
+            // Windows keeps a working directory in use (EACCES): the fault cannot be made.
             for (const char *name : {"last.cfg", "temp.ctc", "config.ctc", "keep.cfg"})
                 ASSERT_EQ(unlink(name), 0) << name;
-            ASSERT_EQ(rmdir(work.c_str()), 0);
+            if (rmdir(work.c_str()) != 0 && errno == EACCES)
+                GTEST_SKIP() << "this system does not remove a working directory in use";
+            ASSERT_FALSE(std::filesystem::exists(work));
             break;
         case Fault::DiskFailsWrites: platform::InjectFileWriteFailure(true); break;
         }
@@ -441,6 +446,7 @@ TEST_P(FaultMatrix, InvariantsHold)
 
     firstFrame = engine.Frames();
     Arm();
+    if (IsSkipped()) return;
     hadLast = zektest::FileExists("last.cfg");
     hadTemp = zektest::FileExists("temp.ctc");
     oldLast = zektest::ReadFile("last.cfg");

@@ -6,8 +6,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -201,30 +199,31 @@ private:
     LinkWatch *watch_;
 };
 
-// Content, modification time and inode of every file below a folder.
+// Content (a link's target) and modification time of every file below a folder (a
+// replaced file has the time of its replacement).
 struct FileState {
     std::string content;
     long long mtime = 0;
-    unsigned long long inode = 0;
     bool operator==(const FileState &) const = default;
 };
 using Tree = std::map<std::string, FileState>;
 
 inline Tree Snapshot(const std::string &root)
 {
+    namespace fs = std::filesystem;
     Tree tree;
     std::error_code ec;
-    for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        const std::string path = it->path().string();
-        struct stat st;
-        if (lstat(path.c_str(), &st) != 0) continue;
+    for (auto it = fs::recursive_directory_iterator(root, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        const fs::file_status st = it->symlink_status(ec);
+        if (ec) continue;
         FileState f;
-        if (S_ISREG(st.st_mode)) f.content = zektest::ReadFile(path);
-        f.mtime = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-        f.inode = st.st_ino;
-        if (S_ISDIR(st.st_mode)) f.mtime = 0;  // a folder's time follows its entries
-        tree[path] = f;
+        if (fs::is_regular_file(st)) f.content = zektest::ReadFile(it->path().string());
+        if (fs::is_symlink(st)) f.content = "-> " + fs::read_symlink(it->path(), ec).string();
+        // A folder's time follows its entries; a link's is its target's.
+        if (fs::is_regular_file(st))
+            f.mtime = fs::last_write_time(it->path(), ec).time_since_epoch().count();
+        tree[it->path().generic_string()] = f;
     }
     return tree;
 }
@@ -243,9 +242,9 @@ protected:
         base = MemoryFolder();
         work = base + "/work";
         docs = base + "/docs";
-        ASSERT_EQ(mkdir(work.c_str(), 0755), 0);
-        ASSERT_EQ(mkdir(docs.c_str(), 0755), 0);
-        ASSERT_EQ(chdir(work.c_str()), 0);
+        ASSERT_TRUE(std::filesystem::create_directory(work));
+        ASSERT_TRUE(std::filesystem::create_directory(docs));
+        std::filesystem::current_path(work);
         cali_panel_handle = 0;  // as at program load, whatever an earlier test left open
         simBackend = std::make_unique<sim::SimSerialBackend>(engine, 1);
         watched = std::make_unique<WatchedBackend>(*simBackend, &watch);
@@ -273,9 +272,8 @@ protected:
     // same file semantics without the wait.
     std::string MemoryFolder()
     {
-        char pattern[] = "/dev/shm/zek-hard-XXXXXX";
-        if (access("/dev/shm", W_OK) == 0 && mkdtemp(pattern)) return pattern;
-        return dir;
+        const std::string folder = zektest::MakeTempFolder("/dev/shm");
+        return folder.empty() ? dir : folder;
     }
 
     // Starts the program with k device channels and gui rows in German on port 1; the

@@ -1,12 +1,12 @@
 #include "support/test_env.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 #include "channels/image.h"
 #include "documents/files.h"
@@ -28,12 +28,37 @@
 
 namespace zektest {
 
+std::string MakeTempFolder(const std::string &parent)
+{
+    namespace fs = std::filesystem;
+    static std::mt19937_64 random{std::random_device{}()};
+    std::error_code ec;
+    const fs::path base = parent.empty() ? fs::temp_directory_path(ec) : fs::path(parent);
+    if (ec || !fs::is_directory(base, ec)) return "";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path folder = base / ("zek-test-" + std::to_string(random()));
+        if (fs::create_directory(folder, ec)) return folder.generic_string();
+    }
+    return "";
+}
+
 void ZekTest::SetUp()
 {
-    char pattern[] = "/tmp/zek-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-    ASSERT_EQ(chdir(dir.c_str()), 0);
+    // A system that runs a death test's child as a new process (Windows) starts the test
+    // afresh there: the child works in its parent's folder, so the parent sees its files.
+    static char folderVariable[MAX_PATHNAME_LEN + 16];
+    const char *parentFolder = std::getenv("ZEK_TEST_DIR");
+    if (parentFolder && !GTEST_FLAG_GET(internal_run_death_test).empty()) {
+        dir = parentFolder;
+    } else {
+        dir = MakeTempFolder("");
+        std::snprintf(folderVariable, sizeof folderVariable, "ZEK_TEST_DIR=%s", dir.c_str());
+        putenv(folderVariable);
+    }
+    ASSERT_FALSE(dir.empty());
+    std::error_code ec;
+    std::filesystem::current_path(dir, ec);
+    ASSERT_FALSE(ec) << dir;
     SetResourceDir(ZEK_UIR_DIR);
     platform::ResetUserInterface();
     platform::ResetEventLoop();
@@ -67,8 +92,9 @@ void ZekTest::TearDown()
     platform::ResetSerial();
     platform::ResetFiles();
     platform::ResetUserInterface();
-    if (chdir("/tmp") != 0) return;
     std::error_code ec;
+    std::filesystem::current_path(std::filesystem::temp_directory_path(), ec);
+    if (ec) return;
     std::filesystem::remove_all(dir, ec);
 }
 

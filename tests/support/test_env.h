@@ -26,6 +26,10 @@ protected:
     std::string dir;  // the working directory
 };
 
+// A new folder of its own below parent (the system's temporary folder when empty); ""
+// when parent is not a folder or takes none.
+std::string MakeTempFolder(const std::string &parent);
+
 // Whole-file helpers relative to the working directory.
 std::string ReadFile(const std::string &name);
 void WriteFile(const std::string &name, const std::string &content);

@@ -1,0 +1,173 @@
+// The file services' system calls on Windows: the C runtime's descriptors on wide-string
+// paths, and a replacing write that puts the flushed temporary file in place of the
+// target with MoveFileEx (replace, write-through). A read-only file is refused.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
+#include "platform/files.h"
+#include "platform/files_os.h"
+
+namespace platform::os {
+namespace {
+
+std::wstring Wide(const std::string &utf8) { return Utf8Path(utf8).wstring(); }
+
+// The errno value that best names a Win32 error.
+int ErrnoOf(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: case ERROR_INVALID_DRIVE:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION:
+        return EACCES;
+    case ERROR_WRITE_PROTECT: return EROFS;
+    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
+    case ERROR_DIRECTORY: return ENOTDIR;
+    default: return EIO;
+    }
+}
+
+std::string Folder(const std::string &name)
+{
+    const std::string folder = Utf8String(Utf8Path(name).parent_path());
+    return folder.empty() ? "." : folder;
+}
+
+int OpenWide(const std::string &name, int flags)
+{
+    int fd = -1;
+    errno = _wsopen_s(&fd, Wide(name).c_str(), flags | _O_BINARY | _O_NOINHERIT, _SH_DENYNO,
+                      _S_IREAD | _S_IWRITE);
+    return fd;
+}
+
+int OpenInPlace(const std::string &name) { return OpenWide(name, _O_WRONLY | _O_CREAT | _O_TRUNC); }
+
+// A new file of six random letters beside the target; -1 with errno set when the folder
+// takes none.
+int OpenReplacement(const std::string &target, std::string *tempPath)
+{
+    static std::mt19937 random{std::random_device{}()};
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string path = Folder(target) + "/" + kWriteFilePrefix;
+        for (int i = 0; i < 6; ++i) path += letters[random() % (sizeof letters - 1)];
+        int fd = OpenWide(path, _O_WRONLY | _O_CREAT | _O_EXCL);
+        if (fd >= 0) *tempPath = path;
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+int Flags(int mode, int action)
+{
+    int flags = mode == VAL_READ_ONLY ? _O_RDONLY : mode == VAL_WRITE_ONLY ? _O_WRONLY : _O_RDWR;
+    if (mode != VAL_READ_ONLY) flags |= _O_CREAT;
+    if (action == VAL_TRUNCATE && mode != VAL_READ_ONLY) flags |= _O_TRUNC;
+    if (action == VAL_APPEND) flags |= _O_APPEND;
+    return flags;
+}
+
+bool Move(const std::string &from, const std::string &to)
+{
+    if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    errno = ErrnoOf(GetLastError());
+    return false;
+}
+
+}  // namespace
+
+int Open(const std::string &name, int readWriteMode, int action)
+{
+    return OpenWide(name, Flags(readWriteMode, action));
+}
+
+// A read-only file is refused; a folder that takes no temporary file but lets the file be
+// written gets it written in place.
+int OpenForReplacing(const std::string &name, std::string *target, std::string *tempPath)
+{
+    const DWORD attributes = GetFileAttributesW(Wide(name).c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+        errno = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EISDIR : EACCES;
+        return -1;
+    }
+    *target = name;
+    int fd = OpenReplacement(name, tempPath);
+    if (fd >= 0 || (errno != EACCES && errno != EROFS)) return fd;
+    return OpenInPlace(name);
+}
+
+bool CommitReplacement(int fd, const std::string &tempPath, const std::string &target,
+                       const std::function<void()> &flushed)
+{
+    bool ok = _commit(fd) == 0;
+    int err = ok ? 0 : errno;
+    if (_close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok) flushed();
+    if (ok && !Move(tempPath, target)) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) _wunlink(Wide(tempPath).c_str());
+    errno = err;
+    return ok;
+}
+
+void AbandonReplacement(int fd, const std::string &tempPath)
+{
+    _close(fd);
+    _wunlink(Wide(tempPath).c_str());
+}
+
+int Read(int fd, char *buffer, int count) { return _read(fd, buffer, static_cast<unsigned>(count)); }
+
+int Write(int fd, const char *buffer, int count)
+{
+    return _write(fd, buffer, static_cast<unsigned>(count));
+}
+
+long Seek(int fd, long offset, int origin)
+{
+    int whence = origin == SEEK_FROM_END ? SEEK_END : origin == SEEK_FROM_CURRENT ? SEEK_CUR : SEEK_SET;
+    return _lseek(fd, offset, whence);
+}
+
+int Close(int fd) { return _close(fd); }
+
+int FileSize(const std::string &name, long *size)
+{
+    struct _stat64 st;
+    if (_wstat64(Wide(name).c_str(), &st) != 0) return errno == ENOENT ? 0 : -1;
+    *size = static_cast<long>(st.st_size);
+    return 1;
+}
+
+bool ReplaceWhole(const std::string &from, const std::string &to) { return Move(from, to); }
+
+std::string ProgramPath()
+{
+    std::wstring path(32768, L'\0');
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0 || n >= path.size()) return "";
+    path.resize(n);
+    return Utf8String(std::filesystem::path(path));
+}
+
+const char *GermanReason(int) { return nullptr; }
+
+}  // namespace platform::os

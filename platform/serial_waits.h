@@ -1,0 +1,51 @@
+// Private to the serial backends: how a read or write waits on the platform clock, the
+// same on every system. Waits run in short slices so the window repaints meanwhile.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+
+#include "platform/clock.h"
+#include "platform/frontend.h"
+#include "platform/serial_backend.h"
+
+namespace platform::serialwait {
+
+constexpr double kSlice = 0.02;                 // longest single wait, seconds
+constexpr size_t kQueueLimit = 64 * 1024;       // input kept beyond this stays in the driver
+
+// Line time of one character: start, data, parity and stop bits at the baud rate.
+inline double CharSeconds(const LineSettings &line)
+{
+    const int bits = 1 + line.dataBits + (line.parity != 0 ? 1 : 0) + line.stopBits;
+    return bits / static_cast<double>(line.baud);
+}
+
+// Milliseconds of the next wait for a deadline `seconds` away: at most a slice; 0 on
+// the virtual clock, where a wait never blocks.
+inline int WaitMs(double seconds)
+{
+    if (ClockIsVirtual() || seconds <= 0.0) return 0;
+    return static_cast<int>(std::min(seconds, kSlice) * 1000.0 + 0.999);
+}
+
+// After a slice without progress: the virtual clock moves on by the slice, and the
+// window repaints.
+inline void SliceDone(double deadline)
+{
+    if (ClockIsVirtual()) ClockSleepUntil(std::min(deadline, ClockNow() + kSlice));
+    CurrentFrontEnd().Repaint();
+}
+
+// While a reply is coming in, characters arrive one by one at the line's pace. Letting a
+// few gather before the next wait spares a wake-up per character on a long reply; the
+// pause grows with what this read has taken (an eighth of its line time, at most a
+// slice), so a short reply is hardly held up and a long one by at most a slice.
+inline void GatherPause(int taken, double charSeconds, double deadline)
+{
+    if (ClockIsVirtual()) return;
+    const double pause = std::min({kSlice, taken * charSeconds / 8.0, deadline - ClockNow()});
+    if (pause > 0.0) ClockSleepUntil(ClockNow() + pause);
+}
+
+}  // namespace platform::serialwait
