@@ -8,8 +8,6 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <vector>
-#include <algorithm>
 
 #include "app/shell.h"
 #include "channels/acknowledged.h"
@@ -140,36 +138,26 @@ int open_document(const std::string &file)
     return DONE;
 }
 
-// The addresses a download writes: each channel's mode byte, and a strain gauge's range
-// offset and gain words.
-std::vector<int> written_addresses(void)
-{
-    std::vector<int> addresses;
-    for (int ch = 0; ch < Kanalzahl; ch++) {
-        const int mode = aktuelle_daten[mode_address(ch)];
-        addresses.push_back(mode_address(ch));
-        if (mode != MODE_BYTE_FULL_BRIDGE && mode != MODE_BYTE_HALF_BRIDGE) continue;
-        for (int k = 0; k < 4; k++) addresses.push_back(block_address(0, ch) + OFF_RANGE_OFFSET + k);
-    }
-    return addresses;
-}
-
 // Reads the memory back and compares every address the download wrote.
 int verify_download(void)
 {
-    int sent[IMAGE_SIZE];
-    std::copy(aktuelle_daten, aktuelle_daten + IMAGE_SIZE, sent);
-    const std::vector<int> addresses = written_addresses();
-    clear_com_fault();
-    if (read_encoder() != 0) return LINK_FAILED;
+    int device[IMAGE_SIZE];
+    if (read_memory(device) != 0) return LINK_FAILED;
     result["differences"] = nlohmann::json::array();
-    for (int a : addresses) {
-        if (aktuelle_daten[a] == sent[a]) continue;
-        std::fprintf(stderr, "zek-cli: address %d holds %02X, %02X was sent\n", a,
-                     aktuelle_daten[a], sent[a]);
-        result["differences"].push_back({{"address", a}, {"sent", sent[a]}, {"held", aktuelle_daten[a]}});
+    int verified = 0;
+    for (int ch = 0; ch < Kanalzahl; ch++) {
+        int addresses[5];
+        const int n = channel_group_addresses(ch, aktuelle_daten[mode_address(ch)], addresses);
+        for (int k = 0; k < n; k++, verified++) {
+            const int a = addresses[k];
+            if (device[a] == aktuelle_daten[a]) continue;
+            std::fprintf(stderr, "zek-cli: address %d holds %02X, %02X was sent\n", a, device[a],
+                         aktuelle_daten[a]);
+            result["differences"].push_back(
+                {{"address", a}, {"sent", aktuelle_daten[a]}, {"held", device[a]}});
+        }
     }
-    result["verified"] = addresses.size();
+    result["verified"] = verified;
     return result["differences"].empty() ? DONE : DIFFERENT;
 }
 
@@ -180,6 +168,32 @@ int run_download(const std::string &file, bool verify)
     down();
     status = link_status();
     return status == DONE && verify ? verify_download() : status;
+}
+
+// The differences between FILE and the device, in words per channel.
+int run_compare(const std::string &file)
+{
+    int status = open_document(file);
+    if (status != DONE) return status;
+    int device[IMAGE_SIZE];
+    clear_com_fault();
+    if (read_memory(device) != 0) return LINK_FAILED;
+    result["differences"] = nlohmann::json::array();
+    for (const std::string &line : configuration_differences(aktuelle_daten, device)) {
+        if (!options.json) std::printf("%s\n", line.c_str());
+        result["differences"].push_back(line);
+    }
+    return result["differences"].empty() ? DONE : DIFFERENT;
+}
+
+// Sends only the channel groups that differ and verifies them, as the menu item does.
+int run_send_changes(const std::string &file)
+{
+    int status = open_document(file);
+    if (status != DONE) return status;
+    send_changes(0, 0, nullptr, 0);
+    if (send_changes_outcome == SEND_LINK_FAILED || com_fault == 1) return LINK_FAILED;
+    return send_changes_outcome == READ_BACK_DIFFERS ? DIFFERENT : DONE;
 }
 
 int run_set(int ch, const std::string &range, bool half_bridge)
@@ -248,6 +262,10 @@ int main(int argc, char **argv)
     auto *download = app.add_subcommand("download", "send FILE as the menu's download does");
     download->add_option("FILE", file)->required();
     download->add_flag("--verify", verify, "read back and compare every written address");
+    auto *send = app.add_subcommand("send-changes", "send only what differs, then verify");
+    send->add_option("FILE", file)->required();
+    auto *compare_ = app.add_subcommand("compare", "list the differences between FILE and the device");
+    compare_->add_option("FILE", file)->required();
     auto *set = app.add_subcommand("set", "one channel's sensor range");
     set->add_option("CH", ch)->required();
     set->add_option("RANGE", range, "32mV/V .. 1mV/V, TC1, TC2")->required();
@@ -271,6 +289,8 @@ int main(int argc, char **argv)
     if (status != DONE) return status;
     if (upload->parsed()) return finish("upload", run_upload(file));
     if (download->parsed()) return finish("download", run_download(file, verify));
+    if (send->parsed()) return finish("send-changes", run_send_changes(file));
+    if (compare_->parsed()) return finish("compare", run_compare(file));
     if (set->parsed()) return finish("set", run_set(ch, range, half_bridge));
     if (zero->parsed()) return finish("zero", run_zero(ch));
     return finish("shunt", run_shunt(state));

@@ -1,10 +1,13 @@
 // Console front end: popups as lines on stderr.
 #include "platform/console.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 
 #include "platform/frontend.h"
+#include "platform/progress.h"
 
 namespace platform {
 namespace {
@@ -46,6 +49,16 @@ public:
         return 0;
     }
     void Run() override {}
+
+    // The progress line, rewritten in place, only where stderr is a terminal.
+    void ProgressChanged() override
+    {
+        if (!isatty(2)) return;
+        if (CurrentProgress().active)
+            std::fprintf(stderr, "\r%-78.78s", ProgressLine().c_str());
+        else
+            std::fprintf(stderr, "\r%78s\r", "");
+    }
 
     int messages = 0;
 };

@@ -81,6 +81,7 @@ std::string read_back(const int changed[16], int n, double start)
     ProgressCountBytes(MEMORY_REPLY_LENGTH, CHAR_SECONDS, 0.0);
     if (read_memory(device) != 0) return format_text(txt::status_failed, text(txt::progress_read));
     const std::string differing = verify(changed, n, device);
+    send_changes_outcome = differing.empty() ? SENT_AND_VERIFIED : READ_BACK_DIFFERS;
     if (differing.empty())
         MessagePopup(text(txt::send_changes_title), format_text(txt::sent_and_verified, n).c_str());
     else
@@ -93,9 +94,11 @@ std::string send_changes_and_verify(void)
 {
     const double start = platform::ClockNow();
     int device[IMAGE_SIZE], changed[16];
+    send_changes_outcome = SEND_LINK_FAILED;
     if (read_memory(device) != 0) return format_text(txt::status_failed, text(txt::progress_read));
     const int n = changed_channels(device, changed);
     if (n == 0) {
+        send_changes_outcome = NOTHING_TO_SEND;
         MessagePopup(text(txt::send_changes_title), text(txt::nothing_to_send));
         return text(txt::nothing_to_send);
     }
@@ -105,6 +108,8 @@ std::string send_changes_and_verify(void)
 }
 
 }  // namespace
+
+int send_changes_outcome = NOTHING_TO_SEND;
 
 void send_changes(int, int, void *, int)
 {

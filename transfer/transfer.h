@@ -21,6 +21,10 @@ double channel_group_seconds(int mode);
 // laid out for Kanalzahl channels), one line per difference, in the current language.
 std::vector<std::string> configuration_differences(const int window[512], const int device[512]);
 
+// How the last Send Changes and Verify ended.
+enum { NOTHING_TO_SEND, SENT_AND_VERIFIED, READ_BACK_DIFFERS, SEND_LINK_FAILED };
+extern int send_changes_outcome;
+
 void compare(int menuBar, int menuItem, void *callbackData, int panel);
 void send_changes(int menuBar, int menuItem, void *callbackData, int panel);
 

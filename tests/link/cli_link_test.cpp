@@ -85,6 +85,25 @@ TEST_F(CliLinkTest, SetUploadDownloadAndShuntSendTheWindowsFrames)
     EXPECT_FALSE(zektest::FileExists("temp.ctc")) << "only named files are written";
 }
 
+// compare lists a difference and sends nothing; send-changes sends only the changed
+// channel's group, after which compare finds none.
+TEST_F(CliLinkTest, CompareAndSendChanges)
+{
+    StartSim();
+    ASSERT_EQ(Cli("--channels 8 upload now.cfg"), 0);
+    string text = zektest::ReadFile("now.cfg");
+    text.replace(2 * 20, 2, "c9");  // channel 5 as thermocouple type 1
+    zektest::WriteFile("want.cfg", text);
+    string out;
+    EXPECT_EQ(Cli("--channels 8 --log cmp.log --json compare want.cfg", &out), 4);
+    EXPECT_EQ(nlohmann::json::parse(out)["differences"].size(), 1u) << out;
+    EXPECT_EQ(Sent("cmp.log"), "R<CR>");
+    EXPECT_EQ(Cli("--channels 8 --log send.log send-changes want.cfg"), 0);
+    EXPECT_EQ(Sent("send.log"), "R<CR>0014C9W<CR>D<CR>R<CR>");
+    EXPECT_EQ(Cli("--channels 8 compare want.cfg", &out), 0);
+    EXPECT_EQ(out, "");
+}
+
 TEST_F(CliLinkTest, BadInputGetsItsStatusAndSendsNothing)
 {
     StartSim();
