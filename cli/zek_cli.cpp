@@ -170,7 +170,8 @@ int run_download(const std::string &file, bool verify)
     return status == DONE && verify ? verify_download() : status;
 }
 
-// The differences between FILE and the device, in words per channel.
+// The differences between FILE and the device, in words per channel. A file holds the
+// entries below TEXT_ENTRIES only; beyond them it says nothing, so nothing differs there.
 int run_compare(const std::string &file)
 {
     int status = open_document(file);
@@ -178,6 +179,7 @@ int run_compare(const std::string &file)
     int device[IMAGE_SIZE];
     clear_com_fault();
     if (read_memory(device) != 0) return LINK_FAILED;
+    for (int a = TEXT_ENTRIES; a < IMAGE_SIZE; a++) aktuelle_daten[a] = device[a];
     result["differences"] = nlohmann::json::array();
     for (const std::string &line : configuration_differences(aktuelle_daten, device)) {
         if (!options.json) std::printf("%s\n", line.c_str());

@@ -21,7 +21,7 @@ fi
 echo "== cross build (MinGW-w64), warnings as errors"
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DZEK_WERROR=ON
-cmake --build build-win -j"$jobs" --target zek-tests zek-serial-win32-tests
+cmake --build build-win -j"$jobs" --target zek-tests zek-serial-win32-tests zek-cli
 echo "== zek-sim for the serial test (Linux build)"
 [ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DZEK_WERROR=ON
 cmake --build build -j"$jobs" --target zek-sim
@@ -59,4 +59,14 @@ if ! ZEK_WINE_COM=5 ZEK_WINE_COM_MISSING=9 \
   cat "$work/sim.log" >&2 || true
   exit 1
 fi
+echo "== zek-cli.exe against zek-sim through COM5"
+mkdir "$work/cli"
+cli_exe="$PWD/build-win/zek-cli.exe"
+cli() { (cd "$work/cli" && "$wine" "$cli_exe" --port 5 --channels 16 --lang en "$@"); }
+cli upload up.cfg
+# Every channel a thermocouple: a short download, one mode byte each.
+{ head -c 32 "$work/cli/up.cfg"; printf 'c9%.0s' $(seq 16); tail -c +65 "$work/cli/up.cfg"; } \
+  > "$work/cli/tc.cfg"
+cli --json download tc.cfg --verify
+cli compare tc.cfg
 echo "== Windows tests passed"
