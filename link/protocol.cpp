@@ -62,7 +62,6 @@ bool reply_has(const char *reply, int n, int at, const char *word)
     return true;
 }
 
-
 void show_serial_error(void)
 {
     MessagePopup(text(txt::com_error), GetRS232ErrorString(GetRs232Err()));
