@@ -104,4 +104,24 @@ double Stopwatch::Wall() const { return platform::ClockNow() - wall0_; }
 
 double Stopwatch::Cpu() const { return CpuSeconds(RUSAGE_SELF) - cpu0_; }
 
+int CountArgument(const std::string &word, size_t digits)
+{
+    if (word.empty() || word.size() > digits) return 0;
+    if (word.find_first_not_of("0123456789") != std::string::npos) return 0;
+    return std::atoi(word.c_str());
+}
+
+bool Repeat(int runs, const std::function<bool(double *wall, double *cpu)> &once,
+            std::vector<double> *walls, double *cpu)
+{
+    for (int r = 0; r < runs; r++) {
+        double wall = 0.0, used = 0.0;
+        const bool ok = once(&wall, &used);
+        walls->push_back(wall);
+        *cpu += used;
+        if (!ok) return false;
+    }
+    return true;
+}
+
 }  // namespace bench

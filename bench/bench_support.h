@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,15 @@ bool BeginBench(const char *name, const std::string &sim_path, const std::string
                 const std::vector<std::string> &extra, Bench *bench);
 // Closes the port, stops zek-sim and removes the working directory.
 void EndBench(Bench *bench);
+
+// A positive count given on the command line as at most `digits` digits; 0 when the word
+// is not one.
+int CountArgument(const std::string &word, size_t digits);
+
+// Runs `once` `runs` times or until it fails, collecting each run's wall time and adding
+// up its CPU time; false when a run failed.
+bool Repeat(int runs, const std::function<bool(double *wall, double *cpu)> &once,
+            std::vector<double> *walls, double *cpu);
 
 // CPU time (user + system) of RUSAGE_SELF or RUSAGE_CHILDREN; a child's counts once it
 // has been waited for.

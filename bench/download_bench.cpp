@@ -133,9 +133,8 @@ int main(int argc, char *argv[])
             changes = true;
         } else if (a == "--dir" && i + 1 < argc) {
             parent = argv[++i];
-        } else if (!a.empty() && a.size() < 4 &&
-                   a.find_first_not_of("0123456789") == std::string::npos && std::atoi(a.c_str()) > 0) {
-            runs = std::atoi(a.c_str());
+        } else if (bench::CountArgument(a, 3) > 0) {
+            runs = bench::CountArgument(a, 3);
         } else {
             std::fprintf(stderr, "usage: zek-bench-download [RUNS] [--sim PATH] [--dir DIR] [--send-changes]\n");
             return 2;
@@ -152,13 +151,7 @@ int main(int argc, char *argv[])
     std::printf("working directory    %s\n", b.dir.c_str());
     std::vector<double> walls;
     double cpu = 0.0;
-    bool ok = true;
-    for (int r = 0; r < runs && ok; r++) {
-        double wall = 0.0, used = 0.0;
-        ok = run_download(&wall, &used);
-        walls.push_back(wall);
-        cpu += used;
-    }
+    const bool ok = bench::Repeat(runs, run_download, &walls, &cpu);
     if (ok && changes) {
         double sum = 0.0;
         for (double w : walls) sum += w;

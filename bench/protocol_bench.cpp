@@ -131,9 +131,8 @@ int main(int argc, char *argv[])
         std::string a = argv[i];
         if (a == "--sim" && i + 1 < argc) {
             sim_path = argv[++i];
-        } else if (!a.empty() && a.find_first_not_of("0123456789") == std::string::npos &&
-                   a.size() < 7 && std::atoi(a.c_str()) > 0) {
-            frames = std::atoi(a.c_str());
+        } else if (bench::CountArgument(a, 6) > 0) {
+            frames = bench::CountArgument(a, 6);
         } else {
             return usage();
         }

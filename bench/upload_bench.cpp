@@ -66,9 +66,8 @@ int main(int argc, char *argv[])
         std::string a = argv[i];
         if (a == "--sim" && i + 1 < argc) {
             sim_path = argv[++i];
-        } else if (!a.empty() && a.size() < 4 &&
-                   a.find_first_not_of("0123456789") == std::string::npos && std::atoi(a.c_str()) > 0) {
-            runs = std::atoi(a.c_str());
+        } else if (bench::CountArgument(a, 3) > 0) {
+            runs = bench::CountArgument(a, 3);
         } else {
             std::fprintf(stderr, "usage: zek-bench-upload [RUNS] [--sim PATH]\n");
             return 2;
@@ -79,13 +78,7 @@ int main(int argc, char *argv[])
     platform::scripted::Install();
     std::vector<double> walls;
     double cpu = 0.0;
-    bool ok = true;
-    for (int r = 0; r < runs && ok; r++) {
-        double wall = 0.0, used = 0.0;
-        ok = run_upload(&wall, &used);
-        walls.push_back(wall);
-        cpu += used;
-    }
+    const bool ok = bench::Repeat(runs, run_upload, &walls, &cpu);
     bench::EndBench(&b);
     if (!ok) return 1;
     report(walls, cpu);

@@ -145,20 +145,8 @@ int PosixPort::Fill(int waitMs)
 
 int PosixPort::ReadTerm(char *buffer, int count, int term, double deadline)
 {
-    int n = 0;
-    bool arriving = false;
-    for (;;) {
-        if (TakeFromQueue(queue_, buffer, count, term, &n)) return n;
-        if (hungUp_) return RS232_HANGUP;
-        if (arriving) GatherPause(n, charSeconds_, deadline);
-        const double left = deadline - ClockNow();
-        int got = Fill(WaitMs(left));
-        if (got < 0) return got;
-        arriving = got > 0;
-        if (got > 0) continue;
-        if (left <= 0.0) return RS232_TIMEOUT;
-        SliceDone(deadline);
-    }
+    return ReadTermFrom(queue_, hungUp_, charSeconds_, buffer, count, term, deadline,
+                        [this](int ms) { return Fill(ms); });
 }
 
 int PosixPort::Write(const char *data, int count, double deadline)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
 
 #include "platform/clock.h"
 #include "platform/frontend.h"
@@ -46,6 +47,29 @@ inline void GatherPause(int taken, double charSeconds, double deadline)
     if (ClockIsVirtual()) return;
     const double pause = std::min({kSlice, taken * charSeconds / 8.0, deadline - ClockNow()});
     if (pause > 0.0) ClockSleepUntil(ClockNow() + pause);
+}
+
+// A read to the terminator or count by the deadline, the same on every system: takes from
+// `queue` what has arrived, and calls fill(ms) to wait up to ms for more (bytes appended,
+// 0 for none, or a negative RS232_* code). hungUp tells whether the line has hung up.
+template <typename Fill>
+int ReadTermFrom(std::string &queue, const bool &hungUp, double charSeconds, char *buffer,
+                 int count, int term, double deadline, Fill fill)
+{
+    int n = 0;
+    bool arriving = false;
+    for (;;) {
+        if (TakeFromQueue(queue, buffer, count, term, &n)) return n;
+        if (hungUp) return RS232_HANGUP;
+        if (arriving) GatherPause(n, charSeconds, deadline);
+        const double left = deadline - ClockNow();
+        const int got = fill(WaitMs(left));
+        if (got < 0) return got;
+        arriving = got > 0;
+        if (got > 0) continue;
+        if (left <= 0.0) return RS232_TIMEOUT;
+        SliceDone(deadline);
+    }
 }
 
 }  // namespace platform::serialwait

@@ -77,10 +77,9 @@ SimSerialBackend::SimSerialBackend(Engine &engine, int port) : engine_(engine), 
 SimSerialBackend::~SimSerialBackend() { platform::InstallSerialBackend(nullptr); }
 
 std::unique_ptr<platform::SerialPort> SimSerialBackend::Open(int port,
-                                                             const platform::LineSettings &line,
+                                                             const platform::LineSettings &,
                                                              int *error, std::string *path)
 {
-    line_ = line;
     *path = "simulator COM" + std::to_string(port);
     if (port != port_ || unplugged_) {
         *error = RS232_PORT_NOT_FOUND;

@@ -32,8 +32,6 @@ public:
     int Port() const { return port_; }
     void SetPort(int port) { port_ = port; }
     bool IsOpen() const { return open_; }
-    // The line settings of the last open.
-    const platform::LineSettings &Line() const { return line_; }
     // Another program holds the port: opens fail with "in use".
     void SetHeldElsewhere(bool held) { held_ = held; }
     // The device is unplugged: opens fail with "not found", an open port hangs up.
@@ -50,7 +48,6 @@ private:
     bool open_ = false;
     bool held_ = false;
     bool unplugged_ = false;
-    platform::LineSettings line_;
     std::vector<Write> journal_;
 };
 

@@ -24,18 +24,7 @@ using zektest::WriteFile;
 
 namespace {
 
-class DocumentFilesPosixTest : public DocumentsTest {
-protected:
-    // Names in the working directory, the write service's temporary files included.
-    std::vector<std::string> DirectoryNames() const
-    {
-        std::vector<std::string> names;
-        for (const auto &e : std::filesystem::directory_iterator(dir))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
+using DocumentFilesPosixTest = DocumentsTest;
 
 using DocumentFilesPosixDeathTest = DocumentFilesPosixTest;
 

@@ -28,18 +28,7 @@ using zektest::WriteFile;
 
 namespace {
 
-class DocumentFilesTest : public DocumentsTest {
-protected:
-    // Names in the working directory, the write service's temporary files included.
-    std::vector<std::string> DirectoryNames() const
-    {
-        std::vector<std::string> names;
-        for (const auto &e : std::filesystem::directory_iterator(dir))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
+using DocumentFilesTest = DocumentsTest;
 
 TEST_F(DocumentFilesTest, SaveAsThenOpenRestoresEntriesBelow400Only)
 {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,15 @@ struct RowState {
 
 class DocumentsTest : public zektest::ZekTest {
 protected:
+    // Names in the working directory, the write service's temporary files included.
+    std::vector<std::string> DirectoryNames() const
+    {
+        std::vector<std::string> names;
+        for (const auto &e : std::filesystem::directory_iterator(dir))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
     void SetUp() override
     {
         ZekTest::SetUp();
