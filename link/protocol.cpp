@@ -99,9 +99,22 @@ void discard_rest_of_reply(void)
     SetComTime(com_port, timeout);
 }
 
+reply_outcome last_outcome = reply_none;
+double last_outcome_at = 0.0;
+
+void note_reply(reply_outcome outcome)
+{
+    last_outcome = outcome;
+    last_outcome_at = platform::ClockNow();
+}
+
 }  // namespace
 
 int com_fault = 0;
+
+reply_outcome last_reply_outcome(void) { return last_outcome; }
+
+double last_reply_time(void) { return last_outcome_at; }
 
 int parse_memory_reply(const char *reply, int length, int values[512])
 {
@@ -175,6 +188,7 @@ int ack_com(void)
     if (!failed && n == ACK_LENGTH) discard_rest_of_reply();
     EnableBreakOnLibraryErrors();
     if (failed) {
+        note_reply(reply_missing);
         if (com_fault == 0) show_serial_error();
         SetWaitCursor(0);
         temp_hoch();
@@ -182,6 +196,9 @@ int ack_com(void)
         return -1;
     }
     SetWaitCursor(0);
+    note_reply(reply_has(reply, n, 0, "OK")      ? reply_ok
+               : reply_has(reply, n, 0, "ERROR") ? reply_refused
+                                                 : reply_unreadable);
     if (reply_has(reply, n, 0, "OK")) {
         temp_backup();
         com_fault = 0;
@@ -215,15 +232,19 @@ int read_memory_reply(int values[IMAGE_SIZE])
     if (!failed && n == static_cast<int>(sizeof eingangsbuffer)) discard_rest_of_reply();
     EnableBreakOnLibraryErrors();
     if (failed) {
+        note_reply(reply_missing);
         show_serial_error();
         SetWaitCursor(0);
         return -1;
     }
     if (reply_has(eingangsbuffer, n, MEMORY_OK_AT, "OK") &&
-        parse_memory_reply(eingangsbuffer, n, values))
+        parse_memory_reply(eingangsbuffer, n, values)) {
+        note_reply(reply_ok);
         return 0;
+    }
     SetWaitCursor(0);
     const bool refused = reply_has(eingangsbuffer, n, 0, "ERROR");
+    note_reply(refused ? reply_refused : reply_unreadable);
     MessagePopup(text(txt::com_error), text(refused ? txt::refusal : txt::memory_unreadable));
     return -1;
 }

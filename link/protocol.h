@@ -27,6 +27,11 @@ void cal_on(void);
 void cal_off(void);
 // Acknowledgement wait: 0 after a reply, -1 after a read failure.
 int ack_com(void);
+// How the last reply wait (acknowledgement or memory read) ended, and when on the
+// platform clock; reply_none and 0.0 before the first.
+enum reply_outcome { reply_none, reply_ok, reply_refused, reply_unreadable, reply_missing };
+reply_outcome last_reply_outcome(void);
+double last_reply_time(void);
 // Whole-memory read into the configuration image: 0 when the image and the window now
 // hold the device's memory, else -1 after a message ("COM ERROR") and with the image
 // unchanged: read failure, refusal, or a reply that is not 512 values and "OK".
