@@ -29,6 +29,7 @@ public:
         return n == count ? n : RS232_TIMEOUT;
     }
     int Flush() override { return 0; }
+    int InQueueLength() override { return static_cast<int>(reply_->size() - at_); }
     std::string Describe() const override { return "fuzz reply"; }
 
 private:

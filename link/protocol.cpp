@@ -22,6 +22,12 @@ constexpr int ACK_LENGTH = 10;        // characters of a reply judged by the wai
 constexpr int MEMORY_OK_AT = 1536;    // offset of "OK" in the whole-memory reply
 constexpr int MAX_VALUE_DIGITS = 2;   // a device byte is at most two hex digits
 constexpr double QUIET_INTERVAL = 0.2;  // silence that ends the rest of an over-long reply
+constexpr double FOLLOW_INTERVAL = 0.5;  // how long a reply is watched for one behind it
+
+// Set when a frame's reply was not read: its wait timed out, or the frame went out
+// unawaited after a failure. The device may still answer it, and since it answers its
+// frames in order, such a reply arrives ahead of the reply to a later frame.
+int replies_outstanding = 0;
 
 void send_chars(const char *chars) { ComWrt(com_port, chars, static_cast<int>(std::strlen(chars))); }
 
@@ -67,12 +73,20 @@ void show_serial_error(void)
     MessagePopup(text(txt::com_error), GetRS232ErrorString(GetRs232Err()));
 }
 
-// A command frame's tail: CR, then the acknowledgement wait unless a failure has
-// already been reported in this operation.
+// The acknowledgement wait, unless a failure has already been reported in this operation.
+void await_reply(void)
+{
+    if (com_fault == 0)
+        ack_com();
+    else
+        replies_outstanding = 1;
+}
+
+// A command frame's tail: CR, then the acknowledgement wait.
 void end_command(void)
 {
     send_cr();
-    if (com_fault == 0) ack_com();
+    await_reply();
 }
 
 void send_command(const char *command)
@@ -108,6 +122,38 @@ void note_reply(reply_outcome outcome)
     last_outcome_at = platform::ClockNow();
 }
 
+// True when input starts to arrive within `seconds`.
+bool input_within(double seconds)
+{
+    const double until = platform::ClockNow() + seconds;
+    for (;;) {
+        if (GetInQLen(com_port) > 0) return true;
+        if (platform::ClockNow() >= until) return false;
+        Delay(0.01);
+    }
+}
+
+// Reads one reply into buffer (count bytes at most, up to CR); the number of bytes, or -1
+// after a read failure (GetRs232Err tells which). While replies are outstanding, a reply
+// that another one follows within FOLLOW_INTERVAL answered an earlier frame: it is dropped
+// and the next one read instead, so that no frame is judged by another frame's reply.
+int read_reply(char *buffer, int count)
+{
+    for (;;) {
+        std::memset(buffer, 0, static_cast<size_t>(count));
+        const int n = ComRdTerm(com_port, buffer, count, CR);
+        if (GetRs232Err() < 0) {
+            if (GetRs232Err() == RS232_TIMEOUT) replies_outstanding = 1;
+            return -1;
+        }
+        if (n == count) discard_rest_of_reply();
+        if (!replies_outstanding || !input_within(FOLLOW_INTERVAL)) {
+            replies_outstanding = 0;
+            return n;
+        }
+    }
+}
+
 }  // namespace
 
 int com_fault = 0;
@@ -137,7 +183,7 @@ int send_byte(int address, int data)
     send_write_groups(address, data);
     send_cr();
     Delay(COM_DELAY);
-    if (com_fault == 0) ack_com();
+    await_reply();
     send_paced("D");
     end_command();
     return com_fault == 1 ? 1 : 0;
@@ -181,13 +227,11 @@ int ack_com(void)
 {
     char reply[ACK_LENGTH + 1];
     SetWaitCursor(1);
-    std::memset(reply, 0, sizeof reply);
+    reply[ACK_LENGTH] = 0;
     DisableBreakOnLibraryErrors();
-    int n = ComRdTerm(com_port, reply, ACK_LENGTH, CR);
-    int failed = GetRs232Err() < 0;
-    if (!failed && n == ACK_LENGTH) discard_rest_of_reply();
+    const int n = read_reply(reply, ACK_LENGTH);
     EnableBreakOnLibraryErrors();
-    if (failed) {
+    if (n < 0) {
         note_reply(reply_missing);
         if (com_fault == 0) show_serial_error();
         SetWaitCursor(0);
@@ -225,13 +269,10 @@ int read_memory_reply(int values[IMAGE_SIZE])
     send_paced("R");
     send_cr();
     Delay(COM_DELAY);
-    std::memset(eingangsbuffer, 0, sizeof eingangsbuffer);
     DisableBreakOnLibraryErrors();
-    int n = ComRdTerm(com_port, eingangsbuffer, static_cast<int>(sizeof eingangsbuffer), CR);
-    int failed = GetRs232Err() < 0;
-    if (!failed && n == static_cast<int>(sizeof eingangsbuffer)) discard_rest_of_reply();
+    const int n = read_reply(eingangsbuffer, static_cast<int>(sizeof eingangsbuffer));
     EnableBreakOnLibraryErrors();
-    if (failed) {
+    if (n < 0) {
         note_reply(reply_missing);
         show_serial_error();
         SetWaitCursor(0);

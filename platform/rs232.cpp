@@ -275,6 +275,14 @@ int FlushInQ(int port)
     return r < 0 ? Fail(r, port, p->io->Describe()) : Succeed(0);
 }
 
+int GetInQLen(int port)
+{
+    OpenPort *p = Lookup(port);
+    if (!p) return GetRs232Err();
+    int r = p->io->InQueueLength();
+    return r < 0 ? Fail(r, port, p->io->Describe()) : Succeed(r);
+}
+
 int ComWrt(int port, const char *buffer, int count)
 {
     OpenPort *p = Lookup(port);

@@ -25,6 +25,8 @@ int SetComTime(int port, double timeoutSeconds);
 // The port's current time-out into *timeoutSeconds, so that a caller can restore it.
 int GetComTime(int port, double *timeoutSeconds);
 int FlushInQ(int port);
+// Number of received bytes waiting to be read, without waiting; or a negative error code.
+int GetInQLen(int port);
 // Return the number of bytes written, or a negative error code.
 int ComWrt(int port, const char *buffer, int count);
 int ComWrtByte(int port, int byte);

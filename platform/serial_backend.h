@@ -30,6 +30,8 @@ public:
     // As ComRdTerm, by the deadline.
     virtual int ReadTerm(char *buffer, int count, int term, double deadline) = 0;
     virtual int Flush() = 0;
+    // Bytes received and not yet read, taking in what has arrived without waiting.
+    virtual int InQueueLength() = 0;
     // Device path or description for error texts.
     virtual std::string Describe() const = 0;
 };

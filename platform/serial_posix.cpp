@@ -103,6 +103,7 @@ public:
     int Write(const char *data, int count, double deadline) override;
     int ReadTerm(char *buffer, int count, int term, double deadline) override;
     int Flush() override;
+    int InQueueLength() override;
     std::string Describe() const override { return path_; }
 
 private:
@@ -173,6 +174,13 @@ int PosixPort::Write(const char *data, int count, double deadline)
         SliceDone(deadline);
     }
     return count;
+}
+
+int PosixPort::InQueueLength()
+{
+    const int r = Fill(0);
+    if (r < 0) return r;
+    return hungUp_ ? RS232_HANGUP : static_cast<int>(queue_.size());
 }
 
 int PosixPort::Flush()

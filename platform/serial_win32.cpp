@@ -77,6 +77,7 @@ public:
     int Write(const char *data, int count, double deadline) override;
     int ReadTerm(char *buffer, int count, int term, double deadline) override;
     int Flush() override;
+    int InQueueLength() override;
     std::string Describe() const override { return path_; }
 
 private:
@@ -147,6 +148,13 @@ int Win32Port::Write(const char *data, int count, double deadline)
         SliceDone(deadline);
     }
     return count;
+}
+
+int Win32Port::InQueueLength()
+{
+    const int r = Fill(0);
+    if (r < 0) return r;
+    return hungUp_ ? RS232_HANGUP : static_cast<int>(queue_.size());
 }
 
 int Win32Port::Flush()

@@ -1,11 +1,10 @@
-// The run-time's state file: read whole, changed in memory, written to a temporary
-// file and renamed over the old one, so that it is never left half written.
+// The run-time's state file: read whole, changed in memory, and replaced whole like the
+// program's own files (a flushed temporary file renamed over the old one), so that it is
+// never left half written and a temporary file left by a kill is removed at the next start.
 #include "platform/state.h"
 
-#include <cstdio>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "platform/files_os.h"
 
@@ -41,13 +40,17 @@ void SaveState(const std::string &key, const std::string &value)
     auto it = values.find(key);
     if (it != values.end() && it->second == value) return;
     values[key] = value;
-    std::ostringstream text;
-    for (const auto &[k, v] : values) text << k << '=' << v << '\n';
-    const std::string temp = std::string(kStateFile) + ".new";
-    std::ofstream out(temp, std::ios::trunc);
-    out << text.str();
-    out.close();
-    if (!out || !os::ReplaceWhole(temp, kStateFile)) std::remove(temp.c_str());
+    std::string text;
+    for (const auto &[k, v] : values) text.append(k).append(1, '=').append(v).append(1, '\n');
+    std::string target, temp;
+    const int fd = os::OpenForReplacing(kStateFile, &target, &temp);
+    if (fd < 0) return;
+    const int size = static_cast<int>(text.size());
+    if (os::Write(fd, text.data(), size) != size) {
+        os::AbandonReplacement(fd, temp);
+        return;
+    }
+    (void)os::CommitReplacement(fd, temp, target, [] {});
 }
 
 }  // namespace platform

@@ -50,6 +50,12 @@ public:
         return hungUp_ ? RS232_HANGUP : 0;
     }
 
+    int InQueueLength() override
+    {
+        Pull();
+        return hungUp_ ? RS232_HANGUP : static_cast<int>(queue_.size());
+    }
+
     std::string Describe() const override { return "simulator COM" + std::to_string(b_->port_); }
 
 private:

@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,7 @@ struct LinkWatch {
     {
         frames.clear();
         oks = failedAcks = 0;
+        beforeRead.reset();
         unreadableAt = -1;
     }
 
@@ -118,6 +120,7 @@ struct LinkWatch {
 
     void Written(const char *data, int count)
     {
+        beforeRead.reset();
         for (int k = 0; k < count; k++) {
             if (data[k] == '\r') {
                 frames.push_back(partial);
@@ -135,6 +138,12 @@ struct LinkWatch {
     {
         if (count == kMemoryLength) return MemoryRead(reply, result);
         if (count != kAckLength) return;
+        // A reply the program drops, because another follows it, answered an earlier
+        // frame: only the last read before the next write judges the frame.
+        if (beforeRead)
+            Restore(*beforeRead);
+        else
+            beforeRead = Judgement{oks, failedAcks, pendingAddress, ackedSignal, acked};
         if (result < 0 || StartsWith(reply, result, "ERROR")) {
             failedAcks++;
         } else if (StartsWith(reply, result, "OK")) {
@@ -143,6 +152,21 @@ struct LinkWatch {
             pendingAddress = WriteAddress(lastFrame);
             if (lastFrame == "C" || lastFrame == "U") ackedSignal = lastFrame == "C";
         }
+    }
+
+    struct Judgement {
+        int oks, failedAcks, pendingAddress, ackedSignal;
+        Image acked;
+    };
+    std::optional<Judgement> beforeRead;  // the judgement before this frame's first read
+
+    void Restore(const Judgement &j)
+    {
+        oks = j.oks;
+        failedAcks = j.failedAcks;
+        pendingAddress = j.pendingAddress;
+        ackedSignal = j.ackedSignal;
+        acked = j.acked;
     }
 
     // A memory reply read whole that holds no "OK" at offset 1536 and is no refusal.
@@ -176,6 +200,7 @@ public:
         return r;
     }
     int Flush() override { return inner_->Flush(); }
+    int InQueueLength() override { return inner_->InQueueLength(); }
     std::string Describe() const override { return inner_->Describe(); }
 
 private:

@@ -373,10 +373,12 @@ protected:
         if (Chance(0.2)) {
             static const sim::FaultKind kinds[] = {
                 sim::FaultKind::NoReply, sim::FaultKind::Error,    sim::FaultKind::Error,
-                sim::FaultKind::Garbage, sim::FaultKind::Overlong, sim::FaultKind::NoReply};
-            sim::FaultKind kind = Chance(0.03) ? sim::FaultKind::Hangup : kinds[Uniform(0, 5)];
+                sim::FaultKind::Garbage, sim::FaultKind::Overlong, sim::FaultKind::NoReply,
+                sim::FaultKind::Slow};
+            sim::FaultKind kind = Chance(0.03) ? sim::FaultKind::Hangup : kinds[Uniform(0, 6)];
             const int frame = engine.Frames() + Uniform(1, 8);
-            engine.AddFault({kind, frame});
+            // A slow reply comes after the time-out of the wait it answers (5 or 20 s).
+            engine.AddFault({kind, frame, Uniform(6, 26) * 1.0});
             faults++;
             Note(std::string("  fault ") + sim::FaultName(kind) + " on frame +" +
                  std::to_string(frame - engine.Frames()));

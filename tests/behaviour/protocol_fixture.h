@@ -82,6 +82,7 @@ private:
             input.clear();
             return 0;
         }
+        int InQueueLength() override { return static_cast<int>(input.size()); }
         std::string Describe() const override { return "scripted device"; }
 
         ScriptedDevice *dev;

@@ -7,6 +7,7 @@
 #include "channels/image.h"
 #include "link/protocol.h"
 #include "ui/window.h"
+#include "platform/clock.h"
 #include "platform/frontend.h"
 #include "platform/scripted.h"
 #include "sim/engine.h"
@@ -64,6 +65,39 @@ TEST_F(StaleReplyTest, RefusalAfterAnEarlierFailureIsStillReported)
     EXPECT_TRUE(scripted::Messages().empty());
     EXPECT_EQ(Mode(2), 176);
     EXPECT_EQ(sim.engine.Peek(18), 176);
+}
+
+TEST_F(StaleReplyTest, LateReplyIsNotTakenForTheNextFramesReply)
+{
+    ASSERT_TRUE(OperatorSetValue(panel_handle, PANEL_CHECKBOX_2, 1));  // an acknowledged state
+    ASSERT_TRUE(scripted::Messages().empty());
+
+    // Channel 4's write is answered 7 s late, after the port's 5 s time-out.
+    sim.engine.AddFault({sim::FaultKind::Slow, sim.engine.Frames() + 1, 7.0});
+    ASSERT_TRUE(OperatorSetValue(panel_handle, PANEL_CHECKBOX_4, 1));
+    ASSERT_FALSE(scripted::Messages().empty());
+    EXPECT_EQ(Mode(3), 0);
+
+    // The next operation starts before that reply is in; its write is refused. The device
+    // answers in order: the late "OK" first, then the "ERROR" that belongs to this write.
+    const int next = sim.engine.Frames() + 1;
+    sim.engine.AddFault({sim::FaultKind::Error, next});
+    scripted::ClearJournal();
+    ASSERT_TRUE(OperatorSetValue(panel_handle, PANEL_CHECKBOX_1, 1));
+    ASSERT_FALSE(scripted::Messages().empty());
+    EXPECT_EQ(scripted::Messages()[0].title, "COM ERROR");
+    EXPECT_EQ(sim.engine.Peek(16), 48);
+    EXPECT_EQ(Mode(0), 0);
+    EXPECT_EQ(zektest::ReadFile("temp.ctc").substr(2 * 16, 2), "00");
+
+    // In step again: the next change is acknowledged by its own reply, without delay.
+    scripted::ClearJournal();
+    const double before = ClockNow();
+    ASSERT_TRUE(OperatorSetValue(panel_handle, PANEL_CHECKBOX_3, 1));
+    EXPECT_TRUE(scripted::Messages().empty());
+    EXPECT_EQ(Mode(2), 176);
+    EXPECT_EQ(sim.engine.Peek(18), 176);
+    EXPECT_LT(ClockNow() - before, 1.5);
 }
 
 }  // namespace
