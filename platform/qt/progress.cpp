@@ -74,8 +74,8 @@ Line LineOf(PanelWindow *w)
     cancel->setObjectName(QLatin1String(kCancelName));
     cancel->setFocusPolicy(Qt::NoFocus);
     QObject::connect(cancel, &QPushButton::clicked, [] { OperatorCancel(); });
-    status->addWidget(port, 1);
-    status->addWidget(text, 1);
+    status->addWidget(port, 3);  // three fifths of the line beside a status text
+    status->addWidget(text, 2);
     status->addPermanentWidget(bar);
     status->addPermanentWidget(cancel);
     auto *tick = new QTimer(status);
