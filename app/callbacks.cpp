@@ -4,6 +4,7 @@
 #include "calibration/calibration.h"
 #include "documents/backups.h"
 #include "documents/files.h"
+#include "link/log_menu.h"
 #include "link/port.h"
 #include "platform/userint.h"
 #include "settings/settings.h"
@@ -40,6 +41,7 @@ void register_callbacks(void)
     session_saver = save_session;
     register_shell_callbacks();
     register_port_callbacks();
+    register_link_log_callbacks();
     register_channel_callbacks();
     register_transfer_callbacks();
     register_document_callbacks();

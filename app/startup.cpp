@@ -6,6 +6,7 @@
 #include "channels/image.h"
 #include "documents/backups.h"
 #include "documents/files.h"
+#include "link/log_menu.h"
 #include "link/port.h"
 #include "settings/settings.h"
 #include "platform/files.h"
@@ -110,6 +111,7 @@ int zek_main(int, char *argv[])
     register_callbacks();
     if (load_main_panel(read_config) != 0) return -1;
     Letzte_hoch();
+    restore_link_log();
     com_on();
     SetPanelAttribute(panel_handle, ATTR_TOP, VAL_AUTO_CENTER);
     SetPanelAttribute(panel_handle, ATTR_LEFT, VAL_AUTO_CENTER);

@@ -1,8 +1,10 @@
 // zek-bench-download: a whole 16-channel strain-gauge download (down) to zek-sim over a
 // pseudo-terminal on the real clock; prints its time beside the pacing floor.
 //
-//   zek-bench-download [RUNS] [--sim PATH] [--dir DIR] [--send-changes]
+//   zek-bench-download [RUNS] [--sim PATH] [--dir DIR] [--send-changes] [--log]
 //
+// --log: the link log on, as the Extras/Tools item turns it on: every frame and reply
+// appended to zek-link.log in the working directory.
 // --send-changes: after the downloads, Send Changes and Verify with nothing changed and
 // with one strain-gauge channel changed, each against the mean download time.
 //
@@ -15,14 +17,18 @@
 // reply also stores the image in the acknowledged-state file, as in the program.
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "channels/image.h"
 #include "bench/bench_support.h"
 #include "transfer/transfer.h"
+#include "link/log_menu.h"
 #include "link/protocol.h"
+#include "platform/link_log.h"
 #include "platform/scripted.h"
 
 namespace {
@@ -125,18 +131,22 @@ int main(int argc, char *argv[])
     std::string sim_path = bench::DefaultSimPath(argv[0]);
     std::string parent = "/tmp";
     bool changes = false;
+    bool log = false;
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         if (a == "--sim" && i + 1 < argc) {
             sim_path = argv[++i];
         } else if (a == "--send-changes") {
             changes = true;
+        } else if (a == "--log") {
+            log = true;
         } else if (a == "--dir" && i + 1 < argc) {
             parent = argv[++i];
         } else if (bench::CountArgument(a, 3) > 0) {
             runs = bench::CountArgument(a, 3);
         } else {
-            std::fprintf(stderr, "usage: zek-bench-download [RUNS] [--sim PATH] [--dir DIR] [--send-changes]\n");
+            std::fprintf(stderr, "usage: zek-bench-download [RUNS] [--sim PATH] [--dir DIR] "
+                                 "[--send-changes] [--log]\n");
             return 2;
         }
     }
@@ -149,6 +159,12 @@ int main(int argc, char *argv[])
     platform::scripted::Install();
     fill_image();
     std::printf("working directory    %s\n", b.dir.c_str());
+    if (log && !platform::SetLinkLog(LINK_LOG_FILE, LINK_LOG_ROTATE_BYTES)) {
+        std::fprintf(stderr, "zek-bench-download: the link log cannot be written\n");
+        bench::EndBench(&b);
+        return 1;
+    }
+    std::printf("link log             %s\n", log ? LINK_LOG_FILE : "off");
     std::vector<double> walls;
     double cpu = 0.0;
     const bool ok = bench::Repeat(runs, run_download, &walls, &cpu);
@@ -156,6 +172,12 @@ int main(int argc, char *argv[])
         double sum = 0.0;
         for (double w : walls) sum += w;
         report_send_changes(sum / static_cast<double>(walls.size()));
+    }
+    if (log) {
+        platform::SetLinkLog("");
+        std::error_code ec;
+        std::printf("link log written     %ju bytes\n",
+                    static_cast<uintmax_t>(std::filesystem::file_size(LINK_LOG_FILE, ec)));
     }
     bench::EndBench(&b);
     if (!ok) return 1;

@@ -30,3 +30,10 @@ int com_seletion_ok(int panel, int control, int event, void *callbackData, int e
 int com_seletion_cancel(int panel, int control, int event, void *callbackData, int eventData1,
                         int eventData2);
 void register_port_callbacks(void);
+
+// Called as every operation starts: after the port hung up (an adapter unplugged), opens
+// it again, once per operation until that succeeds; the status line says how it went.
+void reopen_after_hangup(void);
+// The port part of the main window's status line: the port, what it leads to, the line
+// settings and how long ago its last exchange ended how; or that it is not open.
+const char *port_status(void);

@@ -22,6 +22,8 @@ static std::vector<SerialPortInfo> listed;
 
 void set_port_list_root(const char *root) { port_root = root ? root : "/"; }
 
+const char *port_list_root(void) { return port_root.c_str(); }
+
 static std::string item_label(const SerialPortInfo &p)
 {
     switch (p.kind) {

@@ -13,3 +13,4 @@ void register_port_list_callbacks(void);
 
 // The folder below which sysfs and /dev are read ("/"; tests use a tree of their own).
 void set_port_list_root(const char *root);
+const char *port_list_root(void);

@@ -199,6 +199,7 @@ int send_byte_oD(int address, int data)
 
 void clear_com_fault(void)
 {
+    reopen_after_hangup();
     if (com_fault != 0) FlushInQ(com_port);
     com_fault = 0;
 }

@@ -37,6 +37,10 @@ public:
 
     // The progress line, the status line or the cancel request changed (progress.h).
     virtual void ProgressChanged() {}
+
+    // Shows a window, not modal, with the newest lines of the text file at path, following
+    // it as it grows (log_window.h). A front end without windows ignores it.
+    virtual void ShowLog(const std::string &, const std::string &) {}
 };
 
 // The front end in use; the scripted one when none has been installed.

@@ -11,6 +11,7 @@ namespace platform {
 namespace {
 
 ProgressState state;
+const char *(*portStatus)(void) = nullptr;
 
 void Changed() { CurrentFrontEnd().ProgressChanged(); }
 
@@ -35,6 +36,12 @@ std::string ProgressLine()
     if (state.expected > 0)
         line += "  " + std::to_string(state.received) + "/" + std::to_string(state.expected);
     return line + "  " + Seconds(state.secondsLeft);
+}
+
+std::string PortStatus()
+{
+    const char *text = portStatus ? portStatus() : nullptr;
+    return text ? text : "";
 }
 
 double ProgressFraction()
@@ -115,6 +122,13 @@ int ProgressEnd(void)
 int SetStatusLine(const char *text)
 {
     state.status = text ? text : "";
+    platform::Changed();
+    return 0;
+}
+
+int SetPortStatus(const char *(*compose)(void))
+{
+    platform::portStatus = compose;
     platform::Changed();
     return 0;
 }

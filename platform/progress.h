@@ -20,6 +20,11 @@ int ProgressEnd(void);
 int SetStatusLine(const char *text);
 // 1 once the operator has asked the running cancellable operation to stop.
 int CancelRequested(void);
+// The port part of the status line, beside the rest: `compose` returns its text as it
+// reads at that moment (it tells the age of the last exchange). Front ends call it at
+// every change of the line and after this call; the window also once a second.
+// nullptr: no port part.
+int SetPortStatus(const char *(*compose)(void));
 
 namespace platform {
 
@@ -38,6 +43,8 @@ struct ProgressState {
 const ProgressState &CurrentProgress();
 // What the line shows: the text, the bytes received and the seconds left.
 std::string ProgressLine();
+// The port part as it reads now; empty without one.
+std::string PortStatus();
 // Fraction of the planned time gone by, 0..1.
 double ProgressFraction();
 // Operator action: asks the running cancellable operation to stop. False (and nothing

@@ -20,6 +20,7 @@ namespace {
 struct OpenPort {
     std::unique_ptr<SerialPort> io;
     double timeout = kDefaultComTimeout;
+    bool hungUp = false;  // a call found the device gone since the open
 };
 
 // Context of the last failing call, for its text.
@@ -34,7 +35,7 @@ struct LastError {
 SerialBackend *installed = nullptr;
 std::map<int, OpenPort> ports;
 std::map<int, std::string> triedPath;
-std::map<int, std::string> deviceNames;  // device named by the port's last open  // device path of each port's last open attempt
+std::map<int, std::string> deviceNames;  // device named by the port's last open
 LastError lastError;
 std::string errorText;
 
@@ -58,6 +59,13 @@ int Succeed(int result)
 {
     lastError = {};
     return result;
+}
+
+// A failing call on an open port; a hang-up is remembered until the port is opened again.
+int FailOn(OpenPort *p, int code, int port, double timeout = 0.0)
+{
+    if (code == RS232_HANGUP) p->hungUp = true;
+    return Fail(code, port, p->io->Describe(), timeout);
 }
 
 // The open port, or nullptr after recording why there is none.
@@ -154,10 +162,11 @@ std::string ContextText(const LastError &e)
     case RS232_TIMEOUT:
         return TimeoutText(e);
     case RS232_HANGUP:
-        return where + Pick(": the device was unplugged or hung up. Reconnect it and choose "
-                            "the port again.",
+        return where + Pick(": the device was unplugged or hung up. Reconnect it: the next "
+                            "operation opens the port again.",
                             ": das Gerät wurde abgezogen oder hat die Verbindung beendet. "
-                            "Schließen Sie es wieder an und wählen Sie die Schnittstelle erneut.");
+                            "Schließen Sie es wieder an: der nächste Vorgang öffnet die "
+                            "Schnittstelle erneut.");
     case RS232_BAD_PORT_NUMBER:
         return BadPortText(e);
     case RS232_BAD_SETTINGS:
@@ -198,6 +207,18 @@ void ResetSerial()
 }
 
 bool ComIsOpen(int port) { return ports.count(port) != 0; }
+
+bool ComHungUp(int port)
+{
+    auto it = ports.find(port);
+    return it != ports.end() && it->second.hungUp;
+}
+
+std::string ComDescription(int port)
+{
+    auto it = ports.find(port);
+    return it == ports.end() ? std::string() : it->second.io->Describe();
+}
 
 bool TakeFromQueue(std::string &queue, char *buffer, int count, int term, int *n)
 {
@@ -272,7 +293,7 @@ int FlushInQ(int port)
     OpenPort *p = Lookup(port);
     if (!p) return GetRs232Err();
     int r = p->io->Flush();
-    return r < 0 ? Fail(r, port, p->io->Describe()) : Succeed(0);
+    return r < 0 ? FailOn(p, r, port) : Succeed(0);
 }
 
 int GetInQLen(int port)
@@ -291,7 +312,7 @@ int ComWrt(int port, const char *buffer, int count)
     if (count == 0) return Succeed(0);
     int r = p->io->Write(buffer, count, ClockNow() + p->timeout);
     if (r >= 0) LinkLogWritten(port, buffer, r);
-    return r < 0 ? Fail(r, port, p->io->Describe()) : Succeed(r);
+    return r < 0 ? FailOn(p, r, port) : Succeed(r);
 }
 
 int ComWrtByte(int port, int byte)
@@ -309,7 +330,7 @@ int ComRdTerm(int port, char *buffer, int count, int terminationByte)
     const double deadline = ClockNow() + p->timeout;
     int r = p->io->ReadTerm(buffer, count, terminationByte & 0xFF, deadline);
     if (r < 0) {
-        Fail(r, port, p->io->Describe(), p->timeout);
+        FailOn(p, r, port, p->timeout);
         if (LinkLogOn()) LinkLogFailed(port, GetRS232ErrorString(r));
         return r;
     }

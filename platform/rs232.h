@@ -2,6 +2,7 @@
 // a time-out through the platform clock, the last error code and its text.
 #pragma once
 
+#include <string>
 
 // Error codes (negative), kept by GetRs232Err after each call.
 enum {
@@ -53,5 +54,11 @@ constexpr double kDefaultComTimeout = 5.0;
 
 // True while the port number is open.
 bool ComIsOpen(int port);
+// True once a call on the open port has found the device hung up or unplugged, until
+// the port is opened again.
+bool ComHungUp(int port);
+// The open port's device path or description, as error texts name it; empty when the
+// port is not open.
+std::string ComDescription(int port);
 
 }  // namespace platform

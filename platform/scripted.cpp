@@ -23,6 +23,7 @@ struct State {
     std::vector<ProgressRecord> progress;
     std::vector<PopupRecord> popups;
     std::vector<std::pair<double, bool>> waitCursor;
+    std::vector<LogWindowRecord> logWindows;
     int repaints = 0;
 };
 
@@ -48,8 +49,14 @@ public:
     {
         const ProgressState &p = CurrentProgress();
         S().progress.push_back(
-            {ClockNow(), p.active, ProgressLine(), ProgressFraction(), p.secondsLeft, p.status});
+            {ClockNow(), p.active, ProgressLine(), ProgressFraction(), p.secondsLeft, p.status,
+             PortStatus()});
         if (S().progressHook) S().progressHook(S().progress.back());
+    }
+
+    void ShowLog(const std::string &title, const std::string &path) override
+    {
+        S().logWindows.push_back({title, path});
     }
 
     void Message(const std::string &title, const std::string &text) override
@@ -157,6 +164,7 @@ void OnProgress(std::function<void(const ProgressRecord &)> hook)
 {
     S().progressHook = std::move(hook);
 }
+const std::vector<LogWindowRecord> &LogWindows() { return S().logWindows; }
 
 }  // namespace scripted
 

@@ -53,9 +53,17 @@ struct ProgressRecord {
     double fraction = 0.0;
     double secondsLeft = 0.0;
     std::string status;
+    std::string port;      // the port part
 };
 const std::vector<ProgressRecord> &ProgressLog();
 // Called at every progress change (e.g. to cancel at a chosen moment).
 void OnProgress(std::function<void(const ProgressRecord &)> hook);
+
+// Each log window shown (ShowLogWindow): its title and file.
+struct LogWindowRecord {
+    std::string title;
+    std::string path;
+};
+const std::vector<LogWindowRecord> &LogWindows();
 
 }  // namespace platform::scripted

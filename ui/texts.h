@@ -115,6 +115,26 @@ inline constexpr TextPair com_entry_not_link{
 inline constexpr TextPair com_entry_not_written{
     " konnte im Arbeitsordner nicht angelegt werden: ",
     " could not be created in the working folder: "};
+// The port part of the main window's status line: "COM3: /dev/ttyUSB0 (FT232R USB UART),
+// 4800 8N2, OK vor 4 s".
+inline constexpr TextPair port_not_open{"nicht offen", "not open"};
+inline constexpr TextPair port_reopened{"nach Trennung wieder geöffnet",
+                                        "reopened after a hang-up"};
+inline constexpr TextPair port_reopen_failed{"nach Trennung nicht wieder zu öffnen",
+                                             "could not be reopened after a hang-up"};
+inline constexpr TextPair port_no_exchange{"noch kein Austausch", "no exchange yet"};
+inline constexpr TextPair port_reply_ok{"OK", "OK"};
+inline constexpr TextPair port_reply_refused{"abgelehnt", "refused"};
+inline constexpr TextPair port_reply_unreadable{"Antwort unlesbar", "reply unreadable"};
+inline constexpr TextPair port_reply_missing{"keine Antwort", "no reply"};
+inline constexpr TextPair port_age_seconds{"%s vor %d s", "%s %d s ago"};
+inline constexpr TextPair port_age_minutes{"%s vor %d min", "%s %d min ago"};
+// The link log of the Extras/Tools menu.
+inline constexpr TextPair link_log_title{"Schnittstellen-Protokoll", "Link Log"};
+inline constexpr TextPair link_log_unwritable{
+    "Das Schnittstellen-Protokoll kann nicht geschrieben werden: %s (%s)\n"
+    "Die Verbindung arbeitet ohne Protokoll weiter.",
+    "The link log cannot be written: %s (%s)\nThe link keeps working without a log."};
 // A whole-memory reply that is neither the memory nor a refusal.
 inline constexpr TextPair memory_unreadable{
     "Die Antwort des Telemetriesystems konnte nicht gelesen werden.\n"

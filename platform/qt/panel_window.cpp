@@ -177,6 +177,7 @@ void PanelWindow::SyncPanel()
 void PanelWindow::Show(const Panel &p)
 {
     if (!placed_) {
+        ShowStatusLine(this);
         adjustSize();
         QScreen *screen = QGuiApplication::primaryScreen();
         QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);

@@ -1,13 +1,15 @@
-// The progress line, the status line and the Cancel button of the Qt front end: a status
-// bar below the panel of the window in front, added at the first operation (the panel
-// keeps its size; the window grows by the line). During a blocking wait the only input
-// let through is Cancel: Esc, or a click on the button.
+// The progress line, the status line, the port part and the Cancel button of the Qt front
+// end: a status bar below the panel, added to the main window when it is first shown and
+// to another window at its first operation (the panel keeps its size; the window grows by
+// the line). The port part is shown anew every second, for the age it tells. During a
+// blocking wait the only input let through is Cancel: Esc, or a click on the button.
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "platform/language.h"
 #include "platform/progress.h"
@@ -19,21 +21,51 @@ namespace {
 const char kCancelName[] = "zek-progress-cancel";
 std::function<void()> progressHook;
 
+const char kPortName[] = "zek-port-status";
+
 struct Line {
     QLabel *text;
     QProgressBar *bar;
     QPushButton *cancel;
+    QLabel *port;
 };
+
+// A label that takes the room it is given and never widens the window: a long text is
+// cut at the right edge (the whole of it shows as the tool tip).
+QLabel *NewLineLabel(QStatusBar *status, const char *name)
+{
+    auto *label = new QLabel(status);
+    label->setObjectName(QLatin1String(name));
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    label->setMinimumWidth(0);
+    return label;
+}
+
+bool HasMenuBar(PanelWindow *w)
+{
+    const Panel *p = FindPanel(w->Handle());
+    return p && p->menuBar != 0;
+}
+
+// The port part, in the main window while no operation runs there.
+void ShowPort(PanelWindow *w, QLabel *port, bool running)
+{
+    const QString text = FromModel(PortStatus());
+    port->setText(text);
+    port->setToolTip(text);
+    port->setVisible(!running && !text.isEmpty() && HasMenuBar(w));
+}
 
 // The window's line, made on first use.
 Line LineOf(PanelWindow *w)
 {
     QStatusBar *status = w->statusBar();
     if (auto *text = status->findChild<QLabel *>(QStringLiteral("zek-progress-text")))
-        return {text, status->findChild<QProgressBar *>(), status->findChild<QPushButton *>()};
+        return {text, status->findChild<QProgressBar *>(), status->findChild<QPushButton *>(),
+                status->findChild<QLabel *>(QLatin1String(kPortName))};
     status->setSizeGripEnabled(false);
-    auto *text = new QLabel(status);
-    text->setObjectName(QStringLiteral("zek-progress-text"));
+    auto *port = NewLineLabel(status, kPortName);
+    auto *text = NewLineLabel(status, "zek-progress-text");
     auto *bar = new QProgressBar(status);
     bar->setRange(0, 1000);
     bar->setTextVisible(false);
@@ -42,19 +74,29 @@ Line LineOf(PanelWindow *w)
     cancel->setObjectName(QLatin1String(kCancelName));
     cancel->setFocusPolicy(Qt::NoFocus);
     QObject::connect(cancel, &QPushButton::clicked, [] { OperatorCancel(); });
-    status->addWidget(text, 1);
+    status->addWidget(port, 3);  // three fifths of the line beside a status text
+    status->addWidget(text, 2);
     status->addPermanentWidget(bar);
     status->addPermanentWidget(cancel);
-    return {text, bar, cancel};
+    auto *tick = new QTimer(status);
+    QObject::connect(tick, &QTimer::timeout, port,
+                     [w, port, bar] { ShowPort(w, port, bar->isVisible()); });
+    tick->start(1000);
+    return {text, bar, cancel, port};
 }
 
 void Show(PanelWindow *w, bool front)
 {
     const ProgressState &p = CurrentProgress();
-    if (!front && !w->findChild<QStatusBar *>()) return;
+    if (!front && !w->findChild<QStatusBar *>() && (PortStatus().empty() || !HasMenuBar(w)))
+        return;
     Line line = LineOf(w);
     const bool running = front && p.active;
-    line.text->setText(QString::fromStdString(running ? ProgressLine() : p.status));
+    const QString text = QString::fromStdString(running ? ProgressLine() : p.status);
+    line.text->setText(text);
+    line.text->setToolTip(text);
+    line.text->setVisible(!text.isEmpty());
+    ShowPort(w, line.port, running);
     line.bar->setVisible(running);
     line.bar->setValue(static_cast<int>(ProgressFraction() * 1000.0));
     line.cancel->setVisible(running && p.cancellable);
@@ -80,6 +122,8 @@ void QtFrontEnd::ProgressChanged()
 }
 
 void SetProgressHook(std::function<void()> hook) { progressHook = std::move(hook); }
+
+void ShowStatusLine(PanelWindow *w) { Show(w, false); }
 
 // Cancel during a wait: Esc asks at once and is used up; the button gets its own mouse
 // events so that its click reaches it. Everything else stays dropped.

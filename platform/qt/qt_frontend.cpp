@@ -76,6 +76,7 @@ QtFrontEnd::~QtFrontEnd()
     if (waitCursor_) QApplication::restoreOverrideCursor();
     for (auto &entry : windows_) delete entry.second;
     for (auto &object : graveyard_) delete object.data();
+    delete logWindow_.data();
 }
 
 PanelWindow *QtFrontEnd::Window(int panel) const

@@ -125,6 +125,7 @@ public:
     void Run() override;
     void LanguageChanged(int language) override;
     void ProgressChanged() override;  // progress.cpp
+    void ShowLog(const std::string &title, const std::string &path) override;  // log_window.cpp
 
     // Runs an operator action; afterwards ends the loop if a callback asked for it.
     void Act(const std::function<void()> &fn);
@@ -148,6 +149,7 @@ private:
     bool repainting_ = false;
     bool collectPending_ = false;
     bool waitCursor_ = false;
+    QPointer<QWidget> logWindow_;
 };
 
 void Bury(QObject *object);
@@ -159,6 +161,9 @@ PanelWindow *WindowOf(int panel);
 // Called with every popup dialog once it is on screen (inside its own loop); the
 // hook answers or closes it. Without a hook the operator answers.
 void SetDialogHook(std::function<void(QWidget *dialog)> hook);
+// Adds the status line with the port part to a window with a menu bar (the main window)
+// before it is first shown, so that it is part of the window's size from the start.
+void ShowStatusLine(PanelWindow *w);
 // Runs after every change of the progress or status line has reached the windows.
 void SetProgressHook(std::function<void()> hook);
 // Runs once when the next event loop (RunUserInterface) has started.

@@ -2,6 +2,7 @@
 // in-process simulator in virtual time.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -372,6 +373,60 @@ TEST_F(ExtrasTest, RefusedFrameInTheMiddleOfSendChanges)
 }
 
 // --- progress and cancel ---------------------------------------------------------------
+
+// The link log item: while checked, every frame and reply goes to zek-link.log; the check
+// and the log come back at the next start, without touching the settings file's four
+// bytes; unchecked, nothing more is written. A log that cannot be written is reported
+// once and the link works on. Show Link Log opens the window on the file.
+TEST_F(ExtrasTest, LinkLogItemLogsTheLinkAndIsKeptForTheNextStart)
+{
+    auto checked = [this] {
+        int on = -1;
+        GetMenuBarAttribute(Bar(), MENU_link_log, ATTR_CHECKED, &on);
+        return on;
+    };
+    auto restart = [this] {
+        ResetUserInterface();
+        StartEqual();
+    };
+    StartEqual();
+    EXPECT_EQ(checked(), 0);
+    ASSERT_TRUE(Choose(MENU_link_log));
+    EXPECT_EQ(checked(), 1);
+    ASSERT_TRUE(Choose(MENU_compare));
+    const std::string logged = ReadFile("zek-link.log");
+    EXPECT_NE(logged.find(" COM1 -> R "), std::string::npos) << logged;
+    EXPECT_NE(logged.find(" COM1 <- "), std::string::npos) << logged;
+
+    restart();
+    EXPECT_EQ(checked(), 1);
+    EXPECT_EQ(ReadFile("config.ctc").size(), 4u);
+    ASSERT_TRUE(Choose(MENU_compare));
+    const std::string more = ReadFile("zek-link.log");
+    EXPECT_GT(more.size(), logged.size());
+    ASSERT_TRUE(Choose(MENU_link_log));
+    EXPECT_EQ(checked(), 0);
+    ASSERT_TRUE(Choose(MENU_compare));
+    EXPECT_EQ(ReadFile("zek-link.log"), more);
+    restart();
+    EXPECT_EQ(checked(), 0);
+
+    ASSERT_TRUE(Choose(MENU_show_link_log));
+    ASSERT_EQ(scripted::LogWindows().size(), 1u);
+    EXPECT_TRUE(std::filesystem::equivalent(scripted::LogWindows()[0].path, "zek-link.log"));
+
+    std::filesystem::remove("zek-link.log");
+    std::filesystem::create_directory("zek-link.log");  // no file can be made there
+    scripted::ClearJournal();
+    ASSERT_TRUE(Choose(MENU_link_log));
+    EXPECT_EQ(checked(), 0);
+    ASSERT_TRUE(Choose(MENU_compare));
+    const auto messages = scripted::Messages();
+    ASSERT_EQ(messages.size(), 2u) << MessageList().size();
+    EXPECT_EQ(messages[0].title, txt::link_log_title.en);
+    EXPECT_NE(messages[0].text.find("zek-link.log"), std::string::npos) << messages[0].text;
+    EXPECT_EQ(messages[1].text, txt::no_differences.en);
+}
 
 // The line names the channel being sent and the seconds of pacing still planned, at the
 // moment its group starts; the status line stays with the totals.

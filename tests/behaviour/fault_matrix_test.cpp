@@ -28,6 +28,9 @@
 #include "calibration/calibration.h"
 #include "link/port.h"
 #include "link/protocol.h"
+#include "platform/clock.h"
+#include "platform/progress.h"
+#include "ui/texts.h"
 
 namespace {
 
@@ -425,14 +428,27 @@ protected:
         engine.ClearFaults();
         platform::InjectFileWriteFailure(false);
         platform::scripted::ClearJournal();
-        engine.AddFault({sim::FaultKind::Error, engine.Frames() + 1});
+        const int frames = engine.Frames();
+        engine.AddFault({sim::FaultKind::Error, frames + 1});
         const bool signal = engine.CalibrationSignal();
         clear_com_fault();
         cal_on();
+        EXPECT_EQ(engine.Frames(), frames + 1) << "the next frame did not reach the device";
         EXPECT_EQ(ComErrors(), 1) << "the refusal of the next frame was not read as its reply; "
                                   << MessageSummary();
         EXPECT_EQ(com_fault, 1);
         EXPECT_EQ(engine.CalibrationSignal(), signal);
+    }
+
+    // After a hang-up the next operation opens the port again before its first frame,
+    // and the status line says so.
+    void ExpectReplug()
+    {
+        ASSERT_TRUE(platform::ComHungUp(com_port)) << "the hang-up did not reach the port";
+        ExpectNextExchangeReadsItsOwnReply();
+        EXPECT_TRUE(platform::ComIsOpen(com_port));
+        EXPECT_NE(platform::PortStatus().find(text(txt::port_reopened)), std::string::npos)
+            << platform::PortStatus();
     }
 };
 
@@ -530,9 +546,14 @@ TEST_P(FaultMatrix, InvariantsHold)
         EXPECT_TRUE(MayWrite(written[k])) << "wrote " << written[k];
     }
 
-    // The link after a fault on it: the next exchange is in step again.
-    if (!EndsTheProgram(op) && fault != Fault::Hangup && fault != Fault::MissingPort)
+    // The link after a fault on it: the next exchange is in step again, after a hang-up
+    // on the reopened port.
+    if (EndsTheProgram(op) || fault == Fault::MissingPort) return;
+    if (fault != Fault::Hangup) {
         ExpectNextExchangeReadsItsOwnReply();
+    } else if (FramesOf(op).normal > 0) {
+        ExpectReplug();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -684,4 +705,39 @@ TEST_F(FaultRegression, ReopenedPortDoesNotDeliverTheOldConnectionsReplies)
     ASSERT_TRUE(platform::OperatorPressButton(dialog, PANEL_2_COMMANDBUTTON));
     ASSERT_EQ(platform::PanelByResource(PANEL_2), 0);
     ExpectNextRefusalReported();
+}
+
+// An adapter pulled out during an operation: while it is out, each later operation tries
+// once to open the port again and reports its own failure; once it is back, the next
+// operation runs on the reopened port. The status line tells each state and the age of
+// the last exchange.
+TEST_F(FaultRegression, HungUpPortIsReopenedByTheNextOperations)
+{
+    Start(8, 8, Factory(8));
+    EXPECT_EQ(platform::PortStatus().rfind("COM1: simulator COM1, 4800 8N2, ", 0), 0u)
+        << platform::PortStatus();
+    FailFrame(1, sim::FaultKind::Hangup);
+    ASSERT_TRUE(Box(2, 1));
+    ASSERT_EQ(ComErrors(), 1);
+
+    simBackend->SetUnplugged(true);
+    for (int attempt = 0; attempt < 2; attempt++) {
+        platform::scripted::ClearJournal();
+        ASSERT_TRUE(Box(3, 1));
+        EXPECT_EQ(ComErrors(), 1) << MessageSummary();
+        EXPECT_FALSE(platform::ComIsOpen(com_port));
+        EXPECT_EQ(platform::PortStatus(), std::string("COM1: ") + text(txt::port_not_open) +
+                                              ", " + text(txt::port_reopen_failed));
+    }
+
+    simBackend->SetUnplugged(false);
+    platform::scripted::ClearJournal();
+    const int frames = engine.Frames();
+    ASSERT_TRUE(Box(3, 1));
+    EXPECT_EQ(ComErrors(), 0) << MessageSummary();
+    EXPECT_EQ(engine.Frames(), frames + 2);
+    EXPECT_EQ(engine.Peek(18), MODE_BYTE_HALF_BRIDGE);
+    Delay(65.5);
+    EXPECT_EQ(platform::PortStatus(), std::string("COM1: simulator COM1, 4800 8N2, ") +
+                                          text(txt::port_reopened) + ", OK vor 65 s");
 }

@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/frontend.h"
 #include "platform/model.h"
+#include "platform/progress.h"
 #include "platform/rs232.h"
 #include "platform/scripted.h"
 #include "platform/serial_ports.h"
@@ -237,6 +238,12 @@ TEST_F(PortDialogTest, ChosenAdapterIsLinkedAsTheNumberInTheField)
     EXPECT_EQ(PanelByResource(PANEL_2), 0);
     EXPECT_TRUE(ComIsOpen(3));
     EXPECT_TRUE(scripted::Messages().empty());
+    // The status line names the device behind the link and the adapter's product.
+    const string status = PortStatus();
+    EXPECT_EQ(status.rfind("COM3: " + fs::canonical(root + "/dev/ttyUSB0").string() +
+                               " (FT232R USB UART), 4800 8N2, ", 0),
+              0u)
+        << status;
 }
 
 TEST_F(PortDialogTest, AdapterThatCannotBeLinkedLeavesThePreviousPortOpen)

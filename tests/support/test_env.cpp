@@ -21,6 +21,7 @@
 #include "platform/files_testing.h"
 #include "platform/frontend.h"
 #include "platform/language.h"
+#include "platform/link_log.h"
 #include "platform/model.h"
 #include "platform/rs232.h"
 #include "platform/scripted.h"
@@ -89,6 +90,7 @@ void ZekTest::ResetProgramState()
 
 void ZekTest::TearDown()
 {
+    platform::SetLinkLog("");
     platform::ResetSerial();
     platform::ResetFiles();
     platform::ResetUserInterface();

@@ -207,6 +207,11 @@ TEST(Resource, MenuBarsShareStructureAndCarryTheirLanguage)
          "Compare With Rotor"},
         {MENU_send_changes, "send_changes", "item", "send_changes",
          "Änderungen senden und prüfen", "Send Changes and Verify"},
+        {MENU_SEPARATOR_6, "SEPARATOR_6", "separator", "", "", ""},
+        {MENU_link_log, "link_log", "item", "link_log", "__Schnittstellen-Protokoll",
+         "__Link Log"},
+        {MENU_show_link_log, "show_link_log", "item", "show_link_log", "Protokoll __anzeigen",
+         "__Show Link Log"},
         {MENU_hilfe, "hilfe", "menu", "", "__Hilfe", "__Help"},
         {MENU_info, "info", "item", "info", "Inf__o", "Inf__o"}};
     ASSERT_EQ(root["menubars"].size(), 2u);

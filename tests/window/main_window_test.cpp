@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 
 #include <cstdio>
@@ -44,7 +45,14 @@ TEST_P(MainWindowTest, SizesRowsRingsAndCheckMarksFollowTheSettings)
     ASSERT_NE(bar, nullptr);
     EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(w->ClientArea()->geometry().top(), bar->geometry().bottom() + 1);
-    EXPECT_EQ(w->height(), height + bar->height());
+    // The status line below it, from the start, with the port part.
+    QStatusBar *status = w->statusBar();
+    EXPECT_TRUE(status->isVisible());
+    EXPECT_EQ(w->height(), height + bar->height() + status->height());
+    auto *port = status->findChild<QLabel *>("zek-port-status");
+    ASSERT_NE(port, nullptr);
+    EXPECT_TRUE(port->isVisible());
+    EXPECT_TRUE(port->text().startsWith("COM1: ")) << port->text().toStdString();
     EXPECT_EQ(w->ClientArea()->verticalScrollBar()->isVisible(), rows == 16);
 
     for (int i = 0; i < 16; i++) {

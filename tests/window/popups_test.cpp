@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
@@ -16,6 +17,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/log_window.h"
 #include "window/window_env.h"
 
 namespace {
@@ -156,6 +158,32 @@ TEST_F(PopupsTest, SaveAddsTheExtensionAndTheFolderIsRemembered)
     });
     EXPECT_EQ(FileSelectPopup("", "*.cfg", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 1, path), 0);
     EXPECT_EQ(QDir(started).canonicalPath(), QDir("sub").canonicalPath());
+}
+
+// The log window is not modal, shows the file's lines and follows it as it grows; asked
+// again it is the same window.
+TEST_F(PopupsTest, LogWindowFollowsItsFile)
+{
+    zektest::WriteFile("traffic.log", "line one\nline two\n");
+    ASSERT_EQ(ShowLogWindow("Link Log", "traffic.log"), 0);
+    QPlainTextEdit *view = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == "zek-log-window" && w->isVisible()) {
+            EXPECT_FALSE(w->isModal());
+            EXPECT_EQ(w->windowTitle(), "Link Log");
+            view = w->findChild<QPlainTextEdit *>();
+        }
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isReadOnly());
+    EXPECT_EQ(view->toPlainText(), "line one\nline two\n");
+    zektest::WriteFile("traffic.log", "line one\nline two\nline three\n");
+    EXPECT_TRUE(QTest::qWaitFor([view] { return view->toPlainText().endsWith("line three\n"); }))
+        << view->toPlainText().toStdString();
+    ASSERT_EQ(ShowLogWindow("Link Log", "traffic.log"), 0);
+    int shown = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        shown += w->objectName() == "zek-log-window" && w->isVisible();
+    EXPECT_EQ(shown, 1);
 }
 
 }  // namespace

@@ -1,0 +1,66 @@
+// The link log menu items. The serial services write the lines; this turns them on and
+// off, keeps the choice for the next start and shows the log.
+#include "link/log_menu.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "platform/link_log.h"
+#include "platform/log_window.h"
+#include "platform/state.h"
+#include "platform/userint.h"
+#include "ui/texts.h"
+#include "ui/uir.h"
+#include "ui/window.h"
+
+namespace {
+
+// Starts the log; a file that cannot be opened is reported and the link goes on without.
+bool start_log(void)
+{
+    errno = 0;
+    if (platform::SetLinkLog(LINK_LOG_FILE, LINK_LOG_ROTATE_BYTES)) return true;
+    const std::string reason = std::strerror(errno);
+    std::error_code ec;
+    const std::string path = std::filesystem::absolute(LINK_LOG_FILE, ec).string();
+    MessagePopup(text(txt::link_log_title),
+                 format_text(txt::link_log_unwritable, ec ? LINK_LOG_FILE : path.c_str(),
+                             reason.c_str())
+                     .c_str());
+    return false;
+}
+
+void show_checked(int on) { SetMenuBarAttribute(menubar_handle, MENU_link_log, ATTR_CHECKED, on); }
+
+}  // namespace
+
+void link_log(int, int, void *, int)
+{
+    int on = 0;
+    GetMenuBarAttribute(menubar_handle, MENU_link_log, ATTR_CHECKED, &on);
+    on = !on;
+    if (on && !start_log()) on = 0;
+    if (!on) platform::SetLinkLog("");
+    show_checked(on);
+    platform::SaveState(LINK_LOG_STATE_KEY, on ? "1" : "0");
+}
+
+void show_link_log(int, int, void *, int)
+{
+    ShowLogWindow(text(txt::link_log_title), LINK_LOG_FILE);
+}
+
+// A log that cannot be started now stays wanted: the next start tries again.
+void restore_link_log(void)
+{
+    if (platform::LoadState(LINK_LOG_STATE_KEY) != "1") return;
+    show_checked(start_log() ? 1 : 0);
+}
+
+void register_link_log_callbacks(void)
+{
+    RegisterMenuCallback("link_log", link_log);
+    RegisterMenuCallback("show_link_log", show_link_log);
+}
