@@ -317,8 +317,9 @@ protected:
         sim.backend.SetUnplugged(false);
         platform::qt::SetDialogHook([](QWidget *w) { QTest::keyClick(w, Qt::Key_Escape); });
         for (int tries = 0; tries < 5 && ActivePopup() != 0; tries++) Close(ActivePopup());
-        if (!ComIsOpen(1) || com_port != 1) {
-            Main()->MenuAction(MENU_com_port)->trigger();
+        // The port dialog leaves only through its buttons: one left open is answered too.
+        if (!ComIsOpen(1) || com_port != 1 || PanelByResource(PANEL_2)) {
+            if (!PanelByResource(PANEL_2)) Main()->MenuAction(MENU_com_port)->trigger();
             if (const int port = PanelByResource(PANEL_2)) {
                 auto *spin = static_cast<QSpinBox *>(On(port, PANEL_2_NUMERIC));
                 spin->selectAll();
