@@ -63,7 +63,10 @@ static int open_port(void)
 {
     const int result = OpenComConfig(com_port, com_device, COM_BAUD, COM_PARITY, COM_DATA_BITS,
                                      COM_STOP_BITS, COM_IN_QUEUE, COM_OUT_QUEUE);
-    if (result >= 0) note_port_target();
+    if (result >= 0) {
+        reset_exchange_state();
+        note_port_target();
+    }
     return result;
 }
 

@@ -162,6 +162,13 @@ reply_outcome last_reply_outcome(void) { return last_outcome; }
 
 double last_reply_time(void) { return last_outcome_at; }
 
+void reset_exchange_state(void)
+{
+    replies_outstanding = 0;
+    last_outcome = reply_none;
+    last_outcome_at = 0.0;
+}
+
 int parse_memory_reply(const char *reply, int length, int values[512])
 {
     int end = length < MEMORY_OK_AT ? length : MEMORY_OK_AT;

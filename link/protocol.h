@@ -32,6 +32,8 @@ int ack_com(void);
 enum reply_outcome { reply_none, reply_ok, reply_refused, reply_unreadable, reply_missing };
 reply_outcome last_reply_outcome(void);
 double last_reply_time(void);
+// A port opened afresh: no reply is outstanding on it and none has been read yet.
+void reset_exchange_state(void);
 // Whole-memory read into the configuration image: 0 when the image and the window now
 // hold the device's memory, else -1 after a message ("COM ERROR") and with the image
 // unchanged: read failure, refusal, or a reply that is not 512 values and "OK".

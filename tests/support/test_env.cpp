@@ -80,6 +80,7 @@ void ZekTest::ResetProgramState()
     com_port = 1;
     comopen = 1;
     com_fault = 0;
+    reset_exchange_state();
     panel_handle = 0;
     menubar_handle = 0;
     std::memset(aktuelle_daten, 0, sizeof aktuelle_daten);
