@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/report.h"
+
 namespace platform::scripted {
 
 struct PopupRecord {
@@ -57,5 +59,14 @@ struct ProgressRecord {
 const std::vector<ProgressRecord> &ProgressLog();
 // Called at every progress change (e.g. to cancel at a chosen moment).
 void OnProgress(std::function<void(const ProgressRecord &)> hook);
+
+// Each report the program asked to show or to print, with the options it gave.
+struct ReportRecord {
+    bool printed = false;   // false: shown in the table window
+    ReportContent content;
+    int filterColumn = -1;
+    std::string allLabel;
+};
+const std::vector<ReportRecord> &Reports();
 
 }  // namespace platform::scripted

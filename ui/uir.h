@@ -181,3 +181,6 @@ constexpr int MENU_info = 28;
 constexpr int MENU_extras = 29;
 constexpr int MENU_compare = 30;
 constexpr int MENU_send_changes = 31;
+constexpr int MENU_SEPARATOR_7 = 32;
+constexpr int MENU_cal_record = 33;
+constexpr int MENU_config_sheet = 34;

@@ -207,6 +207,11 @@ TEST(Resource, MenuBarsShareStructureAndCarryTheirLanguage)
          "Compare With Rotor"},
         {MENU_send_changes, "send_changes", "item", "send_changes",
          "Änderungen senden und prüfen", "Send Changes and Verify"},
+        {MENU_SEPARATOR_7, "SEPARATOR_7", "separator", "", "", ""},
+        {MENU_cal_record, "cal_record", "item", "cal_record", "Kalibrierprotokoll anzeigen",
+         "Show Calibration Record"},
+        {MENU_config_sheet, "config_sheet", "item", "config_sheet",
+         "Konfigurationsblatt als PDF...", "Configuration Sheet as PDF..."},
         {MENU_hilfe, "hilfe", "menu", "", "__Hilfe", "__Help"},
         {MENU_info, "info", "item", "info", "Inf__o", "Inf__o"}};
     ASSERT_EQ(root["menubars"].size(), 2u);
