@@ -83,16 +83,20 @@ std::vector<double> ColumnWidths(const QFontMetricsF &metrics, const ReportConte
 }  // namespace
 
 // Title, lines, the table with its heading repeated on every page, then the notes. The
-// painter's device is laid out in points of an A4 landscape page without margins.
+// painter is scaled to points; page is the printable area in points.
 void PaintReport(QPainter &painter, const QRectF &page, const ReportContent &report,
                  const std::function<bool()> &newPage)
 {
+    // Pixel sizes, so that the fonts follow the painter's scale of one unit to a point.
+    // Without shaping Qt joins no "fi" or "ff" into ligatures, so that the text copied
+    // out of the PDF is the text put in.
     QFont body = DialogFont();
-    body.setPointSizeF(9.0);
+    body.setPixelSize(9);
+    body.setStyleStrategy(QFont::PreferNoShaping);
     QFont bold = body;
     bold.setBold(true);
     QFont heading = bold;
-    heading.setPointSizeF(15.0);
+    heading.setPixelSize(15);
     painter.setPen(Qt::black);
     double y = page.top();
     auto line = [&](const QString &text, const QFont &font) {
