@@ -21,7 +21,8 @@ namespace {
 // Characters that a file name cannot hold on one of the systems the sheet may travel to.
 bool unfit_in_name(char c)
 {
-    return static_cast<unsigned char>(c) < 0x20 || std::string("<>:\"|?*").find(c) != std::string::npos;
+    return static_cast<unsigned char>(c) < 0x20 ||
+           std::string("<>:\"|?*").find(c) != std::string::npos;
 }
 
 // The last part of a path.
@@ -113,7 +114,8 @@ void config_sheet(int, int, void *, int)
 {
     char path[MAX_PATHNAME_LEN] = "";
     const int chosen = FileSelectPopup("", default_sheet_name().c_str(), "*.pdf",
-                                       text(txt::sheet_save_title), VAL_SAVE_BUTTON, 0, 0, 1, 1, path);
+                                       text(txt::sheet_save_title), VAL_SAVE_BUTTON, 0, 0, 1, 1,
+                                       path);
     if (chosen == UIE_PATH_TOO_LONG) MessagePopup(text(txt::sheet_title), text(txt::path_too_long));
     if (chosen < 0 && chosen != UIE_PATH_TOO_LONG) MessagePopup("", text(txt::file_error));
     if (chosen <= 0) return;
@@ -121,7 +123,8 @@ void config_sheet(int, int, void *, int)
     const std::string last = name_part(name);
     for (char c : last) {
         if (!unfit_in_name(c)) continue;
-        MessagePopup(text(txt::sheet_title), format_text(txt::sheet_bad_name, last.c_str()).c_str());
+        MessagePopup(text(txt::sheet_title),
+                     format_text(txt::sheet_bad_name, last.c_str()).c_str());
         return;
     }
     if (!has_extension(name)) name += ".pdf";

@@ -253,11 +253,13 @@ void cal_record(int, int, void *, int)
     }
     std::vector<Record> records = parse(content);
     if (!records.empty() && !is_header(records.front())) {
-        MessagePopup(text(txt::record_title), format_text(txt::record_not_ours, cal_record_file).c_str());
+        MessagePopup(text(txt::record_title),
+                     format_text(txt::record_not_ours, cal_record_file).c_str());
         return;
     }
     if (records.size() <= 1 && pending.empty()) {
-        MessagePopup(text(txt::record_title), format_text(txt::record_empty, cal_record_file).c_str());
+        MessagePopup(text(txt::record_title),
+                     format_text(txt::record_empty, cal_record_file).c_str());
         return;
     }
     ReportContent report;

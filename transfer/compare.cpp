@@ -120,7 +120,8 @@ std::string last_check_time(void) { return last_check.kind ? last_check.when : "
 std::vector<std::string> last_check_lines(void)
 {
     if (last_check.kind == 1) {
-        std::vector<std::string> lines = configuration_differences(last_check.window, last_check.device);
+        std::vector<std::string> lines =
+            configuration_differences(last_check.window, last_check.device);
         if (lines.empty()) lines.push_back(text(txt::no_differences));
         return lines;
     }

@@ -36,7 +36,8 @@ QStringList FilterValues(const ReportContent &report, int column)
         if (column >= static_cast<int>(row.size())) continue;
         const std::string &cell = row[static_cast<size_t>(column)];
         const bool number = !cell.empty() && cell.size() < 18 &&
-                            std::all_of(cell.begin(), cell.end(), [](char c) { return c >= '0' && c <= '9'; });
+                            std::all_of(cell.begin(), cell.end(),
+                                        [](char c) { return c >= '0' && c <= '9'; });
         values.insert({number ? std::stoll(cell) : (1LL << 62), cell});
     }
     QStringList out;
@@ -119,8 +120,8 @@ void PaintReport(QPainter &painter, const QRectF &page, const ReportContent &rep
         if (shaded) painter.fillRect(band, QColor(0xE8, 0xE8, 0xE8));
         for (size_t c = 0; c < widths.size(); ++c) {
             const QString text = c < cells.size() ? FromModel(cells[c]) : QString();
-            painter.drawText(QRectF(x + 4, y, widths[c] - 8, rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                             text);
+            painter.drawText(QRectF(x + 4, y, widths[c] - 8, rowHeight),
+                             Qt::AlignLeft | Qt::AlignVCenter, text);
             x += widths[c];
         }
         painter.drawLine(band.bottomLeft(), band.bottomRight());
@@ -161,7 +162,8 @@ bool QtFrontEnd::RenderPdf(const ReportContent &report, std::string *pdf)
     return !pdf->empty();
 }
 
-void QtFrontEnd::ShowReport(const ReportContent &report, int filterColumn, const std::string &allLabel)
+void QtFrontEnd::ShowReport(const ReportContent &report, int filterColumn,
+                            const std::string &allLabel)
 {
     QDialog dialog(DialogParent());
     dialog.setWindowModality(Qt::ApplicationModal);
@@ -182,7 +184,8 @@ void QtFrontEnd::ShowReport(const ReportContent &report, int filterColumn, const
                 table->setRowHidden(r, index > 0 && (!cell || cell->text() != wanted));
             }
         });
-        auto *label = new QLabel(FromModel(report.header[static_cast<size_t>(filterColumn)]), &dialog);
+        const std::string &heading = report.header[static_cast<size_t>(filterColumn)];
+        auto *label = new QLabel(FromModel(heading), &dialog);
         label->setBuddy(filter);
         auto *row = new QHBoxLayout;
         row->addWidget(label);
@@ -191,7 +194,8 @@ void QtFrontEnd::ShowReport(const ReportContent &report, int filterColumn, const
         layout->addLayout(row);
     }
     layout->addWidget(table);
-    for (const std::string &note : report.notes) layout->addWidget(new QLabel(FromModel(note), &dialog));
+    for (const std::string &note : report.notes)
+        layout->addWidget(new QLabel(FromModel(note), &dialog));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);

@@ -203,8 +203,9 @@ TEST_F(CaliTest, RecordHasALineForEveryWriteWithTheDevicesAnswer)
 
     const Lines lines = RecordLines();
     ASSERT_EQ(lines.size(), 1u + 8u + 3u);
-    EXPECT_EQ(lines[0], (Strings{"Zeit", "Schnittstelle", "Kanalzahl", "Kanal", "Kalibrationsbereich",
-                                 "Geschrieben", "Vorher", "Gesendet", "Ergebnis"}));
+    EXPECT_EQ(lines[0], (Strings{"Zeit", "Schnittstelle", "Kanalzahl", "Kanal",
+                                 "Kalibrationsbereich", "Geschrieben", "Vorher", "Gesendet",
+                                 "Ergebnis"}));
     for (int i = 0; i < 8; i++) {
         const Strings &l = lines[1 + static_cast<size_t>(i)];
         ASSERT_EQ(l.size(), 9u);

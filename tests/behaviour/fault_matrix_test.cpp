@@ -373,7 +373,8 @@ protected:
         const size_t end = text.rfind("\r\n"), start = text.rfind(',', end);
         const std::string outcome = text.substr(start + 1, end - start - 1);
         if (watch.failedAcks > 0) {
-            EXPECT_NE(outcome, txt::record_acknowledged.de) << "a failed write recorded as acknowledged";
+            EXPECT_NE(outcome, txt::record_acknowledged.de)
+                << "a failed write recorded as acknowledged";
         }
     }
 

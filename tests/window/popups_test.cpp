@@ -175,7 +175,8 @@ TEST_F(PopupsTest, ReportTableIsReadOnlyAndFiltersByItsColumn)
     ReportContent report;
     report.title = "Kalibrierprotokoll";
     report.header = {"Zeit", "Kanal", "Ergebnis"};
-    report.rows = {{"t3", "10", "bestätigt"}, {"t2", "2", "abgelehnt"}, {"t1", "10", "keine Antwort"}};
+    report.rows = {
+        {"t3", "10", "bestätigt"}, {"t2", "2", "abgelehnt"}, {"t1", "10", "keine Antwort"}};
     bool seen = false;
     Answer<QDialog>([&seen](QDialog *dialog) {
         auto *table = dialog->findChild<QTableWidget *>();
@@ -206,7 +207,8 @@ TEST_F(PopupsTest, ConfigurationSheetPdfHoldsEveryChannelInTheCurrentLanguage)
 {
     if (std::system("pdftotext -v >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is missing";
     sprache = 1;
-    const int modes[4] = {MODE_BYTE_FULL_BRIDGE, MODE_BYTE_HALF_BRIDGE, MODE_BYTE_TE_1, MODE_BYTE_TE_2};
+    const int modes[4] = {MODE_BYTE_FULL_BRIDGE, MODE_BYTE_HALF_BRIDGE, MODE_BYTE_TE_1,
+                          MODE_BYTE_TE_2};
     const char *ranges[4] = {"Strain gage 4mV/V full bridge", "Strain gage 2mV/V half bridge",
                              "TC Type 1 -", "TC Type 2 -"};
     const int gains[4] = {0x200, 0x100, 0x700, 0x701};
@@ -242,12 +244,13 @@ TEST_F(PopupsTest, ConfigurationSheetPdfHoldsEveryChannelInTheCurrentLanguage)
         line = std::regex_replace(line, std::regex("^ | $"), "");
         if (!line.empty()) lines.push_back(line);
     }
-    for (const char *wanted : {"Configuration Sheet", "Document: unnamed.cfg", "16 Channel Telemetry",
-                               "Port: COM1"})
+    for (const char *wanted :
+         {"Configuration Sheet", "Document: unnamed.cfg", "16 Channel Telemetry", "Port: COM1"})
         EXPECT_NE(std::find(lines.begin(), lines.end(), wanted), lines.end()) << wanted;
     for (const std::string &row : expected)
         EXPECT_NE(std::find(lines.begin(), lines.end(), row), lines.end()) << row;
-    const std::regex check("Last check of this session: Comparison With the Rotor, [-0-9]+ [:0-9]+");
+    const std::regex check(
+        "Last check of this session: Comparison With the Rotor, [-0-9]+ [:0-9]+");
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [&check](const std::string &l) { return std::regex_match(l, check); }),
               1);
