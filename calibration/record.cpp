@@ -150,26 +150,46 @@ void tell_not_written(void)
     tell_once(format_text(txt::record_not_written, file_error.c_str()));
 }
 
+// The record file's beginning (enough for its header) and its last byte, without reading
+// what lies between: 1 read, 0 there is none or it is empty, -1 it cannot be read.
+int read_ends(std::string *head, char *last)
+{
+    long size = 0;
+    const int found = GetFileInfo(cal_record_file, &size);
+    if (found <= 0 || size == 0) return found < 0 ? failed() : 0;
+    const int handle = CVI_OpenFile(cal_record_file, VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_BINARY);
+    if (handle < 0) return failed();
+    head->assign(static_cast<size_t>(size < 1024 ? size : 1024), '\0');
+    int n = CVI_ReadFile(handle, head->data(), static_cast<int>(head->size()));
+    if (n >= 0) head->resize(static_cast<size_t>(n));
+    if (n >= 0 && SetFilePtr(handle, -1, SEEK_FROM_END) >= 0) n = CVI_ReadFile(handle, last, 1);
+    else n = -1;
+    if (n != 1) failed();
+    CVI_CloseFile(handle);
+    return n == 1 ? 1 : -1;
+}
+
 // What goes before the waiting lines: the header for a new file, a line end after a torn
 // last line; false when the file may not be appended to.
 bool prefix_for_file(std::string *prefix)
 {
-    std::string content;
-    const int found = read_record(&content);
+    std::string head;
+    char last = '\n';
+    const int found = read_ends(&head, &last);
     if (found < 0) {
         tell_not_written();
         return false;
     }
-    if (found == 0 || content.empty()) {
+    if (found == 0) {
         *prefix = std::string(BOM) + line_of(header());
         return true;
     }
-    const std::vector<Record> records = parse(content);
-    if (records.empty() || !is_header(records.front())) {
+    const size_t end = head.find('\n');
+    if (end == std::string::npos || !is_header(parse(head.substr(0, end + 1)).front())) {
         tell_once(format_text(txt::record_not_ours, cal_record_file));
         return false;
     }
-    if (content.back() != '\n') *prefix = "\r\n";
+    if (last != '\n') *prefix = "\r\n";
     return true;
 }
 
