@@ -186,10 +186,12 @@ double calibration_load_seconds(int value)
     return r ? channels() * switch_seconds(*r) : 0.0;
 }
 
+namespace {
+
 // Shows the bank of range value v and switches every device channel to that range. A
 // cancel leaves the channels switched so far as the device acknowledged them; the range
 // then counts as not loaded in full.
-void calibration_load_data(int value)
+void load_data(int value)
 {
     const CaliRange *r = range_of(value);
     if (!r) return;
@@ -199,7 +201,6 @@ void calibration_load_data(int value)
         ProgressBegin(text(txt::progress_cali), calibration_load_seconds(value), cali_load_cancellable);
     const int switched = switch_channels(*r);
     ProgressEnd();
-    record_flush();
     if (switched < 0) {
         link_failure();
         show_loaded_range();
@@ -213,6 +214,15 @@ void calibration_load_data(int value)
     }
     cali_loaded_range = value;
     SetStatusLine(format_text(txt::status_cali_done, channels(), platform::ClockNow() - start).c_str());
+}
+
+}  // namespace
+
+// The record's lines reach the file after the operation's own messages.
+void calibration_load_data(int value)
+{
+    load_data(value);
+    record_flush();
 }
 
 void cali_off_adjust(int i) { adjust(i, false); }
