@@ -34,6 +34,7 @@ void register_shell_callbacks(void)
     RegisterMenuCallback("info", info);
     RegisterCtrlCallback("info_ok", info_ok);
     RegisterPanelCallback("info_panel", info_panel);
+    RegisterMenuCallback("config_sheet", config_sheet);
 }
 
 void register_callbacks(void)

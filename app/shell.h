@@ -40,6 +40,11 @@ extern char channel_system[24];
 // Sets the system line for the displayed channel count in the current language.
 void set_channel_system(void);
 
+// The configuration sheet's content in the current language, and its menu command.
+struct ReportContent;
+ReportContent configuration_sheet(void);
+void config_sheet(int menuBar, int menuItem, void *callbackData, int panel);
+
 // Registers every callback of the program by its resource name; sets the hooks through
 // which lower layers reach the shell.
 void register_callbacks(void);

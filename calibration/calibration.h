@@ -1,6 +1,7 @@
 // Calibration panel and trim.
 #pragma once
 
+#include "link/protocol.h"
 #include "platform/userint.h"
 
 extern const char pass_confirm[];
@@ -32,6 +33,18 @@ extern int cali_load_cancellable;
 extern int cali_load_in_progress;
 void cali_off_adjust(int i);
 void cali_gain_adjust(int i);
+
+// The calibration record "zek-calibration.csv" in the working directory: one line per
+// calibration write that went out. record_cali_write notes a write (zero-based channel,
+// bank 0..2, what was written, the value before and the value sent, how the device
+// answered); record_flush appends the noted lines at the end of an operation.
+extern const char cal_record_file[];
+enum { RECORD_OFFSET, RECORD_GAIN, RECORD_RANGE };
+void record_cali_write(int ch, int bank, int what, int before, int sent, reply_outcome outcome);
+void record_flush(void);
+// Forgets waiting lines and the shown failure (a new session; tests).
+void reset_cali_record(void);
+void cal_record(int menuBar, int menuItem, void *callbackData, int panel);
 
 void register_calibration_callbacks(void);
 void register_trim_callbacks(void);

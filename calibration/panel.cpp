@@ -194,4 +194,5 @@ void register_calibration_callbacks(void)
     RegisterCtrlCallback("cali_ok", cali_ok);
     RegisterCtrlCallback("cali_toggle", cali_toggle);
     RegisterCtrlCallback("cali_select", cali_select);
+    RegisterMenuCallback("cal_record", cal_record);
 }

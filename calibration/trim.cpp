@@ -62,19 +62,42 @@ void show_channel(const CaliRange &r, int i)
                image_word(a + OFF_CAL_GAIN) - CALI_GAIN_BASE);
 }
 
-// Switches channel i to the range; in bank 0 also writes the 2 mV/V range words
-// (offset 512, gain 256) without touching the image. 0 on success.
-int switch_channel(const CaliRange &r, int i)
+// How the device answered the writes of one record line: the first reply wait that did
+// not end in "OK" decides. A wait skipped after a failure leaves the outcome as it was.
+reply_outcome answered = reply_ok;
+
+// Passes a write's result on, noting how its reply wait ended.
+int noted(int failed)
+{
+    if (answered == reply_ok) answered = last_reply_outcome();
+    return failed;
+}
+
+int switch_writes(const CaliRange &r, int i)
 {
     clear_com_fault();
     aktuelle_daten[mode_address(i)] = r.mode;
-    if (send_byte(mode_address(i), r.mode)) return 1;
+    if (noted(send_byte(mode_address(i), r.mode))) return 1;
     if (r.bank != 0) return 0;
     int a0 = block(0, i);
-    if (send_byte_oD(a0 + OFF_RANGE_OFFSET, 0x00)) return 1;
-    if (send_byte_oD(a0 + OFF_RANGE_OFFSET + 1, 0x02)) return 1;
-    if (send_byte_oD(a0 + OFF_RANGE_GAIN, 0x00)) return 1;
-    return send_byte(a0 + OFF_RANGE_GAIN + 1, 0x01);
+    if (noted(send_byte_oD(a0 + OFF_RANGE_OFFSET, 0x00))) return 1;
+    if (noted(send_byte_oD(a0 + OFF_RANGE_OFFSET + 1, 0x02))) return 1;
+    if (noted(send_byte_oD(a0 + OFF_RANGE_GAIN, 0x00))) return 1;
+    return noted(send_byte(a0 + OFF_RANGE_GAIN + 1, 0x01));
+}
+
+// Switches channel i to the range; in bank 0 also writes the 2 mV/V range words
+// (offset 512, gain 256) without touching the image. One record line for the channel.
+// 0 on success.
+int switch_channel(const CaliRange &r, int i)
+{
+    // The image holds the acknowledged state here: enabling has just read the device,
+    // and every write since was either acknowledged or undone by its failure.
+    const int before = aktuelle_daten[mode_address(i)];
+    answered = reply_ok;
+    const int failed = switch_writes(r, i);
+    record_cali_write(i, r.bank, RECORD_RANGE, before, r.mode, answered);
+    return failed;
 }
 
 // Stores word w at address a of the image and sends it, low byte first; the high byte
@@ -86,10 +109,11 @@ int write_word(int a, int w)
     int low = w & 0xFF;
     int high = (w & 0xFF00) >> 8;
     clear_com_fault();
+    answered = reply_ok;
     aktuelle_daten[a] = low;
-    if (send_byte_oD(a, low) == 0) {
+    if (noted(send_byte_oD(a, low)) == 0) {
         aktuelle_daten[a + 1] = high;
-        if (send_byte(a + 1, high) == 0) return 0;
+        if (noted(send_byte(a + 1, high)) == 0) return 0;
     }
     link_failure();
     return 1;
@@ -106,10 +130,15 @@ void adjust(int i, bool gain)
     int control = gain ? panel_numeric_gain[i] : panel_numeric_off[i];
     if (GetCtrlVal(cali_panel_handle, control, &entry) != 0) return;
     int base = gain ? CALI_GAIN_BASE : r->off_base;
+    const int a = block(r->bank, i) + (gain ? OFF_CAL_GAIN : OFF_CAL_OFFSET);
+    const int before = image_word(a);  // acknowledged, as in switch_channel
+    const int failed = write_word(a, entry + base);
+    record_cali_write(i, r->bank, gain ? RECORD_GAIN : RECORD_OFFSET, before,
+                      (entry + base) & 0xFFFF, answered);
     // A failed write has restored the image to the acknowledged words; the row shows
     // them instead of the entry the device did not take.
-    if (write_word(block(r->bank, i) + (gain ? OFF_CAL_GAIN : OFF_CAL_OFFSET), entry + base))
-        show_channel(*r, i);
+    if (failed) show_channel(*r, i);
+    record_flush();
 }
 
 // After a failed load the ring and the rows go back to the range whose load the device
@@ -157,10 +186,12 @@ double calibration_load_seconds(int value)
     return r ? channels() * switch_seconds(*r) : 0.0;
 }
 
+namespace {
+
 // Shows the bank of range value v and switches every device channel to that range. A
 // cancel leaves the channels switched so far as the device acknowledged them; the range
 // then counts as not loaded in full.
-void calibration_load_data(int value)
+void load_data(int value)
 {
     const CaliRange *r = range_of(value);
     if (!r) return;
@@ -183,6 +214,15 @@ void calibration_load_data(int value)
     }
     cali_loaded_range = value;
     SetStatusLine(format_text(txt::status_cali_done, channels(), platform::ClockNow() - start).c_str());
+}
+
+}  // namespace
+
+// The record's lines reach the file after the operation's own messages.
+void calibration_load_data(int value)
+{
+    load_data(value);
+    record_flush();
 }
 
 void cali_off_adjust(int i) { adjust(i, false); }

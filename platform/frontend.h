@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/report.h"
+
 namespace platform {
 
 class FrontEnd {
@@ -41,6 +43,12 @@ public:
     // Shows a window, not modal, with the newest lines of the text file at path, following
     // it as it grows (log_window.h). A front end without windows ignores it.
     virtual void ShowLog(const std::string &, const std::string &) {}
+    // Shows a report read-only until the operator closes it (report.h). A front end
+    // without windows ignores it.
+    virtual void ShowReport(const ReportContent &, int /*filterColumn*/,
+                            const std::string & /*allLabel*/) {}
+    // The report drawn as A4 PDF pages into *pdf; false when this front end draws none.
+    virtual bool RenderPdf(const ReportContent &, std::string *) { return false; }
 };
 
 // The front end in use; the scripted one when none has been installed.

@@ -22,6 +22,7 @@ struct State {
     std::function<void(const ProgressRecord &)> progressHook;
     std::vector<ProgressRecord> progress;
     std::vector<PopupRecord> popups;
+    std::vector<ReportRecord> reports;
     std::vector<std::pair<double, bool>> waitCursor;
     std::vector<LogWindowRecord> logWindows;
     int repaints = 0;
@@ -92,6 +93,30 @@ public:
         return answer.first;
     }
 
+    void ShowReport(const ReportContent &report, int filterColumn,
+                    const std::string &allLabel) override
+    {
+        S().reports.push_back({false, report, filterColumn, allLabel});
+    }
+
+    // No PDF drawing here: the "PDF" is the report's text, one line per line and row
+    // (cells joined by " | "), so that tests can read what was written.
+    bool RenderPdf(const ReportContent &report, std::string *pdf) override
+    {
+        S().reports.push_back({true, report, -1, ""});
+        std::string out = report.title + "\n";
+        const auto add_row = [&out](const std::vector<std::string> &cells) {
+            for (size_t k = 0; k < cells.size(); k++) out += (k ? " | " : "") + cells[k];
+            out += "\n";
+        };
+        for (const std::string &line : report.lines) out += line + "\n";
+        add_row(report.header);
+        for (const auto &row : report.rows) add_row(row);
+        for (const std::string &line : report.notes) out += line + "\n";
+        *pdf = out;
+        return true;
+    }
+
     void Run() override
     {
         while (!QuitRequested()) {
@@ -138,6 +163,7 @@ void QueueStep(std::function<void()> step) { S().steps.push_back(std::move(step)
 void OnMessage(std::function<void(const PopupRecord &)> hook) { S().messageHook = std::move(hook); }
 
 const std::vector<PopupRecord> &Popups() { return S().popups; }
+const std::vector<ReportRecord> &Reports() { return S().reports; }
 
 std::vector<PopupRecord> Messages()
 {
@@ -150,6 +176,7 @@ std::vector<PopupRecord> Messages()
 void ClearJournal()
 {
     S().popups.clear();
+    S().reports.clear();
     S().waitCursor.clear();
     S().progress.clear();
     S().repaints = 0;

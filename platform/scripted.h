@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/report.h"
+
 namespace platform::scripted {
 
 struct PopupRecord {
@@ -65,5 +67,13 @@ struct LogWindowRecord {
     std::string path;
 };
 const std::vector<LogWindowRecord> &LogWindows();
+// Each report the program asked to show or to print, with the options it gave.
+struct ReportRecord {
+    bool printed = false;   // false: shown in the table window
+    ReportContent content;
+    int filterColumn = -1;
+    std::string allLabel;
+};
+const std::vector<ReportRecord> &Reports();
 
 }  // namespace platform::scripted

@@ -13,6 +13,7 @@
 #include <QThread>
 #include <QTreeView>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 
 #include <cstdio>
@@ -110,6 +111,29 @@ void AnswerPopups(QWidget *dialog)
 }
 
 void Choose(int item) { platform::OperatorChooseMenu(GetPanelMenuBar(panel_handle), item); }
+
+// The configuration sheet's first page as the PDF writer lays it out, on a white A4
+// landscape picture at 96 dots per inch.
+void ShootSheet(const std::string &name)
+{
+    const double scale = 96.0 / 72.0, margin = 15.0 / 25.4 * 72.0;  // 15 mm
+    QImage page(static_cast<int>(842 * scale), static_cast<int>(595 * scale), QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.scale(scale, scale);
+    const QRectF area(margin, margin, 842 - 2 * margin, 595 - 2 * margin);
+    platform::qt::PaintReport(painter, area, configuration_sheet(), {});
+    painter.end();
+    const std::string path = outDir + "/" + name;
+    if (!page.save(QString::fromStdString(path))) {
+        std::fprintf(stderr, "zek-screenshots: could not write %s\n", path.c_str());
+        failures++;
+        return;
+    }
+    std::printf("%s\n", path.c_str());
+}
 
 // Runs the program once with the given settings; `steps` runs inside its event loop.
 void RunProgram(int language, int rows, const std::function<void()> &steps)
@@ -270,6 +294,7 @@ int main(int argc, char *argv[])
         simulator->Poke(16 + 16 + 16 * 8 + 8 * 4 + 6, 0x34);
         popupShots = {"compare-dialog-en.png"};
         Choose(MENU_compare);
+        ShootSheet("configuration-sheet-en-16.png");
     });
     return failures == 0 ? 0 : 1;
 }

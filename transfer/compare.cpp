@@ -9,6 +9,7 @@
 #include "link/protocol.h"
 #include "platform/clock.h"
 #include "platform/progress.h"
+#include "platform/report.h"
 #include "platform/userint.h"
 #include "transfer/transfer.h"
 #include "ui/texts.h"
@@ -17,15 +18,15 @@ namespace {
 
 constexpr int MAX_LINES_SHOWN = 40;  // the message stays within a screen's height
 
-// A ring item's text with its padding taken out ("DMS 8mV/V").
-std::string range_words(int index)
-{
-    std::string out;
-    for (const char *c = text(txt::range_items[index]); *c; c++)
-        if (*c != ' ' || (!out.empty() && out.back() != ' ')) out += *c;
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-    return out;
-}
+// What the last check found, kept as data so that it reads in the language of the moment.
+struct LastCheck {
+    int kind = 0;  // 0 none, 1 comparison, 2 send changes and verify
+    std::string when;
+    int window[IMAGE_SIZE] = {}, device[IMAGE_SIZE] = {};
+    int outcome = 0, channels = 0;
+    std::vector<VerifiedAddress> differing;
+};
+LastCheck last_check;
 
 // Range and bridge of a channel in one memory, as the window's row would show them.
 std::string describe_mode(const int memory[512], int ch)
@@ -82,6 +83,60 @@ void channel_differences(const int window[512], const int device[512], int ch,
 
 }  // namespace
 
+std::string range_words(int index)
+{
+    std::string out;
+    for (const char *c = text(txt::range_items[index]); *c; c++)
+        if (*c != ' ' || (!out.empty() && out.back() != ' ')) out += *c;
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+void note_comparison(const int window[512], const int device[512])
+{
+    last_check.kind = 1;
+    last_check.when = LocalDateTime(' ');
+    std::memcpy(last_check.window, window, sizeof last_check.window);
+    std::memcpy(last_check.device, device, sizeof last_check.device);
+}
+
+void note_verification(int outcome, int channels, const std::vector<VerifiedAddress> &differing)
+{
+    last_check.kind = 2;
+    last_check.when = LocalDateTime(' ');
+    last_check.outcome = outcome;
+    last_check.channels = channels;
+    last_check.differing = differing;
+}
+
+std::string last_check_title(void)
+{
+    if (last_check.kind == 0) return "";
+    return text(last_check.kind == 1 ? txt::compare_title : txt::send_changes_title);
+}
+
+std::string last_check_time(void) { return last_check.kind ? last_check.when : ""; }
+
+std::vector<std::string> last_check_lines(void)
+{
+    if (last_check.kind == 1) {
+        std::vector<std::string> lines =
+            configuration_differences(last_check.window, last_check.device);
+        if (lines.empty()) lines.push_back(text(txt::no_differences));
+        return lines;
+    }
+    if (last_check.kind != 2) return {};
+    if (last_check.outcome == NOTHING_TO_SEND) return {text(txt::nothing_to_send)};
+    if (last_check.outcome == SENT_AND_VERIFIED)
+        return {format_text(txt::sent_and_verified, last_check.channels)};
+    std::vector<std::string> lines{text(txt::verify_differs)};
+    for (const VerifiedAddress &d : last_check.differing)
+        lines.push_back(format_text(txt::verify_address, d.address, d.sent, d.read));
+    return lines;
+}
+
+void forget_last_check(void) { last_check = LastCheck(); }
+
 std::vector<std::string> configuration_differences(const int window[512], const int device[512])
 {
     std::vector<std::string> lines;
@@ -105,6 +160,7 @@ void compare(int, int, void *, int)
         return;
     }
     const std::vector<std::string> lines = configuration_differences(aktuelle_daten, device);
+    note_comparison(aktuelle_daten, device);
     const int count = static_cast<int>(lines.size());
     std::string message = lines.empty() ? text(txt::no_differences) : "";
     for (int k = 0; k < count && k < MAX_LINES_SHOWN; k++) {

@@ -55,19 +55,17 @@ int send_groups(const int changed[16], int n)
     return failed_at;
 }
 
-// Lines for every written address the read-back does not hold as sent.
-std::string verify(const int changed[16], int n, const int device[512])
+// Every written address the read-back does not hold as sent.
+std::vector<VerifiedAddress> verify(const int changed[16], int n, const int device[512])
 {
-    std::string out;
+    std::vector<VerifiedAddress> out;
     for (int k = 0; k < n; k++) {
         int addresses[5];
         const int count =
             channel_group_addresses(changed[k], aktuelle_daten[mode_address(changed[k])], addresses);
         for (int j = 0; j < count; j++) {
             const int a = addresses[j];
-            if (device[a] == aktuelle_daten[a]) continue;
-            out += '\n';
-            out += format_text(txt::verify_address, a, aktuelle_daten[a], device[a]);
+            if (device[a] != aktuelle_daten[a]) out.push_back({a, aktuelle_daten[a], device[a]});
         }
     }
     return out;
@@ -80,12 +78,15 @@ std::string read_back(const int changed[16], int n, double start)
     ProgressUpdate(text(txt::progress_read), READ_SECONDS);
     ProgressCountBytes(MEMORY_REPLY_LENGTH, CHAR_SECONDS, 0.0);
     if (read_memory(device) != 0) return format_text(txt::status_failed, text(txt::progress_read));
-    const std::string differing = verify(changed, n, device);
+    const std::vector<VerifiedAddress> differing = verify(changed, n, device);
     send_changes_outcome = differing.empty() ? SENT_AND_VERIFIED : READ_BACK_DIFFERS;
-    if (differing.empty())
-        MessagePopup(text(txt::send_changes_title), format_text(txt::sent_and_verified, n).c_str());
-    else
-        MessagePopup(text(txt::send_changes_title), (text(txt::verify_differs) + differing).c_str());
+    note_verification(send_changes_outcome, n, differing);
+    std::string message;
+    for (const std::string &line : last_check_lines()) {
+        if (!message.empty()) message += '\n';
+        message += line;
+    }
+    MessagePopup(text(txt::send_changes_title), message.c_str());
     return format_text(txt::status_changes_done, n, platform::ClockNow() - start);
 }
 
@@ -99,6 +100,7 @@ std::string send_changes_and_verify(void)
     const int n = changed_channels(device, changed);
     if (n == 0) {
         send_changes_outcome = NOTHING_TO_SEND;
+        note_verification(NOTHING_TO_SEND, 0, {});
         MessagePopup(text(txt::send_changes_title), text(txt::nothing_to_send));
         return text(txt::nothing_to_send);
     }

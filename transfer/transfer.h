@@ -21,6 +21,23 @@ double channel_group_seconds(int mode);
 // laid out for Kanalzahl channels), one line per difference, in the current language.
 std::vector<std::string> configuration_differences(const int window[512], const int device[512]);
 
+// A sensor-range ring item's text with its padding taken out ("DMS 8mV/V").
+std::string range_words(int index);
+
+// An address that a verification found changed: what was sent and what was read back.
+struct VerifiedAddress {
+    int address, sent, read;
+};
+// The last comparison or verification of this session, kept for the configuration
+// sheet: note_* take the result, last_check_* give it in the current language (the
+// title and local time, then the lines the operator was shown); both empty before any.
+void note_comparison(const int window[512], const int device[512]);
+void note_verification(int outcome, int channels, const std::vector<VerifiedAddress> &differing);
+std::string last_check_title(void);
+std::string last_check_time(void);
+std::vector<std::string> last_check_lines(void);
+void forget_last_check(void);
+
 // How the last Send Changes and Verify ended.
 enum { NOTHING_TO_SEND, SENT_AND_VERIFIED, READ_BACK_DIFFERS, SEND_LINK_FAILED };
 extern int send_changes_outcome;

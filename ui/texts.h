@@ -213,6 +213,76 @@ inline constexpr TextPair verify_differs{
 inline constexpr TextPair verify_address{"Adresse %d: gesendet %d, gelesen %d",
                                          "address %d: sent %d, read %d"};
 
+// The calibration record: its columns, what a line says, and the messages about its file.
+inline constexpr int record_columns = 9;
+inline constexpr TextPair record_header[record_columns] = {
+    {"Zeit", "Time"},           {"Schnittstelle", "Port"},  {"Kanalzahl", "Channels"},
+    {"Kanal", "Channel"},       {"Kalibrationsbereich", "Calibration section"},
+    {"Geschrieben", "Written"}, {"Vorher", "Before"},       {"Gesendet", "Sent"},
+    {"Ergebnis", "Outcome"}};
+inline constexpr TextPair record_offset{"Offset", "offset"};
+inline constexpr TextPair record_gain{"Verstärkung", "gain"};
+inline constexpr TextPair record_range{"Bereichsumschaltung", "range switch"};
+inline constexpr TextPair record_acknowledged{"bestätigt", "acknowledged"};
+inline constexpr TextPair record_refused{"abgelehnt", "refused"};
+inline constexpr TextPair record_unreadable{"unlesbare Antwort", "unreadable reply"};
+inline constexpr TextPair record_no_reply{"keine Antwort", "no reply"};
+inline constexpr TextPair record_title{"Kalibrierprotokoll", "Calibration Record"};
+inline constexpr TextPair record_all{"alle", "all"};
+inline constexpr TextPair record_empty{"Es gibt noch kein Kalibrierprotokoll (%s).",
+                                       "There is no calibration record yet (%s)."};
+// After the file service's error text: the calibration goes on, the lines wait.
+inline constexpr TextPair record_not_written{
+    "Das Kalibrierprotokoll kann nicht geschrieben werden:\n%s\n"
+    "Die Kalibrierung geht weiter; die Einträge dieser Sitzung werden nachgetragen, "
+    "sobald die Datei wieder geschrieben werden kann.",
+    "The calibration record cannot be written:\n%s\n"
+    "Calibration goes on; this session's entries are added as soon as the file can be "
+    "written again."};
+inline constexpr TextPair record_not_ours{
+    "\"%s\" ist kein Kalibrierprotokoll dieses Programms (die erste Zeile ist nicht seine "
+    "Kopfzeile).\nDie Datei wird nicht verändert. Benennen Sie sie um, damit ein neues "
+    "Protokoll angelegt werden kann.",
+    "\"%s\" is not a calibration record of this program (its first line is not the "
+    "record's heading).\nThe file is left as it is. Rename it so that a new record can be "
+    "started."};
+inline constexpr TextPair record_pending{"%d Einträge dieser Sitzung sind noch nicht gespeichert.",
+                                         "%d entries of this session are not saved yet."};
+inline constexpr TextPair record_damaged{"%d beschädigte Zeilen wurden übergangen.",
+                                         "%d damaged lines were skipped."};
+
+// The configuration sheet.
+inline constexpr TextPair sheet_title{"Konfigurationsblatt", "Configuration Sheet"};
+inline constexpr TextPair sheet_save_title{"Konfigurationsblatt speichern",
+                                           "Save Configuration Sheet"};
+inline constexpr TextPair sheet_document{"Dokument: ", "Document: "};
+inline constexpr TextPair sheet_created{"Erstellt: %s", "Created: %s"};
+inline constexpr TextPair sheet_port{"Schnittstelle: COM%d", "Port: COM%d"};
+inline constexpr int sheet_columns = 11;
+inline constexpr TextPair sheet_header[sheet_columns] = {
+    {"Kanal", "Channel"},           {"Messbereich", "Sensor range"},
+    {"Brücke", "Bridge"},           {"Bereichs-Offset", "Range offset"},
+    {"Bereichs-Verst.", "Range gain"},
+    {"DMS Offset", "SG offset"},    {"DMS Verst.", "SG gain"},
+    {"TE1 Offset", "TC1 offset"},   {"TE1 Verst.", "TC1 gain"},
+    {"TE2 Offset", "TC2 offset"},   {"TE2 Verst.", "TC2 gain"}};
+inline constexpr TextPair sheet_words_note{
+    "Wörter dezimal; Bereichswörter aus der DMS-Bank, Kalibrationswörter der drei Bänke.",
+    "Words in decimal; range words from the strain-gauge bank, calibration words of the "
+    "three banks."};
+inline constexpr TextPair sheet_last_check{"Letzte Prüfung dieser Sitzung: %s, %s",
+                                           "Last check of this session: %s, %s"};
+inline constexpr TextPair sheet_written{"Konfigurationsblatt geschrieben: ",
+                                        "Configuration sheet written: "};
+inline constexpr TextPair sheet_no_writer{
+    "Diese Oberfläche kann keine PDF-Dateien schreiben.",
+    "This front end cannot write PDF files."};
+inline constexpr TextPair sheet_bad_name{
+    "Der Dateiname \"%s\" enthält Zeichen, die ein Dateiname nicht enthalten kann "
+    "(< > : \" | ? * oder Steuerzeichen).\nEs wurde nichts geschrieben.",
+    "The file name \"%s\" holds characters that a file name cannot hold "
+    "(< > : \" | ? * or control characters).\nNothing was written."};
+
 // Progress, status line and cancel of operations that take many frames.
 inline constexpr TextPair progress_download{"Konfiguration senden: Kanal %d von %d",
                                             "Download: channel %d of %d"};

@@ -184,3 +184,6 @@ constexpr int MENU_send_changes = 31;
 constexpr int MENU_SEPARATOR_6 = 32;
 constexpr int MENU_link_log = 33;
 constexpr int MENU_show_link_log = 34;
+constexpr int MENU_SEPARATOR_7 = 35;
+constexpr int MENU_cal_record = 36;
+constexpr int MENU_config_sheet = 37;

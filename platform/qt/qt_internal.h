@@ -23,6 +23,8 @@ class QEventLoop;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QPainter;
+class QRectF;
 class QScrollArea;
 
 namespace platform::qt {
@@ -126,6 +128,9 @@ public:
     void LanguageChanged(int language) override;
     void ProgressChanged() override;  // progress.cpp
     void ShowLog(const std::string &title, const std::string &path) override;  // log_window.cpp
+    void ShowReport(const ReportContent &report, int filterColumn,
+                    const std::string &allLabel) override;  // report.cpp
+    bool RenderPdf(const ReportContent &report, std::string *pdf) override;
 
     // Runs an operator action; afterwards ends the loop if a callback asked for it.
     void Act(const std::function<void()> &fn);
@@ -177,6 +182,11 @@ void ConfigureApplication();
 // RUNTIME_ENGLISH) in place of the previous ones. False when Qt's German catalogue
 // (Debian: qt6-translations-l10n) is missing; Qt's texts then stay English.
 bool ApplyQtLanguage(int language);
+
+// Draws a report's pages into page (in points); newPage starts the next page and says
+// whether it did (no function, or false: what does not fit is left out).
+void PaintReport(QPainter &painter, const QRectF &page, const ReportContent &report,
+                 const std::function<bool()> &newPage);
 
 // Installs a Qt front end for the lifetime of the object (needs a QApplication).
 class ScopedFrontEnd {

@@ -70,6 +70,26 @@ protected:
     }
     // Makes the next frame the device receives fail in this way.
     void FailNext(sim::FaultKind kind) { engine.AddFault({kind, engine.Frames() + 1, 0.0}); }
+    // The calibration record's lines, split at the commas (its fields hold none); the
+    // byte order mark before the header is checked and taken off.
+    static std::vector<std::vector<std::string>> RecordLines()
+    {
+        std::string text = ReadFile(cal_record_file);
+        if (text.empty()) return {};
+        EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+        std::vector<std::vector<std::string>> lines;
+        size_t at = 3;
+        for (size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
+            std::vector<std::string> cells(1);
+            for (char c : text.substr(at, end - at)) {
+                if (c == ',') cells.emplace_back();
+                else cells.back() += c;
+            }
+            lines.push_back(cells);
+        }
+        EXPECT_EQ(at, text.size()) << "the record ends in a torn line";
+        return lines;
+    }
     // A write frame as it goes out: address, data, "W".
     static std::string W(int address, int data)
     {

@@ -1,8 +1,11 @@
 // Calibration data: loading a bank (display and device switch) and trimming words.
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "behaviour/calibration_fixture.h"
+#include "platform/clock.h"
 #include "ui/texts.h"
 
 using namespace platform;
@@ -165,6 +168,122 @@ TEST_F(CaliTest, RefusedLowByteLeavesTheHighByteUnsent)
     EXPECT_EQ(MessageList(), (Strings{std::string("COM ERROR|") + txt::refusal.en, "Port-Error|Check"}));
     EXPECT_EQ(aktuelle_daten[a] + 256 * aktuelle_daten[a + 1], before);
     EXPECT_EQ(com_fault, 1);
+}
+
+}  // namespace
+
+namespace {
+
+using Lines = std::vector<Strings>;
+using zektest::FileExists;
+using zektest::ReadFile;
+using zektest::WriteFile;
+
+// The record's header and the lines of the writes that went out, each with how the
+// device answered: range switches on enabling, then acknowledged, refused and
+// unanswered trims.
+TEST_F(CaliTest, RecordHasALineForEveryWriteWithTheDevicesAnswer)
+{
+    Start(8, 8);
+    Strings modes;
+    for (int i = 0; i < 8; i++) modes.push_back(std::to_string(engine.Peek(16 + i)));
+    ASSERT_NE(Open(), 0);
+    EXPECT_FALSE(FileExists(cal_record_file));  // opening writes nothing
+    ASSERT_TRUE(Toggle(1));                      // thermocouple type 1, bank 1 at 88
+    const int off2 = 88 + 8, gain3 = 88 + 16 + 6, gain4 = 88 + 24 + 6;
+    const std::string before2 = std::to_string(engine.Peek(off2) + 256 * engine.Peek(off2 + 1));
+    const std::string before3 = std::to_string(engine.Peek(gain3) + 256 * engine.Peek(gain3 + 1));
+    ASSERT_TRUE(OperatorSetValue(cp, panel_numeric_off[1], 7));  // 23507
+    FailNext(sim::FaultKind::Error);
+    ASSERT_TRUE(OperatorSetValue(cp, panel_numeric_gain[2], -5));  // 3895, low byte refused
+    const double lost = platform::ClockNow();
+    engine.AddFault({sim::FaultKind::NoReply, engine.Frames() + 2, 0.0});  // high byte's reply
+    ASSERT_TRUE(OperatorSetValue(cp, panel_numeric_gain[3], 1));            // 3901
+    EXPECT_GE(platform::ClockNow() - lost, COM_TIMEOUT);  // the wait ran its time-out
+
+    const Lines lines = RecordLines();
+    ASSERT_EQ(lines.size(), 1u + 8u + 3u);
+    EXPECT_EQ(lines[0], (Strings{"Zeit", "Schnittstelle", "Kanalzahl", "Kanal",
+                                 "Kalibrationsbereich", "Geschrieben", "Vorher", "Gesendet",
+                                 "Ergebnis"}));
+    for (int i = 0; i < 8; i++) {
+        const Strings &l = lines[1 + static_cast<size_t>(i)];
+        ASSERT_EQ(l.size(), 9u);
+        EXPECT_EQ(Strings(l.begin() + 1, l.end()),
+                  (Strings{"COM1", "8", std::to_string(i + 1), "TE Typ 1", "Bereichsumschaltung",
+                           modes[static_cast<size_t>(i)], "201", "bestätigt"}));
+    }
+    EXPECT_EQ(Strings(lines[9].begin() + 3, lines[9].end()),
+              (Strings{"2", "TE Typ 1", "Offset", before2, "23507", "bestätigt"}));
+    EXPECT_EQ(Strings(lines[10].begin() + 3, lines[10].end()),
+              (Strings{"3", "TE Typ 1", "Verstärkung", before3, "3895", "abgelehnt"}));
+    EXPECT_EQ(lines[11][3], "4");
+    EXPECT_EQ(lines[11][8], "keine Antwort");
+    for (size_t k = 1; k < lines.size(); k++) {
+        const std::string &t = lines[k][0];  // local time, ISO 8601 to the second
+        EXPECT_TRUE(t.size() == 19 && t[4] == '-' && t[7] == '-' && t[10] == 'T' && t[13] == ':' &&
+                    t[16] == ':')
+            << t;
+    }
+    EXPECT_EQ(engine.Peek(gain4 + 1), 0x0F);  // the unanswered write went out all the same
+
+    // The table: newest first, filtered by channel.
+    ASSERT_TRUE(OperatorClosePanel(cp));
+    ASSERT_TRUE(OperatorChooseMenu(GetPanelMenuBar(panel_handle), MENU_cal_record));
+    ASSERT_FALSE(scripted::Reports().empty());
+    const scripted::ReportRecord &shown = scripted::Reports().back();
+    EXPECT_FALSE(shown.printed);
+    EXPECT_EQ(shown.filterColumn, 3);
+    EXPECT_EQ(shown.allLabel, "alle");
+    ASSERT_EQ(shown.content.rows.size(), 11u);
+    EXPECT_EQ(shown.content.rows.front(), lines.back());
+    EXPECT_EQ(shown.content.rows.back(), lines[1]);
+}
+
+// The file is only ever appended to. A torn last line is closed first; a file that
+// cannot be read or is not a record is left alone, reported once per session, and the
+// lines wait until the record can be written; the calibration goes on all the same.
+TEST_F(CaliTest, RecordIsOnlyAppendedAndKeepsItsLinesWhileItCannotBeWritten)
+{
+    Start(8, 8);
+    const std::string torn = "\xEF\xBB\xBFZeit,Schnittstelle,Kanalzahl,Kanal,Kalibrationsbereich,"
+                             "Geschrieben,Vorher,Gesendet,Ergebnis\r\n2026-01-01T10:00";
+    WriteFile(cal_record_file, torn);
+    ASSERT_NE(Open(), 0);
+    ASSERT_TRUE(Toggle(1));
+    std::string text = ReadFile(cal_record_file);
+    EXPECT_EQ(text.substr(0, torn.size() + 2), torn + "\r\n");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 1 + 8);
+
+    std::filesystem::remove(cal_record_file);
+    std::filesystem::create_directory(cal_record_file);  // cannot be read nor appended to
+    Clear();
+    ASSERT_TRUE(OperatorSetValue(cp, panel_numeric_off[0], 1));
+    ASSERT_TRUE(OperatorSetValue(cp, panel_numeric_off[1], 1));
+    EXPECT_EQ(Frames().size(), 6u);  // both trims went out
+    ASSERT_EQ(scripted::Messages().size(), 1u);
+    EXPECT_EQ(scripted::Messages()[0].title, "Kalibrierprotokoll");
+    EXPECT_NE(scripted::Messages()[0].text.find(cal_record_file), std::string::npos)
+        << scripted::Messages()[0].text;
+
+    const std::string foreign = "name;value\r\nx;1\r\n";
+    std::filesystem::remove(cal_record_file);
+    WriteFile(cal_record_file, foreign);
+    ASSERT_TRUE(OperatorSetValue(cp, panel_numeric_off[2], 1));
+    EXPECT_EQ(ReadFile(cal_record_file), foreign);
+    EXPECT_EQ(scripted::Messages().size(), 1u);  // once per session
+    ASSERT_TRUE(OperatorClosePanel(cp));
+    ASSERT_TRUE(OperatorChooseMenu(GetPanelMenuBar(panel_handle), MENU_cal_record));
+    EXPECT_TRUE(scripted::Reports().empty());  // not shown as a record
+    EXPECT_EQ(scripted::Messages().size(), 2u);
+
+    std::filesystem::remove(cal_record_file);
+    ASSERT_NE(Open(), 0);
+    ASSERT_TRUE(Toggle(1));  // eight more lines; the three waiting trims go with them
+    const Lines lines = RecordLines();
+    ASSERT_EQ(lines.size(), 1u + 3u + 8u);
+    for (size_t k = 1; k <= 3; k++) EXPECT_EQ(lines[k][3], std::to_string(k)) << k;
+    EXPECT_EQ(lines[4][5], "Bereichsumschaltung");
 }
 
 }  // namespace

@@ -329,6 +329,48 @@ TEST_F(DocumentFilesTest, FailedSaveAsReportsAndKeepsNameAndOldFile)
     EXPECT_STREQ(File_Name, "last.cfg");
 }
 
+// The configuration sheet is offered under the document's name with ".pdf" (characters
+// a file name cannot hold replaced), gets ".pdf" when no extension is typed, and a name
+// or folder it cannot be written to is reported with nothing written and an existing
+// sheet kept whole.
+TEST_F(DocumentFilesTest, ConfigurationSheetIsNamedAfterTheDocumentAndNeverHalfWritten)
+{
+    ASSERT_EQ(StartUp(), 0);
+    const std::string document = Path("rig:7?.cfg");
+    std::snprintf(File_Name, sizeof File_Name, "%s", document.c_str());
+    AnswerFileSelect(1, Path("sheet"));
+    ASSERT_TRUE(Menu(MENU_config_sheet));
+    ASSERT_EQ(PopupsOf(PopupRecord::FileSelect), 1);
+    EXPECT_EQ(platform::scripted::Popups().back().fileSpec, "rig_7_.pdf");
+    EXPECT_TRUE(platform::scripted::Popups().back().saveButton);
+    const std::string sheet = ReadFile("sheet.pdf");
+    EXPECT_NE(sheet.find("Dokument: " + document), std::string::npos) << sheet;
+    ASSERT_EQ(platform::scripted::Reports().size(), 1u);
+    EXPECT_TRUE(platform::scripted::Reports()[0].printed);
+    EXPECT_EQ(platform::scripted::Reports()[0].content.rows.size(), 8u);  // rows displayed
+    EXPECT_TRUE(Messages().empty());
+
+    const std::vector<std::string> files = DirectoryNames();
+    AnswerFileSelect(1, Path("a|b.pdf"));
+    AnswerFileSelect(1, Path("missing/sheet.pdf"));
+    AnswerFileSelect(1, Path("sheet.pdf"));
+    ASSERT_TRUE(Menu(MENU_config_sheet));
+    ASSERT_TRUE(Menu(MENU_config_sheet));
+    platform::InjectFileWriteFailure(true);
+    ASSERT_TRUE(Menu(MENU_config_sheet));
+    platform::InjectFileWriteFailure(false);
+    EXPECT_EQ(ReadFile("sheet.pdf"), sheet);
+    EXPECT_EQ(DirectoryNames(), files);
+    ASSERT_EQ(Messages().size(), 3u);
+    EXPECT_NE(Messages()[0].text.find("a|b.pdf"), std::string::npos) << Messages()[0].text;
+    for (int k : {1, 2}) {
+        EXPECT_EQ(Messages()[k].title, "");
+        EXPECT_NE(Messages()[k].text.find(k == 1 ? "missing/sheet.pdf" : "sheet.pdf"),
+                  std::string::npos)
+            << Messages()[k].text;
+    }
+}
+
 // A file dialog that fails ends the program with status 1 after the message, having
 // written the exit backup and the settings as quitting does.
 class DocumentFilesDeathTest : public DocumentFilesTest {

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -192,6 +193,7 @@ protected:
     std::string chosen, saved;     // the documents the operation may write
     std::string oldLast, oldTemp;  // the backups before the operation
     bool hadLast = false, hadTemp = false;
+    long recordBefore = 0;        // lines of the calibration record before the operation
     std::string backupViolation;  // first moment a backup held a torn text
     int firstFrame = 0;           // device frame count before the operation
     int cp = 0;                   // calibration panel
@@ -322,6 +324,7 @@ protected:
             // Windows keeps a working directory in use (EACCES): the fault cannot be made.
             for (const char *name : {"last.cfg", "temp.ctc", "config.ctc", "keep.cfg"})
                 ASSERT_EQ(unlink(name), 0) << name;
+            std::filesystem::remove(cal_record_file);  // the preparation's calibration lines
             if (rmdir(work.c_str()) != 0 && errno == EACCES)
                 GTEST_SKIP() << "this system does not remove a working directory in use";
             ASSERT_FALSE(std::filesystem::exists(work));
@@ -353,9 +356,37 @@ protected:
     }
 
     // Allowed to change: the backups, the settings file and the operation's documents.
+    static long RecordLineCount()
+    {
+        const std::string text = zektest::ReadFile(cal_record_file);
+        return static_cast<long>(std::count(text.begin(), text.end(), '\n'));
+    }
+
+    void ExpectRecordLines()
+    {
+        long sent = 0;  // channel switches that went out: mode byte frames
+        for (const std::string &f : watch.frames)
+            sent += f.size() == 7 && f.compare(0, 3, "001") == 0 && f.back() == 'W';
+        const long after = RecordLineCount();
+        const long added = after - recordBefore - (recordBefore == 0 && after > 0 ? 1 : 0);
+        EXPECT_EQ(added, op == Op::CalibrationTrim ? 1 : sent) << "record lines";
+        if (added <= 0) return;
+        const std::string text = zektest::ReadFile(cal_record_file);
+        const size_t end = text.rfind("\r\n"), start = text.rfind(',', end);
+        const std::string outcome = text.substr(start + 1, end - start - 1);
+        if (watch.failedAcks > 0) {
+            EXPECT_NE(outcome, txt::record_acknowledged.de)
+                << "a failed write recorded as acknowledged";
+        }
+    }
+
+    bool WritesRecord() const { return op == Op::CalibrationLoad || op == Op::CalibrationTrim; }
+
     bool MayChange(const std::string &path) const
     {
         if (path == chosen && (op == Op::New || op == Op::Save)) return true;
+        if (WritesRecord() && (path == cal_record_file || path == work + "/" + cal_record_file))
+            return true;
         if (path == saved && op == Op::SaveAs) return true;
         for (const char *name : {"last.cfg", "temp.ctc", "config.ctc"})
             if (path == work + "/" + name) return true;
@@ -470,6 +501,7 @@ TEST_P(FaultMatrix, InvariantsHold)
     const Tree before = Snapshot(base);
     const std::vector<bool> agreedBefore = AgreeingAddresses(engine);
     const size_t writtenBefore = platform::WrittenFiles().size();
+    recordBefore = RecordLineCount();
     watch.Clear();
     watch.acked = CurrentImage();  // the preparation ended acknowledged
     watch.onTraffic = [this] { CheckBackups("during the exchanges"); };
@@ -545,6 +577,10 @@ TEST_P(FaultMatrix, InvariantsHold)
     for (size_t k = writtenBefore; k < written.size(); k++) {
         EXPECT_TRUE(MayWrite(written[k])) << "wrote " << written[k];
     }
+
+    // The calibration record: a line for every channel switch or trim that went out,
+    // acknowledged only when its writes were.
+    if (filesWork && WritesRecord()) ExpectRecordLines();
 
     // The link after a fault on it: the next exchange is in step again, after a hang-up
     // on the reopened port.

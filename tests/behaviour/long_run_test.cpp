@@ -58,7 +58,9 @@ enum class Act {
     CalSelect,
     CalTrim,
     CalOk,
-    CalClose
+    CalClose,
+    Record,
+    Sheet
 };
 
 struct Weighted {
@@ -72,7 +74,7 @@ const std::vector<Weighted> kMainActions = {
     {Act::Upload, 5},   {Act::Download, 2},    {Act::CalOpen, 3},  {Act::New, 3},
     {Act::Compare, 2},  {Act::SendChanges, 3},
     {Act::Open, 4},     {Act::Save, 4},        {Act::SaveAs, 3},   {Act::Port, 2},
-    {Act::Language, 1}, {Act::Exit, 0.3},
+    {Act::Language, 1}, {Act::Exit, 0.3},      {Act::Record, 1},   {Act::Sheet, 1},
 };
 const std::vector<Weighted> kPanelActions = {
     {Act::CalToggle, 5}, {Act::CalSelect, 5}, {Act::CalTrim, 20},
@@ -95,6 +97,7 @@ protected:
     bool tailKnown = false;  // an acknowledgement since start-up: the whole image is stored
     std::string expectTemp, expectLast;  // what the backups must hold
     std::vector<std::string> documents;
+    std::string recordText;  // the calibration record as the last action left it
     int refused = 0, faults = 0, failedAcks = 0, checkedWrites = 0, restarts = 0;
 
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
@@ -247,6 +250,11 @@ protected:
         case Act::CalClose:
             Note("calibration close box");
             return platform::OperatorClosePanel(cali_panel_handle);
+        case Act::Record: Note("calibration record"); return Menu(MENU_cal_record);
+        case Act::Sheet:
+            Note("configuration sheet");
+            AnswerFileSelect(Chance(0.1) ? 0 : 1, docs + "/sheet");
+            return Menu(MENU_config_sheet);
         }
         return false;
     }
@@ -356,6 +364,10 @@ protected:
                 Fail("after a failed acknowledgement the window does not show the image: " + rows);
         }
         CheckBackups();
+        const std::string record = zektest::ReadFile(cal_record_file);
+        if (record.compare(0, recordText.size(), recordText) != 0)
+            Fail("the calibration record was changed instead of appended to");
+        recordText = record;
     }
 
     // Entries 0..399 of a configuration text; the rest is filled in by the caller.

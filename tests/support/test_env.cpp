@@ -8,10 +8,12 @@
 #include <iterator>
 #include <random>
 
+#include "calibration/calibration.h"
 #include "channels/image.h"
 #include "documents/files.h"
 #include "link/port.h"
 #include "link/protocol.h"
+#include "transfer/transfer.h"
 #include "ui/texts.h"
 #include "ui/window.h"
 #include "app/shell.h"
@@ -86,6 +88,8 @@ void ZekTest::ResetProgramState()
     std::memset(aktuelle_daten, 0, sizeof aktuelle_daten);
     std::snprintf(File_Name, sizeof File_Name, "%s", "unnamed.cfg");
     kopfzeile[0] = '\0';
+    reset_cali_record();
+    forget_last_check();
     SetRunTimeLanguage(RUNTIME_ENGLISH);  // the run-time's own default
 }
 

@@ -212,6 +212,11 @@ TEST(Resource, MenuBarsShareStructureAndCarryTheirLanguage)
          "__Link Log"},
         {MENU_show_link_log, "show_link_log", "item", "show_link_log", "Protokoll __anzeigen",
          "__Show Link Log"},
+        {MENU_SEPARATOR_7, "SEPARATOR_7", "separator", "", "", ""},
+        {MENU_cal_record, "cal_record", "item", "cal_record", "Kalibrierprotokoll anzeigen",
+         "Show Calibration Record"},
+        {MENU_config_sheet, "config_sheet", "item", "config_sheet",
+         "Konfigurationsblatt als PDF...", "Configuration Sheet as PDF..."},
         {MENU_hilfe, "hilfe", "menu", "", "__Hilfe", "__Help"},
         {MENU_info, "info", "item", "info", "Inf__o", "Inf__o"}};
     ASSERT_EQ(root["menubars"].size(), 2u);

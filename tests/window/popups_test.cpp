@@ -8,13 +8,24 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QComboBox>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTreeView>
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <regex>
+#include <sstream>
+
+#include "app/shell.h"
+#include "channels/image.h"
+#include "platform/report.h"
+#include "transfer/transfer.h"
+#include "ui/texts.h"
 
 #include "platform/files.h"
 #include "platform/log_window.h"
@@ -184,6 +195,96 @@ TEST_F(PopupsTest, LogWindowFollowsItsFile)
     for (QWidget *w : QApplication::topLevelWidgets())
         shown += w->objectName() == "zek-log-window" && w->isVisible();
     EXPECT_EQ(shown, 1);
+}
+
+// The record's table: read-only, and the channel choice shows only that channel's rows.
+TEST_F(PopupsTest, ReportTableIsReadOnlyAndFiltersByItsColumn)
+{
+    ReportContent report;
+    report.title = "Kalibrierprotokoll";
+    report.header = {"Zeit", "Kanal", "Ergebnis"};
+    report.rows = {
+        {"t3", "10", "bestätigt"}, {"t2", "2", "abgelehnt"}, {"t1", "10", "keine Antwort"}};
+    bool seen = false;
+    Answer<QDialog>([&seen](QDialog *dialog) {
+        auto *table = dialog->findChild<QTableWidget *>();
+        auto *filter = dialog->findChild<QComboBox *>();
+        ASSERT_NE(table, nullptr);
+        ASSERT_NE(filter, nullptr);
+        EXPECT_EQ(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+        EXPECT_EQ(table->item(0, 0)->text(), "t3");
+        ASSERT_EQ(filter->count(), 3);
+        EXPECT_EQ(filter->itemText(0), "alle");
+        EXPECT_EQ(filter->itemText(1), "2");  // channels by number, not by text
+        filter->setCurrentIndex(2);
+        EXPECT_FALSE(table->isRowHidden(0));
+        EXPECT_TRUE(table->isRowHidden(1));
+        EXPECT_FALSE(table->isRowHidden(2));
+        filter->setCurrentIndex(0);
+        EXPECT_FALSE(table->isRowHidden(1));
+        seen = true;
+        dialog->reject();
+    });
+    EXPECT_EQ(ShowReportTable(report, 1, "alle"), 0);
+    EXPECT_TRUE(seen);
+}
+
+// The sheet of a 16-channel image as Qt's PDF writer puts it on the page: pdftotext reads
+// back every row with its range, bridge and words in their columns.
+TEST_F(PopupsTest, ConfigurationSheetPdfHoldsEveryChannelInTheCurrentLanguage)
+{
+    if (std::system("pdftotext -v >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is missing";
+    sprache = 1;
+    const int modes[4] = {MODE_BYTE_FULL_BRIDGE, MODE_BYTE_HALF_BRIDGE, MODE_BYTE_TE_1,
+                          MODE_BYTE_TE_2};
+    const char *ranges[4] = {"Strain gage 4mV/V full bridge", "Strain gage 2mV/V half bridge",
+                             "TC Type 1 -", "TC Type 2 -"};
+    const int gains[4] = {0x200, 0x100, 0x700, 0x701};
+    auto put = [](int a, int w) {
+        aktuelle_daten[a] = w & 0xFF;
+        aktuelle_daten[a + 1] = w >> 8;
+    };
+    std::vector<std::string> expected;
+    for (int ch = 0; ch < 16; ch++) {
+        aktuelle_daten[mode_address(ch)] = modes[ch % 4];
+        put(block_address(0, ch) + OFF_RANGE_OFFSET, 1000 + ch);
+        put(block_address(0, ch) + OFF_RANGE_GAIN, gains[ch % 4]);
+        std::ostringstream row;
+        row << ch + 1 << ' ' << ranges[ch % 4] << ' ' << 1000 + ch << ' ' << gains[ch % 4];
+        for (int bank = 0; bank < 3; bank++) {
+            put(block_address(bank, ch) + OFF_CAL_OFFSET, 20000 + 1000 * bank + ch);
+            put(block_address(bank, ch) + OFF_CAL_GAIN, 3900 + 100 * bank + ch);
+            row << ' ' << 20000 + 1000 * bank + ch << ' ' << 3900 + 100 * bank + ch;
+        }
+        expected.push_back(row.str());
+    }
+    int device[512];
+    std::copy(aktuelle_daten, aktuelle_daten + 512, device);
+    device[block_address(1, 2) + OFF_CAL_GAIN] ^= 1;  // the last comparison found one difference
+    note_comparison(aktuelle_daten, device);
+    ASSERT_EQ(WriteReportPdf("sheet.pdf", configuration_sheet()), 0);
+    EXPECT_EQ(zektest::ReadFile("sheet.pdf").substr(0, 5), "%PDF-");
+    ASSERT_EQ(std::system("pdftotext -layout sheet.pdf sheet.txt"), 0);
+    std::istringstream text(zektest::ReadFile("sheet.txt"));
+    std::vector<std::string> lines;  // blanks between words taken as one
+    for (std::string line; std::getline(text, line);) {
+        line = std::regex_replace(line, std::regex("\\s+"), " ");
+        line = std::regex_replace(line, std::regex("^ | $"), "");
+        if (!line.empty()) lines.push_back(line);
+    }
+    for (const char *wanted :
+         {"Configuration Sheet", "Document: unnamed.cfg", "16 Channel Telemetry", "Port: COM1"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), wanted), lines.end()) << wanted;
+    for (const std::string &row : expected)
+        EXPECT_NE(std::find(lines.begin(), lines.end(), row), lines.end()) << row;
+    const std::regex check(
+        "Last check of this session: Comparison With the Rotor, [-0-9]+ [:0-9]+");
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [&check](const std::string &l) { return std::regex_match(l, check); }),
+              1);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Channel 3, TC type 1 bank, calibration gain: 4002 (window), 4003 (rotor)"),
+              lines.end());
 }
 
 }  // namespace
