@@ -248,13 +248,14 @@ int ack_com(void)
         return -1;
     }
     SetWaitCursor(0);
-    note_reply(reply_has(reply, n, 0, "OK")      ? reply_ok
-               : reply_has(reply, n, 0, "ERROR") ? reply_refused
-                                                 : reply_unreadable);
-    if (reply_has(reply, n, 0, "OK")) {
+    const reply_outcome outcome = reply_has(reply, n, 0, "OK")      ? reply_ok
+                                  : reply_has(reply, n, 0, "ERROR") ? reply_refused
+                                                                    : reply_unreadable;
+    note_reply(outcome);
+    if (outcome == reply_ok) {
         temp_backup();
         com_fault = 0;
-    } else if (reply_has(reply, n, 0, "ERROR")) {
+    } else if (outcome == reply_refused) {
         temp_hoch();
         if (com_fault == 0) MessagePopup(text(txt::com_error), text(txt::refusal));
         com_fault = 1;

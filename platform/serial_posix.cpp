@@ -85,10 +85,10 @@ void RaiseModemLines(int fd)
     (void)ioctl(fd, TIOCMBIS, &bits);
 }
 
-class PosixPort : public SerialPort {
+class PosixPort : public QueuedPort {
 public:
     PosixPort(int fd, std::string path, double charSeconds)
-        : fd_(fd), path_(std::move(path)), charSeconds_(charSeconds)
+        : QueuedPort(charSeconds), fd_(fd), path_(std::move(path))
     {
     }
     ~PosixPort() override
@@ -101,13 +101,11 @@ public:
     PosixPort &operator=(const PosixPort &) = delete;
 
     int Write(const char *data, int count, double deadline) override;
-    int ReadTerm(char *buffer, int count, int term, double deadline) override;
-    int Flush() override;
-    int InQueueLength() override;
     std::string Describe() const override { return path_; }
 
 private:
-    int Fill(int waitMs);
+    int Fill(int waitMs) override;
+    void DropDriverInput() override { (void)tcflush(fd_, TCIFLUSH); }
     int HangUp()
     {
         hungUp_ = true;
@@ -116,13 +114,8 @@ private:
 
     int fd_;
     std::string path_;
-    double charSeconds_;  // line time of one character: start, data, parity and stop bits
-    std::string queue_;  // bytes read from the driver, not yet taken
-    bool hungUp_ = false;
 };
 
-// Waits up to waitMs for input and moves what has arrived into the queue. Returns the
-// number of bytes moved, or a negative code.
 int PosixPort::Fill(int waitMs)
 {
     if (queue_.size() >= kQueueLimit) return 0;
@@ -142,12 +135,6 @@ int PosixPort::Fill(int waitMs)
     if (errno == EAGAIN || errno == EINTR) return 0;
     if (errno == EIO || errno == ENXIO || errno == ENODEV) return HangUp();
     return RS232_IO_ERROR;
-}
-
-int PosixPort::ReadTerm(char *buffer, int count, int term, double deadline)
-{
-    return ReadTermFrom(queue_, hungUp_, charSeconds_, buffer, count, term, deadline,
-                        [this](int ms) { return Fill(ms); });
 }
 
 int PosixPort::Write(const char *data, int count, double deadline)
@@ -174,21 +161,6 @@ int PosixPort::Write(const char *data, int count, double deadline)
         SliceDone(deadline);
     }
     return count;
-}
-
-int PosixPort::InQueueLength()
-{
-    const int r = Fill(0);
-    if (r < 0) return r;
-    return hungUp_ ? RS232_HANGUP : static_cast<int>(queue_.size());
-}
-
-int PosixPort::Flush()
-{
-    queue_.clear();
-    if (hungUp_) return RS232_HANGUP;
-    (void)tcflush(fd_, TCIFLUSH);
-    return 0;
 }
 
 std::string LinkTarget(const std::string &link)

@@ -72,4 +72,43 @@ int ReadTermFrom(std::string &queue, const bool &hungUp, double charSeconds, cha
     }
 }
 
+// A port backed by a system driver: Fill moves what the driver has into queue_, and the
+// read, the queue length and the flush are the same on every system.
+class QueuedPort : public SerialPort {
+public:
+    explicit QueuedPort(double charSeconds) : charSeconds_(charSeconds) {}
+
+    int ReadTerm(char *buffer, int count, int term, double deadline) override
+    {
+        return ReadTermFrom(queue_, hungUp_, charSeconds_, buffer, count, term, deadline,
+                            [this](int ms) { return Fill(ms); });
+    }
+    int InQueueLength() override
+    {
+        const int r = Fill(0);
+        if (r < 0) return r;
+        return hungUp_ ? RS232_HANGUP : static_cast<int>(queue_.size());
+    }
+    int Flush() override
+    {
+        queue_.clear();
+        if (hungUp_) return RS232_HANGUP;
+        DropDriverInput();
+        return 0;
+    }
+
+protected:
+    // Waits up to waitMs for input and appends what has arrived to queue_ (at most up to
+    // kQueueLimit). Returns the number of bytes moved, or a negative code.
+    virtual int Fill(int waitMs) = 0;
+    // Discards what the driver holds of the input.
+    virtual void DropDriverInput() = 0;
+
+    std::string queue_;  // bytes read from the driver, not yet taken
+    bool hungUp_ = false;
+
+private:
+    double charSeconds_;  // line time of one character: start, data, parity and stop bits
+};
+
 }  // namespace platform::serialwait

