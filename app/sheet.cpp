@@ -1,7 +1,6 @@
 // The configuration sheet: the document, the system and port, and every displayed
 // channel's settings and calibration words on an A4 page, with the last check of this
 // session, written as a PDF for test reports.
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -53,29 +52,11 @@ std::string default_sheet_name(void)
 
 std::string word_text(int address) { return std::to_string(image_word(address)); }
 
-// Range and bridge as the channel's ring and box show them; an unknown mode byte by value.
-void range_cells(int ch, std::vector<std::string> &row)
-{
-    const int mode = aktuelle_daten[mode_address(ch)];
-    const int gain = image_word(block_address(0, ch) + OFF_RANGE_GAIN);
-    if (mode == MODE_BYTE_TE_1 || mode == MODE_BYTE_TE_2) {
-        row.push_back(range_words(range_index_of(mode, 0)));
-        row.push_back("-");
-    } else if (mode == MODE_BYTE_FULL_BRIDGE || mode == MODE_BYTE_HALF_BRIDGE) {
-        row.push_back(range_words(range_index_of(mode, gain)));
-        row.push_back(text(mode == MODE_BYTE_FULL_BRIDGE ? txt::full_bridge : txt::half_bridge));
-    } else {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, " %02Xh", mode & 0xFF);
-        row.push_back(text(txt::mode_byte_word) + std::string(hex));
-        row.push_back("-");
-    }
-}
-
 std::vector<std::string> channel_row(int ch)
 {
-    std::vector<std::string> row{std::to_string(ch + 1)};
-    range_cells(ch, row);
+    std::string range, bridge;
+    channel_mode_words(aktuelle_daten, ch, &range, &bridge);
+    std::vector<std::string> row{std::to_string(ch + 1), range, bridge.empty() ? "-" : bridge};
     const int b0 = block_address(0, ch);
     row.push_back(word_text(b0 + OFF_RANGE_OFFSET));
     row.push_back(word_text(b0 + OFF_RANGE_GAIN));

@@ -197,14 +197,8 @@ bool prefix_for_file(std::string *prefix)
 std::string bank_name(int bank)
 {
     const int values[3] = {0, 64, 128};  // ring value of each bank
-    for (int k = 0; k < 3; k++) {
-        if (txt::cali_item_values[k] != values[bank]) continue;
-        std::string out;
-        for (const char *c = text(txt::cali_items[k]); *c; c++)
-            if (*c != ' ' || (!out.empty() && out.back() != ' ')) out += *c;
-        while (!out.empty() && out.back() == ' ') out.pop_back();
-        return out;
-    }
+    for (int k = 0; k < 3; k++)
+        if (txt::cali_item_values[k] == values[bank]) return item_words(txt::cali_items[k]);
     return std::to_string(bank);
 }
 

@@ -28,23 +28,15 @@ struct LastCheck {
 };
 LastCheck last_check;
 
+int word_at(const int memory[512], int a) { return memory[a] | memory[a + 1] << 8; }
+
 // Range and bridge of a channel in one memory, as the window's row would show them.
 std::string describe_mode(const int memory[512], int ch)
 {
-    const int mode = memory[mode_address(ch)];
-    const int a = block_address(0, ch) + OFF_RANGE_GAIN;
-    const int gain = memory[a] | memory[a + 1] << 8;
-    if (mode == MODE_BYTE_TE_1 || mode == MODE_BYTE_TE_2)
-        return range_words(range_index_of(mode, 0));
-    if (mode == MODE_BYTE_FULL_BRIDGE || mode == MODE_BYTE_HALF_BRIDGE)
-        return range_words(range_index_of(mode, gain)) + ", " +
-               text(mode == MODE_BYTE_FULL_BRIDGE ? txt::full_bridge : txt::half_bridge);
-    char hex[16];
-    std::snprintf(hex, sizeof hex, " %02Xh", mode & 0xFF);
-    return text(txt::mode_byte_word) + std::string(hex);
+    std::string range, bridge;
+    channel_mode_words(memory, ch, &range, &bridge);
+    return bridge.empty() ? range : range + ", " + bridge;
 }
-
-int word_at(const int memory[512], int a) { return memory[a] | memory[a + 1] << 8; }
 
 // "Kanal 3, what: A (Fenster), B (Rotorsystem)".
 std::string difference_line(int ch, const std::string &what, const std::string &window,
@@ -83,13 +75,23 @@ void channel_differences(const int window[512], const int device[512], int ch,
 
 }  // namespace
 
-std::string range_words(int index)
+std::string range_words(int index) { return item_words(txt::range_items[index]); }
+
+void channel_mode_words(const int memory[512], int ch, std::string *range, std::string *bridge)
 {
-    std::string out;
-    for (const char *c = text(txt::range_items[index]); *c; c++)
-        if (*c != ' ' || (!out.empty() && out.back() != ' ')) out += *c;
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-    return out;
+    const int mode = memory[mode_address(ch)];
+    const int gain = word_at(memory, block_address(0, ch) + OFF_RANGE_GAIN);
+    bridge->clear();
+    if (mode == MODE_BYTE_TE_1 || mode == MODE_BYTE_TE_2) {
+        *range = range_words(range_index_of(mode, 0));
+    } else if (mode == MODE_BYTE_FULL_BRIDGE || mode == MODE_BYTE_HALF_BRIDGE) {
+        *range = range_words(range_index_of(mode, gain));
+        *bridge = text(mode == MODE_BYTE_FULL_BRIDGE ? txt::full_bridge : txt::half_bridge);
+    } else {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, " %02Xh", mode & 0xFF);
+        *range = text(txt::mode_byte_word) + std::string(hex);
+    }
 }
 
 void note_comparison(const int window[512], const int device[512])

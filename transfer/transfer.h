@@ -23,6 +23,9 @@ std::vector<std::string> configuration_differences(const int window[512], const 
 
 // A sensor-range ring item's text with its padding taken out ("DMS 8mV/V").
 std::string range_words(int index);
+// A channel's sensor range and bridge in one memory as its row shows them; the bridge
+// is empty for a thermocouple or a mode byte the window does not know.
+void channel_mode_words(const int memory[512], int ch, std::string *range, std::string *bridge);
 
 // An address that a verification found changed: what was sent and what was read back.
 struct VerifiedAddress {

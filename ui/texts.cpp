@@ -4,6 +4,15 @@ int sprache = 0;
 
 const char *text(const TextPair &pair) { return sprache == 0 ? pair.de : pair.en; }
 
+std::string item_words(const TextPair &item)
+{
+    std::string out;
+    for (const char *c = text(item); *c; c++)
+        if (*c != ' ' || (!out.empty() && out.back() != ' ')) out += *c;
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
 namespace {
 
 // "1-5", "3", or the word for none.

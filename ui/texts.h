@@ -15,6 +15,9 @@ struct TextPair {
 
 // The German text when sprache is 0, the English one otherwise.
 const char *text(const TextPair &pair);
+// A ring item's text in the current language with its padding taken out: runs of blanks
+// become one, none at either end ("DMS 8mV/V").
+std::string item_words(const TextPair &item);
 
 namespace txt {
 
