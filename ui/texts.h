@@ -8,9 +8,55 @@
 // Language flag: 0 German, any other value English (the program stores 0 or 1).
 extern int sprache;
 
+// A text's printf conversions ("%d", "%.1f", "%s", "%%") one after the other: the German
+// and English text of a pair must have the same ones in the same order, or the arguments
+// given to one language would be read wrongly in the other.
+namespace text_check {
+
+constexpr bool is_flag(char c) { return c == '-' || c == '+' || c == ' ' || c == '#' || c == '0'; }
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The end of the conversion starting at p (which points at '%').
+constexpr const char *conversion_end(const char *p)
+{
+    p++;
+    while (is_flag(*p)) p++;
+    while (is_digit(*p) || *p == '.' || *p == '*') p++;
+    while (*p == 'h' || *p == 'l' || *p == 'z' || *p == 'j' || *p == 't' || *p == 'L') p++;
+    return *p ? p + 1 : p;
+}
+
+constexpr const char *next_conversion(const char *p)
+{
+    while (*p && *p != '%') p++;
+    return p;
+}
+
+constexpr bool same_conversions(const char *a, const char *b)
+{
+    for (a = next_conversion(a), b = next_conversion(b); *a || *b;
+         a = next_conversion(a), b = next_conversion(b)) {
+        if (!*a || !*b) return false;
+        const char *a_end = conversion_end(a), *b_end = conversion_end(b);
+        if (a_end - a != b_end - b) return false;
+        for (; a != a_end; a++, b++)
+            if (*a != *b) return false;
+    }
+    return true;
+}
+
+}  // namespace text_check
+
 struct TextPair {
     const char *de;
     const char *en;
+
+    // Every pair is checked as it is compiled: a pair whose conversions differ does not build.
+    consteval TextPair(const char *german, const char *english) : de(german), en(english)
+    {
+        if (!text_check::same_conversions(german, english))
+            throw "the German and English texts differ in their % conversions";
+    }
 };
 
 // The German text when sprache is 0, the English one otherwise.

@@ -188,3 +188,19 @@ TEST_F(LanguageTest, ChoosingTheActiveLanguageAgainShowsTheNoticeAndRewrites)
 }
 
 }  // namespace
+
+// Every text pair is checked for matching conversions as it is compiled; this shows that the
+// check tells a mismatch from a match, so a wrongly translated format cannot build.
+TEST(TextPairCheck, ConversionsMustMatchInKindOrderAndPrecision)
+{
+    using text_check::same_conversions;
+    EXPECT_TRUE(same_conversions("Kanal %d von %d, %.1f s", "channel %d of %d, %.1f s"));
+    EXPECT_TRUE(same_conversions("100 %% fertig", "100 %% done"));
+    EXPECT_TRUE(same_conversions("ohne", "without"));
+    EXPECT_FALSE(same_conversions("Kanal %d", "channel %s"));
+    EXPECT_FALSE(same_conversions("%s vor %d s", "%d s ago: %s"));
+    EXPECT_FALSE(same_conversions("%.1f s", "%f s"));
+    EXPECT_FALSE(same_conversions("Fehler: %s", "failed"));
+    EXPECT_FALSE(same_conversions("%%", ""));
+    EXPECT_FALSE(same_conversions("%ld", "%d"));
+}
