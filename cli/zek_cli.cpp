@@ -16,6 +16,7 @@
 #include "channels/image.h"
 #include "link/port.h"
 #include "link/protocol.h"
+#include "platform/arguments.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/frontend.h"
@@ -410,6 +411,7 @@ int run(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    platform::Utf8Arguments(&argc, &argv);
     try {
         return run(argc, argv);
     } catch (const std::exception &e) {
