@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/shell.h"
+#include "platform/arguments.h"
 #include "platform/data_home.h"
 #include "platform/qt/qt_frontend.h"
 
@@ -29,11 +30,16 @@ bool has_option(int argc, char *argv[], const char *option)
 
 int main(int argc, char *argv[])
 {
-    if (has_option(argc, argv, "--help")) {
+    // Our options are read in UTF-8; Qt is handed main's own arguments, which it reads
+    // from the system's command line itself.
+    int count = argc;
+    char **args = argv;
+    platform::Utf8Arguments(&count, &args);
+    if (has_option(count, args, "--help")) {
         std::fputs(usage, stdout);
         return 0;
     }
-    if (has_option(argc, argv, "--data-home")) {
+    if (has_option(count, args, "--data-home")) {
         std::string failure = platform::EnterDataHome("zek-config");
         if (!failure.empty()) {
             std::fprintf(stderr, "zek-config: %s\n", failure.c_str());

@@ -4,6 +4,7 @@
 // lines on stderr. It changes no file but those named on its command line.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -15,6 +16,7 @@
 #include "channels/image.h"
 #include "link/port.h"
 #include "link/protocol.h"
+#include "platform/arguments.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/frontend.h"
@@ -29,7 +31,7 @@
 
 namespace {
 
-// Exit statuses.
+// Exit statuses. FILE_FAILED also ends a run that met an unexpected error.
 enum { DONE = 0, LINK_FAILED = 1, BAD_USAGE = 2, FILE_FAILED = 3, DIFFERENT = 4 };
 
 struct Options {
@@ -40,10 +42,34 @@ struct Options {
 Options options;
 nlohmann::json result;
 
+// What --port names: a port number, or else (0) the device path.
+int port_number = 0;
+std::string port_device;
+
 int fail_usage(const std::string &what)
 {
     std::cerr << "zek-cli: " << what << "\n";
     return BAD_USAGE;
+}
+
+// Reads --port whole: a port number 1..255 (leading zeros allowed) or a device path, which
+// names a folder ("./COM3", "/dev/ttyUSB0"). Empty when it is one of them, else why not.
+std::string take_port(const std::string &value)
+{
+    const std::string wrong = "--port " + value + " is neither a port number from 1 to 255 "
+                              "nor a device path (such as /dev/ttyUSB0 or ./COM3)";
+    if (value.empty()) return wrong;
+    if (value.find_first_not_of("0123456789") == std::string::npos) {
+        int n = 0;
+        for (char c : value) n = std::min(n * 10 + (c - '0'), 1000);
+        if (n < 1 || n > 255) return wrong;
+        port_number = n;
+        return "";
+    }
+    if (value.find_first_of("/\\") == std::string::npos) return wrong;
+    if (value.size() >= sizeof com_device) return "--port: the device path is too long";
+    port_device = value;
+    return "";
 }
 
 // The settings file when there is one, then what the command line says.
@@ -55,40 +81,57 @@ void cli_settings(void)
     if (options.channels == 4 || options.channels == 8) Kanalzahl = 8;
     if (options.channels == 16) Kanalzahl = 16;
     if (options.channels != 0) Kanalzahl_GUI = options.channels;
-    if (options.port.empty()) return;
-    if (options.port.find_first_not_of("0123456789") == std::string::npos) {
-        com_port = std::stoi(options.port.substr(0, 4));
-    } else {
-        std::snprintf(com_device, sizeof com_device, "%s", options.port.c_str());
-        com_port = 1;
-    }
+    if (port_number != 0) com_port = port_number;
+    if (port_device.empty()) return;
+    std::snprintf(com_device, sizeof com_device, "%s", port_device.c_str());
+    com_port = 1;
 }
 
-// The program without a window: the main panel in the model, the acknowledged state in
-// memory, the port open. Non-zero when it cannot start.
-int start(const char *argv0)
+// The program without a window: the main panel in the model with the settings, the
+// acknowledged state in memory. Nothing is opened yet. Non-zero when it cannot start.
+int prepare(const char *argv0)
 {
     char *argv[] = {const_cast<char *>(argv0), nullptr};
-    if (InitCVIRTE(nullptr, argv, nullptr) == 0) return BAD_USAGE;
+    if (InitCVIRTE(nullptr, argv, nullptr) == 0) {
+        std::cerr << "zek-cli: the program's own folder cannot be found\n";
+        return FILE_FAILED;
+    }
     platform::InstallConsoleFrontEnd();
     register_callbacks();
     keep_acknowledged_in_memory();
-    if (load_main_panel(cli_settings) != 0) return fail_usage("the resource cannot be read");
+    if (load_main_panel(cli_settings) != 0) {
+        std::cerr << "zek-cli: the resource cannot be read\n";
+        return FILE_FAILED;
+    }
     if (com_port < 1 || com_port > 255) return fail_usage("port numbers run from 1 to 255");
+    return DONE;
+}
+
+bool port_opened = false;
+
+// The link log and the port; the main panel is shown, so that the operator's actions
+// reach it. Non-zero when either cannot be opened.
+int open_link(void)
+{
     if (!options.log.empty() && !platform::SetLinkLog(options.log))
         return std::cerr << "zek-cli: " << options.log << ": cannot write the link log\n",
                FILE_FAILED;
     com_on();
+    port_opened = true;
     if (GetRs232Err() < 0) {
         std::cerr << "zek-cli: " << GetRS232ErrorString(GetRs232Err()) << "\n";
         return LINK_FAILED;
     }
-    DisplayPanel(panel_handle);  // the operator's actions reach a panel that is shown
+    DisplayPanel(panel_handle);
     return DONE;
 }
 
-// A one-based channel within the displayed channel count.
-bool channel_ok(int ch) { return ch >= 1 && ch <= Kanalzahl_GUI; }
+// A one-based channel within the displayed channel count; empty when it is one.
+std::string channel_usage(int ch)
+{
+    if (ch >= 1 && ch <= Kanalzahl_GUI) return "";
+    return "channel " + std::to_string(ch) + " is not one of 1.." + std::to_string(Kanalzahl_GUI);
+}
 
 // Ring position of a range as the ring shows it: "32mV/V" .. "1mV/V", "TC1", "TC2".
 int range_index(const std::string &range)
@@ -100,7 +143,36 @@ int range_index(const std::string &range)
     return -1;
 }
 
-int link_status(void) { return com_fault == 1 ? LINK_FAILED : DONE; }
+std::string set_usage(int ch, const std::string &range, bool half_bridge)
+{
+    const int index = range_index(range);
+    if (!channel_usage(ch).empty()) return channel_usage(ch);
+    if (index < 0) return "unknown range " + range + " (32mV/V .. 1mV/V, TC1, TC2)";
+    if (index > 5 && half_bridge) return "a thermocouple range has no half bridge";
+    return "";
+}
+
+// An operation that writes succeeds only when no failure was reported and every reply
+// it waited for was OK: a reply that is neither OK nor ERROR leaves the link fault flag
+// clear, yet says nothing about whether the frame was taken.
+int console_lines_before = 0;
+
+void begin_operation(void)
+{
+    mark_replies();
+    console_lines_before = platform::ConsoleMessageCount();
+}
+
+int operation_status(void)
+{
+    const reply_outcome not_ok = first_reply_not_ok();
+    if (com_fault != 1 && not_ok == reply_none) return DONE;
+    if (platform::ConsoleMessageCount() == console_lines_before)
+        std::cerr << (not_ok == reply_unreadable
+                          ? "zek-cli: a reply of the device was neither OK nor ERROR\n"
+                          : "zek-cli: a frame was not acknowledged with OK\n");
+    return LINK_FAILED;
+}
 
 int run_ports(void)
 {
@@ -165,9 +237,10 @@ int run_download(const std::string &file, bool verify)
 {
     int status = open_document(file);
     if (status != DONE) return status;
+    begin_operation();
     down();
-    status = link_status();
-    return status == DONE && verify ? verify_download() : status;
+    if (!verify) return operation_status();
+    return com_fault == 1 ? LINK_FAILED : verify_download();
 }
 
 // The differences between FILE and the device, in words per channel. A file holds the
@@ -200,56 +273,80 @@ int run_send_changes(const std::string &file)
 
 int run_set(int ch, const std::string &range, bool half_bridge)
 {
-    const int index = range_index(range);
-    if (!channel_ok(ch)) return fail_usage("channel " + std::to_string(ch) + " is not one of 1.." +
-                                           std::to_string(Kanalzahl_GUI));
-    if (index < 0) return fail_usage("unknown range " + range + " (32mV/V .. 1mV/V, TC1, TC2)");
-    if (index > 5 && half_bridge) return fail_usage("a thermocouple range has no half bridge");
+    begin_operation();
     SetCtrlVal(panel_handle, panel_checkbox[ch - 1], half_bridge ? 1 : 0);
-    platform::OperatorSetValue(panel_handle, panel_rings[ch - 1], index);
-    return link_status();
+    platform::OperatorSetValue(panel_handle, panel_rings[ch - 1], range_index(range));
+    return operation_status();
 }
 
 // The button is dimmed for a thermocouple channel, as in the window: the device's memory
 // is read first so that the row shows what the channel is.
 int run_zero(int ch)
 {
-    if (!channel_ok(ch)) return fail_usage("channel " + std::to_string(ch) + " is not one of 1.." +
-                                           std::to_string(Kanalzahl_GUI));
     clear_com_fault();
+    begin_operation();
     if (read_encoder() != 0) return LINK_FAILED;
     if (!platform::OperatorPressButton(panel_handle, panel_command_button[ch - 1]))
         return fail_usage("channel " + std::to_string(ch) + " is a thermocouple channel");
-    return link_status();
+    return operation_status();
 }
 
 int run_shunt(const std::string &state)
 {
-    if (state != "on" && state != "off") return fail_usage("shunt takes on or off");
+    begin_operation();
     platform::OperatorToggle(panel_handle, PANEL_TOGGLEBUTTON, state == "on" ? 1 : 0);
-    return link_status();
+    return operation_status();
 }
 
-// Runs the chosen command after start-up; the result as JSON on stdout when asked.
-int finish(const std::string &command, int status)
+// The command being run (empty before one is known), for the result.
+std::string command_name;
+bool reported = false;
+
+// Ends every run, failed or not: closes what was opened and, under --json, prints the
+// one result object. Texts that are not UTF-8 (a port link's target) are printed with
+// their invalid bytes replaced.
+int finish(int status)
 {
-    com_off();
+    if (port_opened) {
+        port_opened = false;
+        com_off();
+    }
     platform::SetLinkLog("");
-    result["command"] = command;
+    if (reported) return status;
+    reported = true;
+    if (!command_name.empty()) result["command"] = command_name;
     result["status"] = status;
     result["ok"] = status == DONE;
-    if (options.json) std::cout << result.dump() << "\n";
+    if (options.json)
+        std::cout << result.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                  << "\n";
     return status;
 }
 
-}  // namespace
+// Nothing a user gives makes zek-cli abort: whatever escapes ends the run with a message.
+int unexpected(const char *what)
+{
+    std::cerr << "zek-cli: unexpected error: " << what << "\n";
+    try {
+        return finish(FILE_FAILED);
+    } catch (...) {
+        return FILE_FAILED;
+    }
+}
 
-int main(int argc, char **argv)
+bool json_asked(int argc, char **argv)
+{
+    for (int i = 1; i < argc; i++)
+        if (std::string(argv[i]) == "--json") return true;
+    return false;
+}
+
+int run(int argc, char **argv)
 {
     CLI::App app{"zek-cli: configuration of the rotor telemetry system from the command line"};
     app.require_subcommand(1);
     app.fallthrough();  // the common options may also follow the command
-    app.add_option("--port", options.port, "port number (COM<n> of the working directory) or device path");
+    auto *port = app.add_option("--port", options.port, "port number (COM<n> of the working directory) or device path");
     app.add_option("--channels", options.channels, "channel count")->check(CLI::IsMember({4, 8, 16}));
     app.add_flag("--json", options.json, "machine-readable result on stdout");
     app.add_option("--log", options.log, "link log file");
@@ -279,21 +376,47 @@ int main(int argc, char **argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {
-        return app.exit(e) == 0 ? DONE : BAD_USAGE;
+        for (const CLI::App *sub : app.get_subcommands()) command_name = sub->get_name();
+        options.json = options.json || json_asked(argc, argv);
+        // Under --json stdout holds the result object alone, so help goes to stderr.
+        const int code = options.json ? app.exit(e, std::cerr, std::cerr) : app.exit(e);
+        return finish(code == 0 ? DONE : BAD_USAGE);
     }
+    command_name = app.get_subcommands().front()->get_name();
 
-    if (ports->parsed()) {
-        int status = run_ports();
-        if (options.json) std::cout << result.dump() << "\n";
-        return status;
+    // Usage first: nothing is opened for a command line that cannot be carried out.
+    if (port->count() > 0) {
+        const std::string wrong = take_port(options.port);
+        if (!wrong.empty()) return finish(fail_usage(wrong));
     }
-    int status = start(argv[0]);
-    if (status != DONE) return status;
-    if (upload->parsed()) return finish("upload", run_upload(file));
-    if (download->parsed()) return finish("download", run_download(file, verify));
-    if (send->parsed()) return finish("send-changes", run_send_changes(file));
-    if (compare_->parsed()) return finish("compare", run_compare(file));
-    if (set->parsed()) return finish("set", run_set(ch, range, half_bridge));
-    if (zero->parsed()) return finish("zero", run_zero(ch));
-    return finish("shunt", run_shunt(state));
+    if (ports->parsed()) return finish(run_ports());
+    int status = prepare(argv[0]);
+    if (status != DONE) return finish(status);
+    const std::string wrong = set->parsed()    ? set_usage(ch, range, half_bridge)
+                              : zero->parsed() ? channel_usage(ch)
+                                               : "";
+    if (!wrong.empty()) return finish(fail_usage(wrong));
+    status = open_link();
+    if (status != DONE) return finish(status);
+    if (upload->parsed()) return finish(run_upload(file));
+    if (download->parsed()) return finish(run_download(file, verify));
+    if (send->parsed()) return finish(run_send_changes(file));
+    if (compare_->parsed()) return finish(run_compare(file));
+    if (set->parsed()) return finish(run_set(ch, range, half_bridge));
+    if (zero->parsed()) return finish(run_zero(ch));
+    return finish(run_shunt(state));
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    platform::Utf8Arguments(&argc, &argv);
+    try {
+        return run(argc, argv);
+    } catch (const std::exception &e) {
+        return unexpected(e.what());
+    } catch (...) {
+        return unexpected("of unknown kind");
+    }
 }

@@ -18,7 +18,26 @@
 namespace platform::os {
 namespace {
 
-std::wstring Wide(const std::string &utf8) { return Utf8Path(utf8).wstring(); }
+// The path as the system's wide string; empty when it is not UTF-8. Every public call
+// refuses such a path first (Convertible), so the calls below it never see one.
+std::wstring Wide(const std::string &utf8)
+{
+    const int size = static_cast<int>(utf8.size());
+    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
+    if (n <= 0) return L"";
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), n);
+    return wide;
+}
+
+// False with errno EILSEQ for a name that is not UTF-8: a file error, as for any name the
+// system cannot take.
+bool Convertible(const std::string &name)
+{
+    if (name.empty() || !Wide(name).empty()) return true;
+    errno = EILSEQ;
+    return false;
+}
 
 // The errno value that best names a Win32 error.
 int ErrnoOf(DWORD error)
@@ -38,7 +57,7 @@ int ErrnoOf(DWORD error)
 
 std::string Folder(const std::string &name)
 {
-    const std::string folder = Utf8String(Utf8Path(name).parent_path());
+    const std::string folder = Utf8String(std::filesystem::path(Wide(name)).parent_path());
     return folder.empty() ? "." : folder;
 }
 
@@ -90,6 +109,7 @@ bool Move(const std::string &from, const std::string &to)
 
 int Open(const std::string &name, int readWriteMode, int action)
 {
+    if (!Convertible(name)) return -1;
     return OpenWide(name, Flags(readWriteMode, action));
 }
 
@@ -97,6 +117,7 @@ int Open(const std::string &name, int readWriteMode, int action)
 // written gets it written in place.
 int OpenForReplacing(const std::string &name, std::string *target, std::string *tempPath)
 {
+    if (!Convertible(name)) return -1;
     const DWORD attributes = GetFileAttributesW(Wide(name).c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
@@ -152,12 +173,16 @@ int Close(int fd) { return _close(fd); }
 int FileSize(const std::string &name, long *size)
 {
     struct _stat64 st;
+    if (!Convertible(name)) return -1;
     if (_wstat64(Wide(name).c_str(), &st) != 0) return errno == ENOENT ? 0 : -1;
     *size = static_cast<long>(st.st_size);
     return 1;
 }
 
-bool ReplaceWhole(const std::string &from, const std::string &to) { return Move(from, to); }
+bool ReplaceWhole(const std::string &from, const std::string &to)
+{
+    return Convertible(from) && Convertible(to) && Move(from, to);
+}
 
 std::string ProgramPath()
 {
@@ -168,6 +193,9 @@ std::string ProgramPath()
     return Utf8String(std::filesystem::path(path));
 }
 
-const char *GermanReason(int) { return nullptr; }
+const char *GermanReason(int err)
+{
+    return err == EILSEQ ? "Der Name ist kein gültiges UTF-8" : nullptr;
+}
 
 }  // namespace platform::os

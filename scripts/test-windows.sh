@@ -69,4 +69,8 @@ cli upload up.cfg
   > "$work/cli/tc.cfg"
 cli --json download tc.cfg --verify
 cli compare tc.cfg
+# A file name beyond ASCII arrives whole: the arguments are taken as UTF-16.
+cli upload "Prüf.cfg"
+[ -f "$work/cli/Prüf.cfg" ] || { echo "zek-cli.exe did not write Prüf.cfg" >&2; exit 1; }
+cli compare "Prüf.cfg"
 echo "== Windows tests passed"

@@ -1,6 +1,7 @@
 // zek-cli against zek-sim on a pseudo-terminal: each command's frames, files, exit status
 // and JSON, and bad input that must send nothing.
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -124,6 +125,56 @@ TEST_F(CliLinkTest, RefusedFrameIsALinkFailure)
     StartSim({"--fault", "error"});
     EXPECT_EQ(Cli("--channels 8 set 1 TC2"), 1);
     EXPECT_NE(zektest::ReadFile("cli.err").find("COM ERROR"), string::npos);
+}
+
+// Every run, against a device that answers badly or a command line that cannot be carried
+// out: its exit status, exactly one JSON object on stdout that agrees with it, a reason on
+// stderr, and for bad usage not even the link log opened.
+TEST_F(CliLinkTest, EveryRunEndsWithItsStatusAndOneResult)
+{
+    int image[512] = {};
+    for (int ch = 0; ch < 8; ch++) image[16 + ch] = 0xC9;
+    zektest::WriteFile("tc.cfg", zektest::ConfigTextOf(image));
+    ASSERT_EQ(symlink("/dev/null/\xF6", "COM7"), 0) << "a link whose target is not UTF-8";
+    struct Case {
+        const char *fault, *args;
+        int status;
+        const char *says;  // on stderr
+    } const cases[] = {
+        {"", "set 2 4mV/V", 0, ""},
+        {"garbage", "set 3 4mV/V", 1, "neither OK nor ERROR"},
+        {"garbage@2", "zero 1", 1, "neither OK nor ERROR"},  // after the memory read
+        {"garbage", "shunt on", 1, "neither OK nor ERROR"},
+        {"garbage@2", "download tc.cfg", 1, "neither OK nor ERROR"},  // the D's reply
+        {"", "ports", 0, ""},
+        {"", "--port 00012 upload u.cfg", 1, "COM12"},
+        {"", "--port 256 upload u.cfg", 2, "--port 256"},
+        {"", "--port 1x upload u.cfg", 2, "--port 1x"},
+        {"", "--port '' upload u.cfg", 2, "--port "},
+        {"", "--port 9 set 9 4mV/V", 2, "channel 9"},
+        {"", "--port 9 zero 0", 2, "channel 0"},
+        {"", "--port 9 upload u.cfg", 1, "COM9"},
+        {"", "frobnicate", 2, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(string(c.fault) + " " + c.args);
+        sim.Stop();
+        StartSim(*c.fault ? std::vector<string>{"--fault", c.fault} : std::vector<string>{});
+        std::remove("run.log");
+        string out;
+        EXPECT_EQ(Cli(string("--channels 8 --json --log run.log ") + c.args, &out), c.status);
+        const nlohmann::json result = nlohmann::json::parse(out, nullptr, false);
+        if (!result.is_object()) {
+            ADD_FAILURE() << "not one JSON object: " << out;
+            continue;
+        }
+        EXPECT_EQ(result["status"], c.status);
+        EXPECT_EQ(result["ok"], c.status == 0);
+        EXPECT_NE(zektest::ReadFile("cli.err").find(c.says), string::npos);
+        if (c.status == 2) {
+            EXPECT_FALSE(zektest::FileExists("run.log")) << "nothing opened";
+        }
+    }
 }
 
 }  // namespace
