@@ -98,10 +98,7 @@ bool CopyAttributes(const std::string &target, int fd)
     return true;
 }
 
-// Marks a new temporary file as in use: true when this process holds its lock and the
-// name still leads to it (another program's clean-up may have taken it between its
-// making and the lock). A file system without locks leaves it unmarked; the clean-up
-// then leaves it alone too.
+// True when the name still leads to the plain file open as fd.
 bool Named(int fd, const std::string &path)
 {
     struct stat held, named;
@@ -109,6 +106,10 @@ bool Named(int fd, const std::string &path)
            held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
+// Marks a new temporary file as in use: true when this process holds its lock and the
+// name still leads to it (another program's clean-up may have taken it between its
+// making and the lock). A file system without locks leaves it unmarked; the clean-up
+// then leaves it alone too.
 bool Hold(int fd, const std::string &path)
 {
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno != EWOULDBLOCK;
