@@ -22,12 +22,17 @@ void layout_name(const char *file, int layout, char *name, int size)
     std::snprintf(name, static_cast<size_t>(size), "%.*s-%d%s", stem, file, layout, dot ? dot : "");
 }
 
-// Renames a backup that holds something to its layout name; true when it did.
+// Moves a backup that holds something to its layout name, in place of one an earlier
+// change kept there; true when it did. A move that fails is reported: the next start
+// would read the backup as its own layout.
 bool set_aside(const char *file, int layout, char *name, int size)
 {
     long bytes = 0;
     layout_name(file, layout, name, size);
-    return GetFileInfo(file, &bytes) == 1 && bytes > 0 && std::rename(file, name) == 0;
+    if (GetFileInfo(file, &bytes) != 1 || bytes == 0) return false;
+    if (MoveReplacing(file, name) == 0) return true;
+    file_fehler();
+    return false;
 }
 
 }  // namespace

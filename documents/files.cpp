@@ -16,6 +16,8 @@
 
 // The document name a new document gets.
 #define UNNAMED_DOCUMENT "unnamed.cfg"
+// The extension of configuration documents, the one Open lists.
+#define DOCUMENT_EXTENSION ".cfg"
 
 char File_Name[MAX_PATHNAME_LEN] = UNNAMED_DOCUMENT;
 void (*session_saver)(void) = nullptr;
@@ -60,6 +62,39 @@ void refuse(const char *path)
     MessagePopup(text(txt::zek_title), message.c_str());
 }
 
+// Where the extension of the last part of a path begins (its dot), or npos for none; a
+// name that begins with its only dot has none.
+size_t extension_at(const std::string &path)
+{
+    const size_t slash = path.find_last_of("/\\");
+    const size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = path.rfind('.');
+    return dot != std::string::npos && dot > start && dot + 1 < path.size() ? dot : std::string::npos;
+}
+
+// The name Save as offers: the current one as a configuration document. After a failed
+// exchange the current document is "temp.ctc", whose type Open does not list.
+std::string offered_name(void)
+{
+    std::string name = File_Name;
+    const size_t dot = extension_at(name);
+    if (dot != std::string::npos) name.resize(dot);
+    return name + DOCUMENT_EXTENSION;
+}
+
+// A chosen name without an extension becomes a configuration document's name; false
+// when that is longer than the system takes.
+bool with_document_extension(char *path)
+{
+    if (extension_at(path) != std::string::npos) return true;
+    if (std::strlen(path) + std::strlen(DOCUMENT_EXTENSION) >= MAX_PATHNAME_LEN) {
+        MessagePopup(text(txt::zek_title), text(txt::path_too_long));
+        return false;
+    }
+    std::strcat(path, DOCUMENT_EXTENSION);
+    return true;
+}
+
 }  // namespace
 
 void speichern(void)
@@ -75,13 +110,14 @@ void speichern(void)
 }
 
 // A failed write is reported and keeps the current name: the document has not been
-// stored under the chosen one.
+// stored under the chosen one. The dialog offers the ".cfg" type, and a name typed
+// without an extension gets it, so that Open lists what Save as wrote.
 void speichern_unter(void)
 {
     char path[MAX_PATHNAME_LEN] = "";
-    int result = FileSelectPopup("", File_Name, "", text(txt::save_as_title), VAL_SAVE_BUTTON,
-                                 0, 0, 1, 1, path);
-    if (!path_chosen(result)) return;
+    int result = FileSelectPopup("", offered_name().c_str(), "*" DOCUMENT_EXTENSION,
+                                 text(txt::save_as_title), VAL_SAVE_BUTTON, 0, 0, 1, 1, path);
+    if (!path_chosen(result) || !with_document_extension(path)) return;
     datei_schreiben(path);
     if (report_status() == 0) set_name(path);
 }

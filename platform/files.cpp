@@ -53,6 +53,24 @@ int SetStatus(int status, const std::string &name, int err)
     return status == FMTIO_NO_ERROR ? 0 : -1;
 }
 
+// Removes the temporary files that no live process holds in `folder`.
+void RemoveStaleWriteFilesIn(const std::filesystem::path &folder)
+{
+    namespace fs = std::filesystem;
+    const std::string prefix = os::kWriteFilePrefix;
+    std::error_code ec;
+    for (const fs::directory_entry &e : fs::directory_iterator(folder.empty() ? "." : folder, ec)) {
+        const std::string name = os::Utf8String(e.path().filename());
+        if (name.size() == prefix.size() + 6 && name.rfind(prefix, 0) == 0)
+            os::RemoveUnheld(os::Utf8String(e.path()));
+    }
+}
+
+void RemoveStaleWriteFilesBeside(const std::string &name)
+{
+    RemoveStaleWriteFilesIn(os::Utf8Path(name).parent_path());
+}
+
 // Finishes a replacing write: flushed to disk, then put in place of the target.
 bool CommitReplacement(OpenFile &f)
 {
@@ -104,6 +122,8 @@ int CVI_OpenFile(const char *fileName, int readWriteMode, int action, int)
     else
         f.fd = os::Open(name, readWriteMode, action);
     if (f.fd < 0) return SetStatus(FMTIO_OPEN_FAILED, name, errno);
+    if (readWriteMode == VAL_WRITE_ONLY && action == VAL_TRUNCATE)
+        RemoveStaleWriteFilesBeside(f.tempPath.empty() ? name : f.target);
     int handle = nextHandle++;
     files[handle] = f;
     if (readWriteMode != VAL_READ_ONLY) Step(WriteStep::Opened, name);
@@ -209,14 +229,12 @@ const char *GetFmtIOErrorString(int status)
     return text.c_str();
 }
 
-void RemoveStaleWriteFiles(void)
+int MoveReplacing(const char *from, const char *to)
 {
-    namespace fs = std::filesystem;
-    const std::string prefix = os::kWriteFilePrefix;
-    std::error_code ec;
-    for (const fs::directory_entry &e : fs::directory_iterator(".", ec)) {
-        const std::string name = e.path().filename().string();
-        if (name.size() == prefix.size() + 6 && name.rfind(prefix, 0) == 0 && !e.is_directory(ec))
-            fs::remove(e.path(), ec);
-    }
+    if (!from || !to || !*from || !*to) return SetStatus(FMTIO_WRITE_FAILED, to ? to : "", ENOENT);
+    if (!os::ReplaceWhole(from, to)) return SetStatus(FMTIO_WRITE_FAILED, to, errno ? errno : EIO);
+    RemoveStaleWriteFilesBeside(to);
+    return SetStatus(FMTIO_NO_ERROR, to, 0);
 }
+
+void RemoveStaleWriteFiles(void) { RemoveStaleWriteFilesIn("."); }

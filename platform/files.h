@@ -39,6 +39,11 @@ int GetFmtIOError(void);
 // and the system's reason.
 const char *GetFmtIOErrorString(int status);
 
+// Puts the file `from` in place of `to` in one step, replacing an existing `to` on every
+// system; 0, or -1 with the I/O status set.
+int MoveReplacing(const char *from, const char *to);
+
 // Removes the temporary files of replacing writes that a crash or kill interrupted in
-// the working directory.
+// the working directory; those a running program is writing stay. Every replacing write
+// and move does the same in its own folder.
 void RemoveStaleWriteFiles(void);

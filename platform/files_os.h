@@ -9,7 +9,9 @@
 
 namespace platform::os {
 
-// Name of the temporary files of replacing writes: this prefix and six characters.
+// Name of the temporary files of replacing writes: this prefix and six characters. The
+// process writing one holds it (a lock on POSIX, an unshared handle on Windows) until it
+// is in place, so one that nobody holds was left by a crash or kill.
 inline constexpr char kWriteFilePrefix[] = ".zek-write-";
 
 // A UTF-8 path for the standard library's file calls, and back.
@@ -36,6 +38,8 @@ bool CommitReplacement(int fd, const std::string &tempPath, const std::string &t
                        const std::function<void()> &flushed);
 // Closes and removes a replacement that is abandoned.
 void AbandonReplacement(int fd, const std::string &tempPath);
+// Removes the temporary file at path unless a live process, this one included, holds it.
+void RemoveUnheld(const std::string &path);
 
 int Read(int fd, char *buffer, int count);
 int Write(int fd, const char *buffer, int count);

@@ -1,15 +1,20 @@
 // The file services' system calls on POSIX. A replacing write keeps what the file system
 // says of the file: a symbolic link stays and its target gets the content, the file
-// keeps its mode and, where the process may set it, its owner, and a file that may not
-// be written is refused.
+// keeps its mode, its extended attributes (access control lists among them) and, where
+// the process may set it, its owner; a file with more than one hard link is written in
+// place, and a file that may not be written is refused. The temporary file is held under
+// an advisory lock (flock) until it is in place, which tells it from one a kill left.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/files_os.h"
@@ -41,22 +46,111 @@ bool TakeOver(int fd, const struct stat *old)
     return fchmod(fd, old ? old->st_mode & 07777 : NewFileMode()) == 0;
 }
 
-// Opens a temporary file in the target's folder for a replacing write; -1 with errno
-// set when the folder takes none or the file cannot be made to look like the target.
+// The value of the extended attribute `key` of a file (path) or descriptor (fd >= 0);
+// false when it has none or it cannot be read.
+bool Attribute(const std::string &path, int fd, const char *key, std::string *value)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        ssize_t n = fd >= 0 ? fgetxattr(fd, key, nullptr, 0) : getxattr(path.c_str(), key, nullptr, 0);
+        if (n < 0) return false;
+        value->assign(static_cast<size_t>(n), '\0');
+        n = fd >= 0 ? fgetxattr(fd, key, value->data(), value->size())
+                    : getxattr(path.c_str(), key, value->data(), value->size());
+        if (n >= 0) {
+            value->resize(static_cast<size_t>(n));
+            return true;
+        }
+        if (errno != ERANGE) return false;  // grown in between: ask again
+    }
+    return false;
+}
+
+// The names of the target's extended attributes; false when they cannot be listed.
+bool AttributeNames(const std::string &path, std::vector<std::string> *names)
+{
+    ssize_t n = listxattr(path.c_str(), nullptr, 0);
+    if (n < 0) return errno == ENOTSUP;  // a file system without them: nothing to keep
+    std::string list(static_cast<size_t>(n), '\0');
+    n = listxattr(path.c_str(), list.data(), list.size());
+    if (n < 0) return false;
+    list.resize(static_cast<size_t>(n));
+    size_t at = 0;
+    while (at < list.size()) {
+        names->emplace_back(list.c_str() + at);
+        at += names->back().size() + 1;
+    }
+    return true;
+}
+
+// Gives the temporary file the target's extended attributes; one it already holds with
+// the same value (a label the folder gives every new file) needs no setting. False when
+// one cannot be kept.
+bool CopyAttributes(const std::string &target, int fd)
+{
+    std::vector<std::string> names;
+    if (!AttributeNames(target, &names)) return false;
+    for (const std::string &key : names) {
+        std::string value, own;
+        if (!Attribute(target, -1, key.c_str(), &value)) return false;
+        if (Attribute(target, fd, key.c_str(), &own) && own == value) continue;
+        if (fsetxattr(fd, key.c_str(), value.data(), value.size(), 0) != 0) return false;
+    }
+    return true;
+}
+
+// True when the name still leads to the plain file open as fd.
+bool Named(int fd, const std::string &path)
+{
+    struct stat held, named;
+    return fstat(fd, &held) == 0 && lstat(path.c_str(), &named) == 0 && S_ISREG(held.st_mode) &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// Marks a new temporary file as in use: true when this process holds its lock and the
+// name still leads to it (another program's clean-up may have taken it between its
+// making and the lock). A file system without locks leaves it unmarked; the clean-up
+// then leaves it alone too.
+bool Hold(int fd, const std::string &path)
+{
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno != EWOULDBLOCK;
+    return Named(fd, path);
+}
+
+void Discard(int fd, const std::string &path)
+{
+    int err = errno;
+    close(fd);
+    unlink(path.c_str());
+    errno = err;
+}
+
+// Opens a temporary file in the target's folder for a replacing write, held under its
+// lock; -1 with errno set when the folder takes none or the file cannot be made to look
+// like the target (EXDEV then: an attribute that cannot be kept).
 int OpenReplacement(const std::string &target, const struct stat *old, std::string *tempPath)
 {
-    std::string buffer = Folder(target) + "/" + kWriteFilePrefix + "XXXXXX";
-    int fd = mkstemp(buffer.data());
-    if (fd < 0) return -1;
-    if (!TakeOver(fd, old)) {
-        int err = errno;
-        close(fd);
-        unlink(buffer.c_str());
-        errno = err;
-        return -1;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string buffer = Folder(target) + "/" + kWriteFilePrefix + "XXXXXX";
+        int fd = mkstemp(buffer.data());
+        if (fd < 0) return -1;
+        if (!Hold(fd, buffer)) {
+            close(fd);  // taken by a clean-up, which removes it
+            continue;
+        }
+        if (!TakeOver(fd, old)) {
+            Discard(fd, buffer);
+            return -1;
+        }
+        if (old && !CopyAttributes(target, fd)) {
+            Discard(fd, buffer);
+            errno = EXDEV;
+            return -1;
+        }
+        *tempPath = buffer;
+        return fd;
     }
-    *tempPath = buffer;
-    return fd;
+    errno = EEXIST;
+    return -1;
 }
 
 // A refusal by the folder or its file system rather than a fault: a full disk is not one.
@@ -90,37 +184,41 @@ int Open(const std::string &name, int readWriteMode, int action)
 }
 
 // Written in place instead where a replacement would change more than the content: a
-// file that is not a plain one (a device), a link that points nowhere yet, a folder that
-// takes no temporary file but lets the file itself be written.
+// file that is not a plain one (a device), a link that points nowhere yet, a file with
+// more than one hard link (a new file would split them), a folder that takes no
+// temporary file but lets the file itself be written, an extended attribute that the
+// temporary file cannot be given.
 int OpenForReplacing(const std::string &name, std::string *target, std::string *tempPath)
 {
     struct stat st;
     bool exists = stat(name.c_str(), &st) == 0;
     if (exists && access(name.c_str(), W_OK) != 0) return -1;
-    if (exists && !S_ISREG(st.st_mode)) return OpenInPlace(name);
+    if (exists && (!S_ISREG(st.st_mode) || st.st_nlink > 1)) return OpenInPlace(name);
     if (!exists && IsLink(name)) return OpenInPlace(name);
     char resolved[PATH_MAX];
     *target = exists && realpath(name.c_str(), resolved) ? resolved : name;
     int fd = OpenReplacement(*target, exists ? &st : nullptr, tempPath);
-    if (fd >= 0 || !Refused(errno)) return fd;
+    if (fd >= 0 || !(Refused(errno) || errno == EXDEV)) return fd;
     return OpenInPlace(name);
 }
 
+// The temporary file is renamed while its descriptor, and so its lock, is still held: a
+// clean-up never sees it unheld before it is in place.
 bool CommitReplacement(int fd, const std::string &tempPath, const std::string &target,
                        const std::function<void()> &flushed)
 {
     bool ok = fsync(fd) == 0;
     int err = ok ? 0 : errno;
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
     if (ok) flushed();
     if (ok && rename(tempPath.c_str(), target.c_str()) != 0) {
         ok = false;
         err = errno;
     }
     if (!ok) unlink(tempPath.c_str());
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
     errno = err;
     return ok;
 }
@@ -129,6 +227,17 @@ void AbandonReplacement(int fd, const std::string &tempPath)
 {
     close(fd);
     unlink(tempPath.c_str());
+}
+
+// Taken only under the file's lock, and only while the name still leads to the file
+// locked: a temporary file that a live process writes is never removed.
+void RemoveUnheld(const std::string &path)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES) fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 && Named(fd, path)) unlink(path.c_str());
+    close(fd);
 }
 
 int Read(int fd, char *buffer, int count)

@@ -1,6 +1,9 @@
 // The file services' system calls on Windows: the C runtime's descriptors on wide-string
 // paths, and a replacing write that puts the flushed temporary file in place of the
-// target with MoveFileEx (replace, write-through). A read-only file is refused.
+// target with MoveFileEx (replace, write-through). A read-only file is refused; a file
+// with more than one hard link is written in place. The temporary file's handle shares
+// nothing but its deletion (which the move needs) until it is in place, so the clean-up's
+// exclusive open tells it from one a kill left.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -71,6 +74,26 @@ int OpenWide(const std::string &name, int flags)
 
 int OpenInPlace(const std::string &name) { return OpenWide(name, _O_WRONLY | _O_CREAT | _O_TRUNC); }
 
+// A new file held by this process alone: only the move that puts it in place may open
+// it beside us. A descriptor, or -1 with errno set.
+int CreateHeld(const std::string &path)
+{
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        errno = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? EEXIST : ErrnoOf(error);
+        return -1;
+    }
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(h);
+        DeleteFileW(Wide(path).c_str());
+        errno = EMFILE;
+    }
+    return fd;
+}
+
 // A new file of six random letters beside the target; -1 with errno set when the folder
 // takes none.
 int OpenReplacement(const std::string &target, std::string *tempPath)
@@ -80,11 +103,23 @@ int OpenReplacement(const std::string &target, std::string *tempPath)
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string path = Folder(target) + "/" + kWriteFilePrefix;
         for (int i = 0; i < 6; ++i) path += letters[random() % (sizeof letters - 1)];
-        int fd = OpenWide(path, _O_WRONLY | _O_CREAT | _O_EXCL);
+        int fd = CreateHeld(path);
         if (fd >= 0) *tempPath = path;
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
+}
+
+// More than one hard link: a new file in its place would split them.
+bool HasOtherLinks(const std::string &name)
+{
+    HANDLE h = CreateFileW(Wide(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool linked = GetFileInformationByHandle(h, &info) && info.nNumberOfLinks > 1;
+    CloseHandle(h);
+    return linked;
 }
 
 int Flags(int mode, int action)
@@ -113,8 +148,8 @@ int Open(const std::string &name, int readWriteMode, int action)
     return OpenWide(name, Flags(readWriteMode, action));
 }
 
-// A read-only file is refused; a folder that takes no temporary file but lets the file be
-// written gets it written in place.
+// A read-only file is refused; a file with other hard links, and one in a folder that
+// takes no temporary file but lets the file be written, is written in place.
 int OpenForReplacing(const std::string &name, std::string *target, std::string *tempPath)
 {
     if (!Convertible(name)) return -1;
@@ -124,23 +159,26 @@ int OpenForReplacing(const std::string &name, std::string *target, std::string *
         errno = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EISDIR : EACCES;
         return -1;
     }
+    if (exists && HasOtherLinks(name)) return OpenInPlace(name);
     *target = name;
     int fd = OpenReplacement(name, tempPath);
     if (fd >= 0 || (errno != EACCES && errno != EROFS)) return fd;
     return OpenInPlace(name);
 }
 
+// Moved while its handle is still open: a clean-up never finds it unheld before it is
+// in place.
 bool CommitReplacement(int fd, const std::string &tempPath, const std::string &target,
                        const std::function<void()> &flushed)
 {
     bool ok = _commit(fd) == 0;
     int err = ok ? 0 : errno;
-    if (_close(fd) != 0 && ok) {
+    if (ok) flushed();
+    if (ok && !Move(tempPath, target)) {
         ok = false;
         err = errno;
     }
-    if (ok) flushed();
-    if (ok && !Move(tempPath, target)) {
+    if (_close(fd) != 0 && ok) {
         ok = false;
         err = errno;
     }
@@ -153,6 +191,15 @@ void AbandonReplacement(int fd, const std::string &tempPath)
 {
     _close(fd);
     _wunlink(Wide(tempPath).c_str());
+}
+
+// An exclusive open fails while any process holds the file; deleted when that handle
+// closes.
+void RemoveUnheld(const std::string &path)
+{
+    HANDLE h = CreateFileW(Wide(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
 }
 
 int Read(int fd, char *buffer, int count) { return _read(fd, buffer, static_cast<unsigned>(count)); }

@@ -2,6 +2,7 @@
 // links, file modes and owners, folders that take no new file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -59,12 +60,13 @@ TEST_F(DocumentFilesPosixTest, LongPathsAreSavedAndOpenedAndOverlongOnesRefused)
 }
 
 // A save changes the content only: a link stays and its target gets the text, the file
-// keeps its mode, a new file gets the mode the umask gives, no temporary file stays, and
-// one that an interrupted write left is gone at the next start.
-TEST_F(DocumentFilesPosixTest, SaveKeepsLinksAndModesAndLeavesNoTemporaryFile)
+// keeps its mode and extended attributes, a new file gets the mode the umask gives, no
+// temporary file stays, and one that an interrupted write left is gone at the next start.
+TEST_F(DocumentFilesPosixTest, SaveKeepsLinksModesAttributesAndLeavesNoTemporaryFile)
 {
     WriteFile("target.cfg", TextOfPattern(3));
     ASSERT_EQ(chmod("target.cfg", 0604), 0);
+    const bool attributes = setxattr("target.cfg", "user.zek.rig", "R7", 2, 0) == 0;
     ASSERT_EQ(symlink("target.cfg", "link.cfg"), 0);
     WriteFile(".zek-write-a1B2c3", "torn");
     ASSERT_EQ(StartUp(), 0);
@@ -83,6 +85,10 @@ TEST_F(DocumentFilesPosixTest, SaveKeepsLinksAndModesAndLeavesNoTemporaryFile)
     EXPECT_EQ(ReadFile("target.cfg"), TextOfPattern(5));
     ASSERT_EQ(stat("target.cfg", &target), 0);
     EXPECT_EQ(target.st_mode & 07777, 0604u);
+    char rig[8] = "";
+    if (attributes) {  // a file system without user attributes has none to keep
+        EXPECT_EQ(getxattr("target.cfg", "user.zek.rig", rig, sizeof rig), 2) << "attribute lost";
+    }
     ASSERT_EQ(stat("new.cfg", &created), 0);
     EXPECT_EQ(created.st_mode & 07777, 0640u);
     EXPECT_EQ(DirectoryNames(),

@@ -329,6 +329,52 @@ TEST_F(DocumentFilesTest, FailedSaveAsReportsAndKeepsNameAndOldFile)
     EXPECT_STREQ(File_Name, "last.cfg");
 }
 
+// After a failed exchange the document is "temp.ctc": Save as offers it as a ".cfg"
+// document, and a name typed without an extension is saved as one, so Open lists it.
+TEST_F(DocumentFilesTest, SaveAsOffersAndAddsTheDocumentExtension)
+{
+    ASSERT_EQ(StartUp(), 0);
+    std::snprintf(File_Name, sizeof File_Name, "%s", "temp.ctc");
+    FillImage(5);
+    AnswerFileSelect(1, Path("rig1"));
+    ASSERT_TRUE(Menu(MENU_save_as));
+    EXPECT_EQ(platform::scripted::Popups().back().fileSpec, "temp.cfg");
+    EXPECT_EQ(ReadFile("rig1.cfg"), TextOfPattern(5));
+    EXPECT_FALSE(FileExists("rig1"));
+    EXPECT_EQ(File_Name, Path("rig1.cfg"));
+
+    AnswerFileSelect(1, Path("rig2.txt"));  // an extension typed is kept
+    ASSERT_TRUE(Menu(MENU_save_as));
+    EXPECT_EQ(ReadFile("rig2.txt"), TextOfPattern(5));
+    EXPECT_TRUE(Messages().empty());
+}
+
+// A save keeps a hard link whole (both names show the new text); a temporary file that
+// a live write holds stays through every clean-up, and one that a kill left beside a
+// document in another folder goes at the next save there.
+TEST_F(DocumentFilesTest, SaveKeepsHardLinksAndRemovesOnlyUnheldTemporaryFiles)
+{
+    std::filesystem::create_directory(Path("docs"));
+    WriteFile("docs/rig.cfg", TextOfPattern(3));
+    std::filesystem::create_hard_link(Path("docs/rig.cfg"), Path("docs/also.cfg"));
+    WriteFile("docs/.zek-write-a1b2c3", "left by a kill");
+    ASSERT_EQ(StartUp(), 0);
+    const int live = CVI_OpenFile(Path("live.cfg").c_str(), VAL_WRITE_ONLY, VAL_TRUNCATE, VAL_BINARY);
+    ASSERT_GE(live, 0);
+    FillImage(5);
+    AnswerFileSelect(1, Path("docs/rig.cfg"));
+    ASSERT_TRUE(Menu(MENU_save_as));
+    RemoveStaleWriteFiles();  // as a second program's start-up would
+    EXPECT_EQ(ReadFile("docs/also.cfg"), TextOfPattern(5));
+    EXPECT_FALSE(FileExists("docs/.zek-write-a1b2c3"));
+
+    ASSERT_EQ(CVI_WriteFile(live, "live", 4), 4);
+    EXPECT_EQ(CVI_CloseFile(live), 0);
+    EXPECT_EQ(ReadFile("live.cfg"), "live");
+    EXPECT_EQ(DirectoryNames(), (std::vector<std::string>{"config.ctc", "docs", "last.cfg", "live.cfg"}));
+    EXPECT_TRUE(Messages().empty());
+}
+
 // The configuration sheet is offered under the document's name with ".pdf" (characters
 // a file name cannot hold replaced), gets ".pdf" when no extension is typed, and a name
 // or folder it cannot be written to is reported with nothing written and an existing

@@ -41,12 +41,15 @@ protected:
     std::string Settings() { return ReadFile("config.ctc"); }
 };
 
-// The backups of the 8-channel layout are kept under names that say so; the start in
-// the 16-channel layout must not read them as its own.
+// The backups of the 8-channel layout are kept under names that say so, in place of those
+// an earlier change kept; the start in the 16-channel layout must not read them as its
+// own.
 TEST_F(LanguageTest, SixteenChannelsConfirmedEndsAndTakesEffectAtNextStart)
 {
     const std::string eight(800, '0');
     WriteFile("last.cfg", eight);
+    WriteFile("last-8.cfg", "an earlier change's backup");
+    WriteFile("temp-8.ctc", "an earlier change's state");
     ASSERT_EQ(StartUp(), 0);
     WriteFile("temp.ctc", eight);
     ResetEventLoop();
