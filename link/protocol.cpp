@@ -115,11 +115,13 @@ void discard_rest_of_reply(void)
 
 reply_outcome last_outcome = reply_none;
 double last_outcome_at = 0.0;
+reply_outcome first_failed = reply_ok;  // since mark_replies
 
 void note_reply(reply_outcome outcome)
 {
     last_outcome = outcome;
     last_outcome_at = platform::ClockNow();
+    if (first_failed == reply_ok) first_failed = outcome;
 }
 
 // True when input starts to arrive within `seconds`.
@@ -161,6 +163,10 @@ int com_fault = 0;
 reply_outcome last_reply_outcome(void) { return last_outcome; }
 
 double last_reply_time(void) { return last_outcome_at; }
+
+void mark_replies(void) { first_failed = reply_ok; }
+
+reply_outcome first_failed_reply(void) { return first_failed; }
 
 void reset_exchange_state(void)
 {

@@ -32,6 +32,11 @@ int ack_com(void);
 enum reply_outcome { reply_none, reply_ok, reply_refused, reply_unreadable, reply_missing };
 reply_outcome last_reply_outcome(void);
 double last_reply_time(void);
+// Starts a tally of reply waits; first_failed_reply then tells the first wait since
+// that did not end in "OK", or reply_ok when every one did (or none ran). One frame may
+// hold two waits (a write frame and its D): the tally sees both.
+void mark_replies(void);
+reply_outcome first_failed_reply(void);
 // A port opened afresh: no reply is outstanding on it and none has been read yet.
 void reset_exchange_state(void);
 // Whole-memory read into the configuration image: 0 when the image and the window now
