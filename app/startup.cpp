@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/shell.h"
+#include "calibration/calibration.h"
 #include "channels/image.h"
 #include "documents/backups.h"
 #include "documents/files.h"
@@ -117,6 +118,7 @@ int zek_main(int, char *argv[])
     SetPanelAttribute(panel_handle, ATTR_LEFT, VAL_AUTO_CENTER);
     DisplayPanel(panel_handle);
     RunUserInterface();
+    record_at_exit();
     return 0;
 }
 

@@ -42,6 +42,13 @@ extern const char cal_record_file[];
 enum { RECORD_OFFSET, RECORD_GAIN, RECORD_RANGE };
 void record_cali_write(int ch, int bank, int what, int before, int sent, reply_outcome outcome);
 void record_flush(void);
+// Lines that wait in memory at most while the record cannot be written (a long session's
+// worth); later ones are dropped, and the operator is told once. Tests lower it.
+constexpr int RECORD_WAITING_MAX = 1000;
+extern int record_waiting_max;
+// At exit: the waiting lines are written once more; the operator is told how many of the
+// session's lines could not be recorded.
+void record_at_exit(void);
 // Forgets waiting lines and the shown failure (a new session; tests).
 void reset_cali_record(void);
 void cal_record(int menuBar, int menuItem, void *callbackData, int panel);

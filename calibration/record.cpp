@@ -6,7 +6,10 @@
 // ever appended to: a file whose first line is not the record's header is left alone,
 // and a torn last line is closed before new lines follow. Lines that cannot be written
 // wait in memory and go out with the next write, so a full disk or a locked file costs
-// no entry of the session; the operator hears of it once per session.
+// no entry of the session; the operator hears of it once per session. An append that
+// fails part-way keeps the lines that landed whole and cuts off the torn rest, which
+// waits with the lines behind it. The waiting list is bounded; at exit it is written
+// once more, and the operator hears how many lines are lost.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -20,6 +23,7 @@
 #include "ui/texts.h"
 
 const char cal_record_file[] = "zek-calibration.csv";
+int record_waiting_max = RECORD_WAITING_MAX;
 
 namespace {
 
@@ -28,8 +32,11 @@ using Record = std::vector<std::string>;
 const char BOM[] = "\xEF\xBB\xBF";
 
 std::vector<Record> pending;  // noted lines not yet in the file, oldest first
+int dropped = 0;              // lines not noted because the waiting list was full
 bool failure_shown = false;
+bool drop_shown = false;
 std::string file_error;       // the file service's text of the last failure
+std::string why_not;          // the message on why the last write did not happen
 
 // Keeps the failure's text before a close resets the I/O status; returns -1.
 int failed(void)
@@ -137,29 +144,23 @@ int read_record(std::string *content)
     return 1;
 }
 
-// Once per session: the calibration is never held up by its record.
-void tell_once(const std::string &message)
+// Notes why the lines could not be written; false.
+bool not_written(void)
 {
-    if (failure_shown) return;
-    failure_shown = true;
-    MessagePopup(text(txt::record_title), message.c_str());
+    why_not = format_text(txt::record_not_written, file_error.c_str());
+    return false;
 }
 
-void tell_not_written(void)
+// The record file's beginning (enough for its header), its last byte and its size,
+// without reading what lies between: 1 read, 0 there is none or it is empty, -1 it
+// cannot be read.
+int read_ends(std::string *head, char *last, long *size)
 {
-    tell_once(format_text(txt::record_not_written, file_error.c_str()));
-}
-
-// The record file's beginning (enough for its header) and its last byte, without reading
-// what lies between: 1 read, 0 there is none or it is empty, -1 it cannot be read.
-int read_ends(std::string *head, char *last)
-{
-    long size = 0;
-    const int found = GetFileInfo(cal_record_file, &size);
-    if (found <= 0 || size == 0) return found < 0 ? failed() : 0;
+    const int found = GetFileInfo(cal_record_file, size);
+    if (found <= 0 || *size == 0) return found < 0 ? failed() : 0;
     const int handle = CVI_OpenFile(cal_record_file, VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_BINARY);
     if (handle < 0) return failed();
-    head->assign(static_cast<size_t>(size < 1024 ? size : 1024), '\0');
+    head->assign(static_cast<size_t>(*size < 1024 ? *size : 1024), '\0');
     int n = CVI_ReadFile(handle, head->data(), static_cast<int>(head->size()));
     if (n >= 0) head->resize(static_cast<size_t>(n));
     if (n >= 0 && SetFilePtr(handle, -1, SEEK_FROM_END) >= 0) n = CVI_ReadFile(handle, last, 1);
@@ -170,27 +171,94 @@ int read_ends(std::string *head, char *last)
 }
 
 // What goes before the waiting lines: the header for a new file, a line end after a torn
-// last line; false when the file may not be appended to.
-bool prefix_for_file(std::string *prefix)
+// last line; *size is where they go. False when the file may not be appended to.
+bool prefix_for_file(std::string *prefix, long *size)
 {
     std::string head;
     char last = '\n';
-    const int found = read_ends(&head, &last);
-    if (found < 0) {
-        tell_not_written();
-        return false;
-    }
+    const int found = read_ends(&head, &last, size);
+    if (found < 0) return not_written();
     if (found == 0) {
         *prefix = std::string(BOM) + line_of(header());
         return true;
     }
     const size_t end = head.find('\n');
     if (end == std::string::npos || !is_header(parse(head.substr(0, end + 1)).front())) {
-        tell_once(format_text(txt::record_not_ours, cal_record_file));
+        why_not = format_text(txt::record_not_ours, cal_record_file);
         return false;
     }
     if (last != '\n') *prefix = "\r\n";
     return true;
+}
+
+// Appends bytes to the record; false after a failure of the open, the write or the
+// close (file_error tells which).
+bool append(const std::string &bytes)
+{
+    const int handle = CVI_OpenFile(cal_record_file, VAL_WRITE_ONLY, VAL_APPEND, VAL_BINARY);
+    if (handle < 0) return failed(), false;
+    bool written = CVI_WriteFile(handle, bytes.data(), static_cast<int>(bytes.size())) >= 0;
+    if (!written) failed();
+    if (CVI_CloseFile(handle) < 0 && written) {
+        failed();
+        written = false;
+    }
+    return written;
+}
+
+// After an append from offset `start` failed: how many of `lines` landed whole behind
+// the prefix. The torn rest is cut off, so that the record again ends with a whole
+// line and the lines that did not land are written once, whole, with the next append.
+size_t whole_lines_landed(long start, const std::string &prefix,
+                          const std::vector<std::string> &lines)
+{
+    long size = 0;
+    if (GetFileInfo(cal_record_file, &size) <= 0 || size <= start) return 0;
+    long end = start + static_cast<long>(prefix.size());
+    size_t whole = 0;
+    if (size < end) end = start;  // not even the prefix landed whole
+    else
+        while (whole < lines.size() && end + static_cast<long>(lines[whole].size()) <= size)
+            end += static_cast<long>(lines[whole++].size());
+    if (size > end) SetFileSize(cal_record_file, end);
+    return whole;
+}
+
+// Appends the waiting lines; false when some still wait (why_not tells why).
+bool write_pending(void)
+{
+    std::string prefix;
+    long start = 0;
+    if (!prefix_for_file(&prefix, &start)) return false;
+    std::vector<std::string> lines;
+    std::string out = prefix;
+    for (const Record &r : pending) {
+        lines.push_back(line_of(r));
+        out += lines.back();
+    }
+    if (append(out)) {
+        pending.clear();
+        return true;
+    }
+    const size_t landed = whole_lines_landed(start, prefix, lines);
+    pending.erase(pending.begin(), pending.begin() + static_cast<long>(landed));
+    return not_written();
+}
+
+// Once per session each: the calibration is never held up by its record.
+void tell_failure(void)
+{
+    if (failure_shown) return;
+    failure_shown = true;
+    MessagePopup(text(txt::record_title), why_not.c_str());
+}
+
+void tell_dropped(void)
+{
+    if (dropped == 0 || drop_shown) return;
+    drop_shown = true;
+    MessagePopup(text(txt::record_title),
+                 format_text(txt::record_dropped, record_waiting_max).c_str());
 }
 
 // The ring's name of a bank, its padding taken out ("TE Typ 1", "DMS 2mV/V").
@@ -219,6 +287,10 @@ void record_cali_write(int ch, int bank, int what, int before, int sent, reply_o
     const TextPair &written = what == RECORD_OFFSET ? txt::record_offset
                               : what == RECORD_GAIN ? txt::record_gain
                                                     : txt::record_range;
+    if (pending.size() >= static_cast<size_t>(record_waiting_max)) {
+        dropped++;
+        return;
+    }
     pending.push_back({LocalDateTime('T'), "COM" + std::to_string(com_port),
                        std::to_string(Kanalzahl_GUI), std::to_string(ch + 1), bank_name(bank),
                        text(written), std::to_string(before), std::to_string(sent),
@@ -227,32 +299,25 @@ void record_cali_write(int ch, int bank, int what, int before, int sent, reply_o
 
 void record_flush(void)
 {
-    if (pending.empty()) return;
-    std::string out;
-    if (!prefix_for_file(&out)) return;
-    for (const Record &r : pending) out += line_of(r);
-    const int handle = CVI_OpenFile(cal_record_file, VAL_WRITE_ONLY, VAL_APPEND, VAL_BINARY);
-    bool written = handle >= 0;
-    if (written && CVI_WriteFile(handle, out.data(), static_cast<int>(out.size())) < 0) {
-        failed();
-        written = false;
-    }
-    if (handle < 0) failed();
-    if (handle >= 0 && CVI_CloseFile(handle) < 0 && written) {
-        failed();
-        written = false;
-    }
-    if (!written) {
-        tell_not_written();
-        return;
-    }
-    pending.clear();
+    if (!pending.empty() && !write_pending()) tell_failure();
+    tell_dropped();
+}
+
+void record_at_exit(void)
+{
+    if (!pending.empty()) write_pending();
+    const int lost = static_cast<int>(pending.size()) + dropped;
+    if (lost > 0)
+        MessagePopup(text(txt::record_title),
+                     format_text(txt::record_lost, lost, cal_record_file).c_str());
 }
 
 void reset_cali_record(void)
 {
     pending.clear();
-    failure_shown = false;
+    record_waiting_max = RECORD_WAITING_MAX;
+    dropped = 0;
+    failure_shown = drop_shown = false;
 }
 
 // Menu item "cal_record": the record, newest line first, with the lines still waiting

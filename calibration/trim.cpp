@@ -62,41 +62,30 @@ void show_channel(const CaliRange &r, int i)
                image_word(a + OFF_CAL_GAIN) - CALI_GAIN_BASE);
 }
 
-// How the device answered the writes of one record line: the first reply wait that did
-// not end in "OK" decides. A wait skipped after a failure leaves the outcome as it was.
-reply_outcome answered = reply_ok;
-
-// Passes a write's result on, noting how its reply wait ended.
-int noted(int failed)
-{
-    if (answered == reply_ok) answered = last_reply_outcome();
-    return failed;
-}
-
 int switch_writes(const CaliRange &r, int i)
 {
     clear_com_fault();
     aktuelle_daten[mode_address(i)] = r.mode;
-    if (noted(send_byte(mode_address(i), r.mode))) return 1;
+    if (send_byte(mode_address(i), r.mode)) return 1;
     if (r.bank != 0) return 0;
     int a0 = block(0, i);
-    if (noted(send_byte_oD(a0 + OFF_RANGE_OFFSET, 0x00))) return 1;
-    if (noted(send_byte_oD(a0 + OFF_RANGE_OFFSET + 1, 0x02))) return 1;
-    if (noted(send_byte_oD(a0 + OFF_RANGE_GAIN, 0x00))) return 1;
-    return noted(send_byte(a0 + OFF_RANGE_GAIN + 1, 0x01));
+    if (send_byte_oD(a0 + OFF_RANGE_OFFSET, 0x00)) return 1;
+    if (send_byte_oD(a0 + OFF_RANGE_OFFSET + 1, 0x02)) return 1;
+    if (send_byte_oD(a0 + OFF_RANGE_GAIN, 0x00)) return 1;
+    return send_byte(a0 + OFF_RANGE_GAIN + 1, 0x01);
 }
 
 // Switches channel i to the range; in bank 0 also writes the 2 mV/V range words
-// (offset 512, gain 256) without touching the image. One record line for the channel.
-// 0 on success.
+// (offset 512, gain 256) without touching the image. One record line for the channel,
+// with the first reply of its writes that was not "OK". 0 on success.
 int switch_channel(const CaliRange &r, int i)
 {
     // The image holds the acknowledged state here: enabling has just read the device,
     // and every write since was either acknowledged or undone by its failure.
     const int before = aktuelle_daten[mode_address(i)];
-    answered = reply_ok;
+    mark_replies();
     const int failed = switch_writes(r, i);
-    record_cali_write(i, r.bank, RECORD_RANGE, before, r.mode, answered);
+    record_cali_write(i, r.bank, RECORD_RANGE, before, r.mode, first_failed_reply());
     return failed;
 }
 
@@ -109,11 +98,10 @@ int write_word(int a, int w)
     int low = w & 0xFF;
     int high = (w & 0xFF00) >> 8;
     clear_com_fault();
-    answered = reply_ok;
     aktuelle_daten[a] = low;
-    if (noted(send_byte_oD(a, low)) == 0) {
+    if (send_byte_oD(a, low) == 0) {
         aktuelle_daten[a + 1] = high;
-        if (noted(send_byte(a + 1, high)) == 0) return 0;
+        if (send_byte(a + 1, high) == 0) return 0;
     }
     link_failure();
     return 1;
@@ -132,9 +120,10 @@ void adjust(int i, bool gain)
     int base = gain ? CALI_GAIN_BASE : r->off_base;
     const int a = block(r->bank, i) + (gain ? OFF_CAL_GAIN : OFF_CAL_OFFSET);
     const int before = image_word(a);  // acknowledged, as in switch_channel
+    mark_replies();
     const int failed = write_word(a, entry + base);
     record_cali_write(i, r->bank, gain ? RECORD_GAIN : RECORD_OFFSET, before,
-                      (entry + base) & 0xFFFF, answered);
+                      (entry + base) & 0xFFFF, first_failed_reply());
     // A failed write has restored the image to the acknowledged words; the row shows
     // them instead of the entry the device did not take.
     if (failed) show_channel(*r, i);

@@ -165,8 +165,8 @@ void begin_operation(void)
 
 int operation_status(void)
 {
-    const reply_outcome not_ok = first_reply_not_ok();
-    if (com_fault != 1 && not_ok == reply_none) return DONE;
+    const reply_outcome not_ok = first_failed_reply();
+    if (com_fault != 1 && not_ok == reply_ok) return DONE;
     if (platform::ConsoleMessageCount() == console_lines_before)
         std::cerr << (not_ok == reply_unreadable
                           ? "zek-cli: a reply of the device was neither OK nor ERROR\n"

@@ -115,13 +115,13 @@ void discard_rest_of_reply(void)
 
 reply_outcome last_outcome = reply_none;
 double last_outcome_at = 0.0;
-reply_outcome first_not_ok = reply_none;  // since mark_replies()
+reply_outcome first_failed = reply_ok;  // since mark_replies
 
 void note_reply(reply_outcome outcome)
 {
     last_outcome = outcome;
     last_outcome_at = platform::ClockNow();
-    if (outcome != reply_ok && first_not_ok == reply_none) first_not_ok = outcome;
+    if (first_failed == reply_ok) first_failed = outcome;
 }
 
 // True when input starts to arrive within `seconds`.
@@ -164,9 +164,9 @@ reply_outcome last_reply_outcome(void) { return last_outcome; }
 
 double last_reply_time(void) { return last_outcome_at; }
 
-void mark_replies(void) { first_not_ok = reply_none; }
+void mark_replies(void) { first_failed = reply_ok; }
 
-reply_outcome first_reply_not_ok(void) { return first_not_ok; }
+reply_outcome first_failed_reply(void) { return first_failed; }
 
 void reset_exchange_state(void)
 {

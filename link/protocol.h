@@ -32,11 +32,13 @@ int ack_com(void);
 enum reply_outcome { reply_none, reply_ok, reply_refused, reply_unreadable, reply_missing };
 reply_outcome last_reply_outcome(void);
 double last_reply_time(void);
-// The first reply wait since mark_replies() that did not end OK, or reply_none when every
-// one did. A reply that is neither OK nor ERROR leaves the link fault flag clear, so a
-// caller that must judge a whole operation (zek-cli) asks here.
+// Starts a tally of reply waits; first_failed_reply then tells the first wait since
+// that did not end in "OK", or reply_ok when every one did (or none ran). One frame may
+// hold two waits (a write frame and its D): the tally sees both. A reply that is neither
+// OK nor ERROR leaves the link fault flag clear, so whoever judges a whole operation
+// (zek-cli, the calibration record) asks here. Tallies do not nest: a mark restarts it.
 void mark_replies(void);
-reply_outcome first_reply_not_ok(void);
+reply_outcome first_failed_reply(void);
 // A port opened afresh: no reply is outstanding on it and none has been read yet.
 void reset_exchange_state(void);
 // Whole-memory read into the configuration image: 0 when the image and the window now

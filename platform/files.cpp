@@ -5,6 +5,7 @@
 #include "platform/files.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -204,6 +205,18 @@ int GetFileInfo(const char *fileName, long *fileSize)
     if (fileSize) *fileSize = found == 1 ? size : 0;
     if (found < 0) SetStatus(FMTIO_OPEN_FAILED, fileName ? fileName : "", fileName ? errno : EINVAL);
     return found;
+}
+
+int SetFileSize(const char *fileName, long size)
+{
+    const std::string name = fileName ? fileName : "";
+    if (name.empty() || size < 0) return SetStatus(FMTIO_WRITE_FAILED, name, EINVAL);
+    std::error_code ec;
+    std::filesystem::resize_file(os::Utf8Path(name), static_cast<std::uintmax_t>(size), ec);
+    if (!ec) return SetStatus(FMTIO_NO_ERROR, name, 0);
+    const std::error_condition reason = ec.default_error_condition();
+    return SetStatus(FMTIO_WRITE_FAILED, name,
+                     reason.category() == std::generic_category() ? reason.value() : EIO);
 }
 
 int GetFmtIOError(void) { return ioStatus; }

@@ -33,6 +33,9 @@ int CVI_WriteFile(int handle, const char *buffer, int count);
 long SetFilePtr(int handle, long offset, int origin);
 // 1 exists (size in *fileSize), 0 does not exist, negative on error.
 int GetFileInfo(const char *fileName, long *fileSize);
+// Cuts a closed file to its first `size` bytes, e.g. the torn end of an append that
+// failed part-way; 0, or -1 with the I/O status set.
+int SetFileSize(const char *fileName, long size);
 
 int GetFmtIOError(void);
 // Text of a status in the run-time language (platform/language.h); names the file

@@ -297,6 +297,18 @@ inline constexpr TextPair record_not_ours{
     "started."};
 inline constexpr TextPair record_pending{"%d Einträge dieser Sitzung sind noch nicht gespeichert.",
                                          "%d entries of this session are not saved yet."};
+// The waiting list is full: lines are dropped until the record can be written again.
+inline constexpr TextPair record_dropped{
+    "Es warten schon %d Einträge auf das Kalibrierprotokoll. Weitere Einträge dieser "
+    "Sitzung gehen verloren, bis die Datei wieder geschrieben werden kann.",
+    "%d entries are already waiting for the calibration record. Further entries of this "
+    "session are lost until the file can be written again."};
+// At exit, after the last try: the session's lines that are not in the record.
+inline constexpr TextPair record_lost{
+    "%d Einträge dieser Sitzung konnten nicht in das Kalibrierprotokoll \"%s\" "
+    "geschrieben werden und gehen verloren.",
+    "%d entries of this session could not be written to the calibration record \"%s\" "
+    "and are lost."};
 inline constexpr TextPair record_damaged{"%d beschädigte Zeilen wurden übergangen.",
                                          "%d damaged lines were skipped."};
 

@@ -286,4 +286,29 @@ TEST_F(CaliTest, RecordIsOnlyAppendedAndKeepsItsLinesWhileItCannotBeWritten)
     EXPECT_EQ(lines[4][5], txt::record_range.de);
 }
 
+// While the record cannot be written, at most record_waiting_max lines wait and the
+// operator hears once that later ones are dropped. At exit the waiting lines are written
+// once more, and the operator hears how many of the session's lines are lost.
+TEST_F(CaliTest, RecordTriesAgainAtExitAndCountsTheLinesItLost)
+{
+    std::vector<std::string> shown;
+    scripted::OnMessage([&shown](const scripted::PopupRecord &m) { shown.push_back(m.text); });
+    record_waiting_max = 40;
+    const int loads = 6;  // eight lines each: eight too many
+    scripted::QueueStep([&] {
+        std::filesystem::create_directory(cal_record_file);  // cannot be appended to
+        ASSERT_NE(Open(), 0);
+        ASSERT_TRUE(Toggle(1));
+        for (int k = 1; k < loads; k++) ASSERT_TRUE(Select(k % 2));
+        EXPECT_EQ(shown.size(), 2u);  // not written; lines dropped
+        std::filesystem::remove(cal_record_file);
+    });
+    Start(8, 8);  // runs the steps and the exit
+    scripted::OnMessage(nullptr);
+
+    EXPECT_EQ(RecordLines().size(), 1u + 40u);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown.back(), format_text(txt::record_lost, 8, cal_record_file));
+}
+
 }  // namespace

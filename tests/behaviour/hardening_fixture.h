@@ -93,6 +93,7 @@ struct LinkWatch {
     Image acked{};                    // the image when the last "OK" was read
     int oks = 0;                      // acknowledgements read since Clear
     int failedAcks = 0;               // failed acknowledgement waits since Clear
+    int unreadableAcks = 0;           // replies neither OK nor ERROR since Clear
     int pendingAddress = -1;          // an acknowledged write not yet compared
     int ackedSignal = 0;              // calibration signal of the last acknowledged C or U
     int unreadableAt = -1;            // frames written when a memory reply was unreadable
@@ -105,7 +106,7 @@ struct LinkWatch {
     void Clear()
     {
         frames.clear();
-        oks = failedAcks = 0;
+        oks = failedAcks = unreadableAcks = 0;
         beforeRead.reset();
         unreadableAt = -1;
     }
@@ -143,7 +144,8 @@ struct LinkWatch {
         if (beforeRead)
             Restore(*beforeRead);
         else
-            beforeRead = Judgement{oks, failedAcks, pendingAddress, ackedSignal, acked};
+            beforeRead =
+                Judgement{oks, failedAcks, unreadableAcks, pendingAddress, ackedSignal, acked};
         if (result < 0 || StartsWith(reply, result, "ERROR")) {
             failedAcks++;
         } else if (StartsWith(reply, result, "OK")) {
@@ -151,11 +153,13 @@ struct LinkWatch {
             acked = CurrentImage();
             pendingAddress = WriteAddress(lastFrame);
             if (lastFrame == "C" || lastFrame == "U") ackedSignal = lastFrame == "C";
+        } else {
+            unreadableAcks++;
         }
     }
 
     struct Judgement {
-        int oks, failedAcks, pendingAddress, ackedSignal;
+        int oks, failedAcks, unreadableAcks, pendingAddress, ackedSignal;
         Image acked;
     };
     std::optional<Judgement> beforeRead;  // the judgement before this frame's first read
@@ -164,6 +168,7 @@ struct LinkWatch {
     {
         oks = j.oks;
         failedAcks = j.failedAcks;
+        unreadableAcks = j.unreadableAcks;
         pendingAddress = j.pendingAddress;
         ackedSignal = j.ackedSignal;
         acked = j.acked;
