@@ -311,8 +311,13 @@ int ComWrt(int port, const char *buffer, int count)
     if (count < 0 || (count > 0 && !buffer)) return Fail(RS232_UNKNOWN_ERROR, port);
     if (count == 0) return Succeed(0);
     int r = p->io->Write(buffer, count, ClockNow() + p->timeout);
-    if (r >= 0) LinkLogWritten(port, buffer, r);
-    return r < 0 ? FailOn(p, r, port) : Succeed(r);
+    if (r >= 0) {
+        LinkLogWritten(port, buffer, r);
+        return Succeed(r);
+    }
+    FailOn(p, r, port, p->timeout);
+    if (LinkLogOn()) LinkLogWriteFailed(port, buffer, count, GetRS232ErrorString(r));
+    return r;
 }
 
 int ComWrtByte(int port, int byte)
