@@ -206,6 +206,19 @@ void ResetSerial()
     lastError = {};
 }
 
+int ComEntryPort(const std::string &name)
+{
+    if (name.rfind("COM", 0) != 0) return -1;
+    const std::string digits = name.substr(3);
+    if (digits.empty() || digits.size() > 3 || digits[0] == '0') return -1;
+    int n = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+    }
+    return ValidPort(n) ? n : -1;
+}
+
 bool ComIsOpen(int port) { return ports.count(port) != 0; }
 
 bool ComHungUp(int port)
