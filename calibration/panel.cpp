@@ -5,6 +5,7 @@
 
 #include "calibration/calibration.h"
 #include "channels/image.h"
+#include "link/port.h"
 #include "link/protocol.h"
 #include "platform/progress.h"
 #include "platform/userint.h"
@@ -139,7 +140,10 @@ int cali_panel(int, int event, void *, int, int)
 int cali_ok(int, int, int event, void *, int, int)
 {
     if (event != EVENT_COMMIT) return 0;
-    if (com_fault == 0) read_encoder();
+    if (com_fault == 0) {
+        reopen_after_hangup();
+        read_encoder();
+    }
     close_panel();
     return 0;
 }

@@ -17,22 +17,34 @@
 
 namespace {
 
+void show_checked(int on) { SetMenuBarAttribute(menubar_handle, MENU_link_log, ATTR_CHECKED, on); }
+
+// The log's file (or its rotated copy) cannot be written, with the reason.
+void report_unwritable(const char *file, const char *reason)
+{
+    std::error_code ec;
+    const std::string path = std::filesystem::absolute(file, ec).string();
+    MessagePopup(text(txt::link_log_title),
+                 format_text(txt::link_log_unwritable, ec ? file : path.c_str(), reason).c_str());
+}
+
+// The log ended during the link's work (its rotation failed): said once, and the check
+// mark goes off, since nothing is written any more. It stays wanted for the next start.
+void log_stopped(const char *file, const char *reason)
+{
+    show_checked(0);
+    report_unwritable(file, reason);
+}
+
 // Starts the log; a file that cannot be opened is reported and the link goes on without.
 bool start_log(void)
 {
     errno = 0;
+    platform::SetLinkLogStopHook(log_stopped);
     if (platform::SetLinkLog(LINK_LOG_FILE, LINK_LOG_ROTATE_BYTES)) return true;
-    const std::string reason = std::strerror(errno);
-    std::error_code ec;
-    const std::string path = std::filesystem::absolute(LINK_LOG_FILE, ec).string();
-    MessagePopup(text(txt::link_log_title),
-                 format_text(txt::link_log_unwritable, ec ? LINK_LOG_FILE : path.c_str(),
-                             reason.c_str())
-                     .c_str());
+    report_unwritable(LINK_LOG_FILE, std::strerror(errno));
     return false;
 }
-
-void show_checked(int on) { SetMenuBarAttribute(menubar_handle, MENU_link_log, ATTR_CHECKED, on); }
 
 }  // namespace
 

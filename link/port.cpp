@@ -32,6 +32,9 @@ static int com_panel = 0;
 enum replug_state { replug_none, replug_done, replug_failed };
 static bool replug_pending = false;
 static replug_state replug_note = replug_none;
+// The time-out the port had when it hung up: a reopen keeps it, so that the waits that
+// rely on the 20 s set earlier do not fall back to the default.
+static double replug_timeout = platform::kDefaultComTimeout;
 
 // What the open port leads to, for the status line.
 static std::string port_target;
@@ -119,11 +122,15 @@ const char *port_status(void)
 
 void reopen_after_hangup(void)
 {
-    if (platform::ComHungUp(com_port)) replug_pending = true;
+    if (platform::ComHungUp(com_port)) {
+        replug_pending = true;
+        GetComTime(com_port, &replug_timeout);
+    }
     if (!replug_pending) return;
     DisableBreakOnLibraryErrors();
     if (platform::ComIsOpen(com_port)) CloseCom(com_port);
     const bool opened = open_port() >= 0;
+    if (opened) SetComTime(com_port, replug_timeout);
     EnableBreakOnLibraryErrors();
     replug_pending = !opened;
     replug_note = opened ? replug_done : replug_failed;

@@ -31,8 +31,10 @@ int com_seletion_cancel(int panel, int control, int event, void *callbackData, i
                         int eventData2);
 void register_port_callbacks(void);
 
-// Called as every operation starts: after the port hung up (an adapter unplugged), opens
-// it again, once per operation until that succeeds; the status line says how it went.
+// Called as every operation that sends a frame starts, whether or not it clears the link
+// fault flag: after the port hung up (an adapter unplugged), opens it again with the
+// time-out it had, once per operation until that succeeds; the status line says how it
+// went.
 void reopen_after_hangup(void);
 // The port part of the main window's status line: the port, what it leads to, the line
 // settings and how long ago its last exchange ended how; or that it is not open.

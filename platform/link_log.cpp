@@ -1,10 +1,15 @@
-// Link log lines: "2026-12-07 16:30:01.123 COM1 -> 0010W<CR>   30 30 31 30 57 0D".
+// Link log lines: "2026-12-07 16:30:01.123 COM1 -> 0010W<CR>   30 30 31 30 57 0D"; a
+// failed read or write is marked "!!".
 #include "platform/link_log.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <string>
+
+#include "platform/files_os.h"
+#include "platform/reasons.h"
 
 namespace platform {
 namespace {
@@ -12,6 +17,8 @@ namespace {
 std::FILE *logFile = nullptr;
 std::string logPath;
 long rotateAt = 0;
+long logSize = 0;  // bytes in the file: what it held when opened and what was written since
+LinkLogStopHook stopHook = nullptr;
 
 // Local time to the millisecond.
 std::string Stamp()
@@ -52,18 +59,52 @@ std::string Shown(const char *data, int count, bool ended)
     return chars + "  " + hex;
 }
 
+// Opens the log's file for appending and notes its size; false with errno set.
+bool OpenLog()
+{
+    logFile = std::fopen(logPath.c_str(), "a");
+    if (!logFile) return false;
+    const int err = errno;
+    logSize = std::fseek(logFile, 0, SEEK_END) == 0 ? std::ftell(logFile) : 0;
+    if (logSize < 0) logSize = 0;
+    errno = err;
+    return true;
+}
+
+// The log cannot go on: it ends, and the owner hears once which file failed and why.
+void Stop(const std::string &path, int err)
+{
+    if (logFile) std::fclose(logFile);
+    logFile = nullptr;
+    const std::string reason = SystemReason(err);
+    if (stopHook)
+        stopHook(path.c_str(), reason.c_str());
+    else
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), reason.c_str());
+}
+
+// A full file moves to NAME.1, replacing the one before (a plain rename does not replace
+// a file on every system), and a fresh file takes its place. Either step failing ends
+// the log rather than letting one file grow without bound.
 void Rotate()
 {
-    if (!logFile || rotateAt <= 0 || std::ftell(logFile) < rotateAt) return;
+    if (!logFile || rotateAt <= 0 || logSize < rotateAt) return;
     std::fclose(logFile);
-    std::rename(logPath.c_str(), (logPath + ".1").c_str());
-    logFile = std::fopen(logPath.c_str(), "a");
+    logFile = nullptr;
+    const std::string older = logPath + ".1";
+    if (!os::ReplaceWhole(logPath, older)) {
+        Stop(older, errno);
+        return;
+    }
+    if (!OpenLog()) Stop(logPath, errno);
 }
 
 void Line(int port, const char *direction, const std::string &what)
 {
     if (!logFile) return;
-    std::fprintf(logFile, "%s COM%d %s %s\n", Stamp().c_str(), port, direction, what.c_str());
+    const int n = std::fprintf(logFile, "%s COM%d %s %s\n", Stamp().c_str(), port, direction,
+                               what.c_str());
+    if (n > 0) logSize += n;
     std::fflush(logFile);
     Rotate();
 }
@@ -77,9 +118,10 @@ bool SetLinkLog(const std::string &path, long rotateAtBytes)
     logPath = path;
     rotateAt = rotateAtBytes;
     if (path.empty()) return true;
-    logFile = std::fopen(path.c_str(), "a");
-    return logFile != nullptr;
+    return OpenLog();
 }
+
+void SetLinkLogStopHook(LinkLogStopHook hook) { stopHook = hook; }
 
 bool LinkLogOn() { return logFile != nullptr; }
 
@@ -96,6 +138,11 @@ void LinkLogRead(int port, const char *data, int count, bool ended)
 void LinkLogFailed(int port, const std::string &what)
 {
     if (logFile) Line(port, "!!", what);
+}
+
+void LinkLogWriteFailed(int port, const char *data, int count, const std::string &what)
+{
+    if (logFile) Line(port, "!!", "-> " + Shown(data, count, false) + "  " + what);
 }
 
 }  // namespace platform

@@ -206,6 +206,19 @@ void ResetSerial()
     lastError = {};
 }
 
+int ComEntryPort(const std::string &name)
+{
+    if (name.rfind("COM", 0) != 0) return -1;
+    const std::string digits = name.substr(3);
+    if (digits.empty() || digits.size() > 3 || digits[0] == '0') return -1;
+    int n = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+    }
+    return ValidPort(n) ? n : -1;
+}
+
 bool ComIsOpen(int port) { return ports.count(port) != 0; }
 
 bool ComHungUp(int port)
@@ -311,8 +324,13 @@ int ComWrt(int port, const char *buffer, int count)
     if (count < 0 || (count > 0 && !buffer)) return Fail(RS232_UNKNOWN_ERROR, port);
     if (count == 0) return Succeed(0);
     int r = p->io->Write(buffer, count, ClockNow() + p->timeout);
-    if (r >= 0) LinkLogWritten(port, buffer, r);
-    return r < 0 ? FailOn(p, r, port) : Succeed(r);
+    if (r >= 0) {
+        LinkLogWritten(port, buffer, r);
+        return Succeed(r);
+    }
+    FailOn(p, r, port, p->timeout);
+    if (LinkLogOn()) LinkLogWriteFailed(port, buffer, count, GetRS232ErrorString(r));
+    return r;
 }
 
 int ComWrtByte(int port, int byte)

@@ -49,6 +49,11 @@ namespace platform {
 constexpr int kFirstComPort = 1;
 constexpr int kLastComPort = 255;
 
+// The port number an entry named COM<n> stands for, or -1 when the name is not the one
+// the serial services give a port: n without leading zeros, within the numbers above.
+// A name such as COM01 is some other entry, not port 1.
+int ComEntryPort(const std::string &name);
+
 // Default time-out of a port before any SetComTime.
 constexpr double kDefaultComTimeout = 5.0;
 

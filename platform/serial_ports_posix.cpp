@@ -40,7 +40,7 @@ fs::path Resolved(const fs::path &p)
     return ec ? fs::path() : r;
 }
 
-// The number after a name's prefix (ttyS3 -> 3, COM12 -> 12), -1 if none.
+// The number after a name's prefix (ttyS3 -> 3), -1 if none.
 int Suffix(const std::string &name, size_t prefix)
 {
     if (name.size() <= prefix || name.size() > prefix + 6) return -1;
@@ -113,9 +113,8 @@ void AddComEntries(const std::string &workDir, std::vector<SerialPortInfo> *out)
         SerialPortInfo p;
         p.kind = SerialPortKind::ComEntry;
         p.name = e.path().filename().string();
-        p.port = Suffix(p.name, 3);
-        if (p.name.rfind("COM", 0) != 0 || p.port < kFirstComPort || p.port > kLastComPort)
-            continue;
+        p.port = ComEntryPort(p.name);
+        if (p.port < 0) continue;
         std::error_code linkError;
         if (!e.is_symlink(linkError)) continue;
         p.device = fs::read_symlink(e.path(), linkError).string();

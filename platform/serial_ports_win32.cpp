@@ -15,18 +15,6 @@ namespace {
 
 std::string Utf8(const std::wstring &wide) { return os::Utf8String(std::filesystem::path(wide)); }
 
-// The port number of "COM<n>", -1 if the text is no such name.
-int ComNumber(const std::wstring &name)
-{
-    if (name.size() < 4 || name.size() > 6 || name.compare(0, 3, L"COM") != 0) return -1;
-    int n = 0;
-    for (size_t i = 3; i < name.size(); ++i) {
-        if (name[i] < L'0' || name[i] > L'9') return -1;
-        n = n * 10 + (name[i] - L'0');
-    }
-    return n;
-}
-
 void AddRegistryPorts(HKEY key, std::vector<SerialPortInfo> *out)
 {
     for (DWORD index = 0;; ++index) {
@@ -40,9 +28,9 @@ void AddRegistryPorts(HKEY key, std::vector<SerialPortInfo> *out)
         SerialPortInfo p;
         p.kind = SerialPortKind::ComEntry;
         p.name = Utf8(data);
-        p.port = ComNumber(data);
+        p.port = ComEntryPort(p.name);
         p.device = Utf8(device);
-        if (p.port >= kFirstComPort && p.port <= kLastComPort) out->push_back(p);
+        if (p.port > 0) out->push_back(p);
     }
 }
 

@@ -89,6 +89,7 @@ bool valid_channel(int n) { return n >= 1 && n <= 16; }
 void aktu_gain(int n)
 {
     if (!valid_channel(n)) return;
+    reopen_after_hangup();  // the flag stays as it is: a range change does not clear it
     const int ch = n - 1;
     const int unawaited = com_fault;
     int i, h;
@@ -161,6 +162,7 @@ void forget_cal_signal(void) { cal_signal_acknowledged = 0; }
 int cal_on_off(int, int, int event, void *, int, int)
 {
     if (event != EVENT_VAL_CHANGED) return 0;
+    reopen_after_hangup();
     int on = 0;
     GetCtrlVal(panel_handle, PANEL_TOGGLEBUTTON, &on);
     if (on == 0)

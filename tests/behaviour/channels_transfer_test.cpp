@@ -8,6 +8,7 @@
 
 #include "channels/image.h"
 #include "documents/files.h"
+#include "link/log_menu.h"
 #include "link/protocol.h"
 #include "channels_fixture.h"
 #include "platform/rs232_testing.h"
@@ -426,6 +427,55 @@ TEST_F(ExtrasTest, LinkLogItemLogsTheLinkAndIsKeptForTheNextStart)
     EXPECT_EQ(messages[0].title, txt::link_log_title.en);
     EXPECT_NE(messages[0].text.find("zek-link.log"), std::string::npos) << messages[0].text;
     EXPECT_EQ(messages[1].text, txt::no_differences.en);
+}
+
+// The link log keeps a line for a write that fails as for a read. At its size limit it
+// moves to zek-link.log.1, replacing the copy an earlier rotation left, and goes on in a
+// fresh file. A rotation that fails ends the log: one message naming the file, the check
+// mark off, nothing written on.
+TEST_F(ExtrasTest, LinkLogRecordsFailedWritesAndRotatesUntilItCannot)
+{
+    auto checked = [this] {
+        int on = -1;
+        GetMenuBarAttribute(Bar(), MENU_link_log, ATTR_CHECKED, &on);
+        return on;
+    };
+    StartEqual();
+    ASSERT_TRUE(Choose(MENU_link_log));
+    engine.AddFault({sim::FaultKind::Hangup, engine.Frames() + 1});
+    ASSERT_TRUE(Choose(MENU_down_load));  // its first write frame's D meets the hang-up
+    ASSERT_TRUE(Choose(MENU_link_log));
+    EXPECT_NE(ReadFile("zek-link.log").find(" COM1 !! -> D   44 "), std::string::npos)
+        << ReadFile("zek-link.log");
+
+    for (const char c : {'a', 'b'}) {
+        const std::string full(static_cast<size_t>(LINK_LOG_ROTATE_BYTES), c);
+        WriteFile("zek-link.log", full);  // as a long session left it
+        ASSERT_TRUE(Choose(MENU_link_log));
+        ASSERT_TRUE(Choose(MENU_compare));
+        EXPECT_EQ(checked(), 1);
+        ASSERT_TRUE(Choose(MENU_link_log));
+        EXPECT_EQ(ReadFile("zek-link.log.1").compare(0, full.size(), full), 0) << c;
+        const std::string fresh = ReadFile("zek-link.log");
+        EXPECT_NE(fresh.find(" COM1 <- "), std::string::npos) << fresh;
+        EXPECT_EQ(fresh.find(c), std::string::npos) << "not rotated: " << c;
+    }
+
+    WriteFile("zek-link.log", std::string(static_cast<size_t>(LINK_LOG_ROTATE_BYTES), 'c'));
+    std::filesystem::remove("zek-link.log.1");
+    std::filesystem::create_directories("zek-link.log.1/kept");  // no file moves over it
+    scripted::ClearJournal();
+    ASSERT_TRUE(Choose(MENU_link_log));
+    ASSERT_TRUE(Choose(MENU_compare));
+    const auto messages = scripted::Messages();
+    ASSERT_EQ(messages.size(), 2u) << MessageList().size();
+    EXPECT_EQ(messages[0].title, txt::link_log_title.en);
+    EXPECT_NE(messages[0].text.find("zek-link.log.1"), std::string::npos) << messages[0].text;
+    EXPECT_EQ(checked(), 0);
+    const std::string stopped = ReadFile("zek-link.log");
+    ASSERT_TRUE(Choose(MENU_compare));
+    EXPECT_EQ(ReadFile("zek-link.log"), stopped);
+    EXPECT_EQ(scripted::Messages().size(), 3u);  // the comparison's own, no second report
 }
 
 // The line names the channel being sent and the seconds of pacing still planned, at the

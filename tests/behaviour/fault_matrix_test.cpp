@@ -49,6 +49,7 @@ enum class Op {
     Download,
     CalibrationLoad,
     CalibrationTrim,
+    CalibrationOK,
     Compare,
     SendChanges,
     New,
@@ -79,6 +80,7 @@ const Op kOps[] = {Op::RangeChange,
                    Op::Download,
                    Op::CalibrationLoad,
                    Op::CalibrationTrim,
+                   Op::CalibrationOK,
                    Op::Compare,
                    Op::SendChanges,
                    Op::New,
@@ -103,6 +105,7 @@ std::string Name(Op op)
     case Op::Download: return "Download";
     case Op::CalibrationLoad: return "CalibrationLoad";
     case Op::CalibrationTrim: return "CalibrationTrim";
+    case Op::CalibrationOK: return "CalibrationOK";
     case Op::Compare: return "Compare";
     case Op::SendChanges: return "SendChanges";
     case Op::New: return "New";
@@ -157,6 +160,7 @@ OpFrames FramesOf(Op op)
     case Op::Download: return {107, 54};        // channel 9's first range byte
     case Op::CalibrationLoad: return {33, 10};  // channel 5's mode byte, after the re-read
     case Op::CalibrationTrim: return {3, 1};    // the low byte: both bytes must stay
+    case Op::CalibrationOK: return {1, 1};      // the re-read before closing
     case Op::Compare: return {1, 1};
     case Op::SendChanges: return {16, 4};  // channel 9's first range byte, after the read
     default: return {0, 1};
@@ -244,7 +248,8 @@ protected:
             engine.Poke(block_address_k(16, 0, 8) + OFF_RANGE_OFFSET + 1, 0x04);
             engine.Poke(25, MODE_BYTE_HALF_BRIDGE);
             break;
-        case Op::CalibrationLoad: OpenCalibrationPanel(); break;
+        case Op::CalibrationLoad:
+        case Op::CalibrationOK: OpenCalibrationPanel(); break;
         case Op::CalibrationTrim:
             OpenCalibrationPanel();
             ASSERT_TRUE(platform::OperatorToggle(cp, PANEL_3_TOGGLEBUTTON_ACTIV, 1));
@@ -281,6 +286,7 @@ protected:
             return platform::OperatorToggle(cp, PANEL_3_TOGGLEBUTTON_ACTIV, 1);
         case Op::CalibrationTrim:
             return platform::OperatorSetValue(cp, panel_numeric_gain[15], 300);
+        case Op::CalibrationOK: return platform::OperatorPressButton(cp, PANEL_3_COMMANDBUTTON);
         case Op::New: AnswerConfirm(1); return Menu(MENU_new);
         case Op::Open: AnswerFileSelect(1, chosen); return Menu(MENU_open);
         case Op::Save: return Menu(MENU_save);
@@ -476,11 +482,17 @@ protected:
         EXPECT_EQ(engine.CalibrationSignal(), signal);
     }
 
-    // After a hang-up the next operation opens the port again before its first frame,
-    // and the status line says so.
+    // After a hang-up the same operation, done again, opens the port before its first
+    // frame, whether or not it clears the link fault flag, and its frames reach the
+    // device; the status line says so. The exchange after it reads its own reply.
     void ExpectReplug()
     {
         ASSERT_TRUE(platform::ComHungUp(com_port)) << "the hang-up did not reach the port";
+        engine.ClearFaults();
+        if (op == Op::CalibrationOK) OpenCalibrationPanel();  // OK closed it
+        const int frames = engine.Frames();
+        ASSERT_TRUE(Act()) << "the operation was refused after the hang-up";
+        EXPECT_GT(engine.Frames(), frames) << "the operation ran on the hung-up port";
         ExpectNextExchangeReadsItsOwnReply();
         EXPECT_TRUE(platform::ComIsOpen(com_port));
         EXPECT_NE(platform::PortStatus().find(text(txt::port_reopened)), std::string::npos)
@@ -750,13 +762,14 @@ TEST_F(FaultRegression, ReopenedPortDoesNotDeliverTheOldConnectionsReplies)
 
 // An adapter pulled out during an operation: while it is out, each later operation tries
 // once to open the port again and reports its own failure; once it is back, the next
-// operation runs on the reopened port. The status line tells each state and the age of
-// the last exchange.
+// operation runs on the reopened port, which keeps the 20 s time-out a range change set
+// before the hang-up. The status line tells each state and the age of the last exchange.
 TEST_F(FaultRegression, HungUpPortIsReopenedByTheNextOperations)
 {
     Start(8, 8, Factory(8));
     EXPECT_EQ(platform::PortStatus().rfind("COM1: simulator COM1, 4800 8N2, ", 0), 0u)
         << platform::PortStatus();
+    ASSERT_TRUE(platform::OperatorSetValue(panel_handle, panel_rings[0], 3));  // sets 20 s
     FailFrame(1, sim::FaultKind::Hangup);
     ASSERT_TRUE(Box(2, 1));
     ASSERT_EQ(ComErrors(), 1);
@@ -778,6 +791,9 @@ TEST_F(FaultRegression, HungUpPortIsReopenedByTheNextOperations)
     EXPECT_EQ(ComErrors(), 0) << MessageSummary();
     EXPECT_EQ(engine.Frames(), frames + 2);
     EXPECT_EQ(engine.Peek(18), MODE_BYTE_HALF_BRIDGE);
+    double timeout = 0.0;
+    ASSERT_EQ(GetComTime(com_port, &timeout), 0);
+    EXPECT_EQ(timeout, COM_TIMEOUT);
     Delay(65.5);
     EXPECT_EQ(platform::PortStatus(), std::string("COM1: simulator COM1, 4800 8N2, ") +
                                           text(txt::port_reopened) + ", OK vor 65 s");

@@ -208,6 +208,9 @@ TEST_F(PortDialogTest, GermanDialogAndClosingAfterASuccessfulSwitch)
 TEST_F(PortDialogTest, ListShowsRealPortsAdaptersAndComLinks)
 {
     ASSERT_EQ(symlink("/nowhere/ttyUSB7", "COM5"), 0);
+    // Names that port numbers never open: listed, they would stand for another port.
+    for (const char *other : {"COM01", "COM005", "COM0", "COM256", "COM1000", "COM1a"})
+        ASSERT_EQ(symlink("/dev/null", other), 0) << other;
     std::vector<SerialPortInfo> ports = ListSerialPorts(root, ".");
     ASSERT_EQ(ports.size(), 4u);  // not the placeholder ttyS1, not the unplugged ttyUSB1
     EXPECT_EQ(ports[0].name, "ttyS0");
