@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -592,9 +593,52 @@ private:
     bool Modal() const { return widget()->windowModality() != Qt::NonModal; }
 };
 
+// A ring: Qt's own combo box interface names it, on Linux, after its current item and
+// leaves the name to a label relation. This one says the ring's accessible name, its
+// current item as its value, and keeps the item list as its child, as Qt's does.
+class RingAccessible : public QAccessibleWidget {
+public:
+    explicit RingAccessible(QComboBox *combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value) return Combo()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return Combo()->view() ? 1 : 0; }
+    QAccessibleInterface *child(int index) const override
+    {
+        return index == 0 && Combo()->view() ? QAccessible::queryAccessibleInterface(Combo()->view())
+                                             : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child && child->object() == Combo()->view() ? 0 : -1;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.expandable = true;
+        state.expanded = Combo()->view() && Combo()->view()->isVisible();
+        return state;
+    }
+    QStringList actionNames() const override
+    {
+        return QStringList{showMenuAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &action) override
+    {
+        if (action == showMenuAction()) Combo()->showPopup();
+        else QAccessibleWidget::doAction(action);
+    }
+
+private:
+    QComboBox *Combo() const { return static_cast<QComboBox *>(widget()); }
+};
+
 QAccessibleInterface *AccessibleFor(const QString &, QObject *object)
 {
     if (dynamic_cast<PanelWindow *>(object)) return new PanelAccessible(static_cast<QWidget *>(object));
+    if (auto *ring = dynamic_cast<RingBox *>(object)) return new RingAccessible(ring);
     auto *widget = qobject_cast<QWidget *>(object);
     if (widget && widget->property(kPictureProperty).toBool())
         return new QAccessibleWidget(widget, QAccessible::Graphic);
