@@ -49,7 +49,8 @@ void show_restart_notice(int old_layout, int new_layout)
 void set_channels(int item, int first_sibling_offset, int layout, int shown,
                   const TextPair &question)
 {
-    if (ConfirmPopup(text(txt::warnung), text(question)) != 1) return;
+    // Yes may damage a system not built for that count: Return answers No.
+    if (ConfirmPopup(text(txt::warnung), text(question), VAL_DEFAULT_NO) != 1) return;
     check_item(item, first_sibling_offset, 3);
     int old_layout = Kanalzahl;
     Kanalzahl = layout;

@@ -108,7 +108,10 @@ void close_panel(void)
 void cali(int, int, void *, int)
 {
     char entry[21] = "";
-    PromptPopup(text(txt::cali_prompt_title), text(txt::cali_prompt), entry, 20, VAL_MASKED_ENTRY);
+    // A cancelled prompt is no wrong password: nothing is said, nothing opens.
+    if (PromptPopup(text(txt::cali_prompt_title), text(txt::cali_prompt), entry, 20,
+                    VAL_MASKED_ENTRY) == PROMPT_CANCELLED)
+        return;
     if (std::strcmp(entry, pass_confirm) != 0) {
         MessagePopup(text(txt::fehler), text(txt::wrong_password));
         return;

@@ -37,12 +37,15 @@ public:
         std::fprintf(stderr, "%s\n", line.c_str());
         messages++;
     }
-    int Confirm(const std::string &title, const std::string &text) override
+    int Confirm(const std::string &title, const std::string &text, bool) override
     {
         Message(title, text);
         return 0;
     }
-    std::string Prompt(const std::string &, const std::string &, int, bool) override { return {}; }
+    std::optional<std::string> Prompt(const std::string &, const std::string &, int, bool) override
+    {
+        return std::nullopt;
+    }
     int FileSelect(const std::string &, const std::string &, const std::string &, bool,
                    std::string *) override
     {

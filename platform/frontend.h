@@ -2,6 +2,7 @@
 // changed and asks it for popups, the wait cursor and the event loop.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/report.h"
@@ -21,10 +22,11 @@ public:
     virtual void Repaint() = 0;
 
     virtual void Message(const std::string &title, const std::string &text) = 0;
-    virtual int Confirm(const std::string &title, const std::string &text) = 0;
-    // Returns the entered text (at most maxLength characters); empty on cancel. A masked
+    // defaultYes: Return answers Yes, else No.
+    virtual int Confirm(const std::string &title, const std::string &text, bool defaultYes) = 0;
+    // Returns the entered text (at most maxLength characters); nothing on cancel. A masked
     // prompt does not show what is typed.
-    virtual std::string Prompt(const std::string &title, const std::string &text,
+    virtual std::optional<std::string> Prompt(const std::string &title, const std::string &text,
                                int maxLength, bool masked) = 0;
     // Negative on failure, 0 on cancel, otherwise 1 with *path set.
     virtual int FileSelect(const std::string &directory, const std::string &fileSpec,

@@ -14,6 +14,11 @@ namespace platform {
 // (index -1).
 enum class CtrlKind { Ring, Checkbox, CommandButton, ToggleButton, Numeric, TextMessage, Picture, ListBox };
 
+// A text in the two languages of the run-time (RUNTIME_GERMAN, RUNTIME_ENGLISH).
+struct LanguagePair {
+    std::string de, en;
+};
+
 struct ListItem {
     std::string label;
     int value = 0;
@@ -37,6 +42,9 @@ struct Control {
     int buttonColor = 0xC0C0C0;      // command button
     int onColor = 0xC0C0C0, offColor = 0xC0C0C0;  // toggle button
     std::string onText = "ON", offText = "OFF";   // toggle button
+    // What assistive technology says of the control: its name and what acting on it
+    // does, per language (empty: see AccessibleName).
+    LanguagePair accessName, accessDescription;
 };
 
 struct Panel {
@@ -53,6 +61,12 @@ struct Panel {
     bool displayed = false;
     bool popup = false;  // installed as a modal popup
     int menuBar = 0;
+    // Keys of a dialog: Return presses the default button; Escape presses the cancel
+    // button, or, without one, closes the panel as its close box does (0: none).
+    int defaultButton = 0, cancelButton = 0;
+    // The run-time language when the panel was first shown, in which its accessible
+    // names are given, as its own texts were (-1: not shown yet).
+    int language = -1;
     std::vector<Control> controls;
 };
 
@@ -91,6 +105,17 @@ std::vector<int> PanelHandles();
 int PanelByResource(int resourceId);
 // The topmost modal popup panel, 0 if none.
 int ActivePopup();
+
+// What assistive technology is told of a control, in the panel's language: the name
+// the resource gives it, else its label, else its text (text messages); and the
+// resource's description (may be empty). Every front end hands these on.
+std::string AccessibleName(const Panel &panel, const Control &control);
+std::string AccessibleDescription(const Panel &panel, const Control &control);
+
+// Dialog keys as the operator gives them (see Panel): false when the key does nothing
+// there or the action is refused (operator.h rules).
+bool OperatorReturnKey(int panel);
+bool OperatorEscapeKey(int panel);
 
 // Strips the mnemonic marks: "__Datei" -> "Datei"; sets *mnemonic to the marked
 // character (0 if none).

@@ -143,6 +143,20 @@ bool OperatorClosePanel(int panel)
     return true;
 }
 
+bool OperatorReturnKey(int panel)
+{
+    Panel *p = FindPanel(panel);
+    return p && p->defaultButton && OperatorPressButton(panel, p->defaultButton);
+}
+
+bool OperatorEscapeKey(int panel)
+{
+    Panel *p = FindPanel(panel);
+    if (!p) return false;
+    if (p->cancelButton) return OperatorPressButton(panel, p->cancelButton);
+    return p->popup && OperatorClosePanel(panel);
+}
+
 bool OperatorFocusPanel(int panel, bool gained)
 {
     Panel *p = FindPanel(panel);

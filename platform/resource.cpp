@@ -65,6 +65,14 @@ int Colour(const json &j, const char *key, int fallback)
     throw BadResource{std::string("bad colour in \"") + key + "\""};
 }
 
+// {"de": ..., "en": ...}; either may be left out.
+LanguagePair Pair(const json &j, const char *key)
+{
+    if (!j.contains(key)) return {};
+    const json &v = j.at(key);
+    return {v.value("de", ""), v.value("en", "")};
+}
+
 CtrlKind KindOf(const std::string &kind)
 {
     static const std::map<std::string, CtrlKind> kinds = {
@@ -114,6 +122,8 @@ Control ReadControl(const json &j)
     c.offColor = Colour(j, "off_color", c.offColor);
     c.onText = j.value("on_text", c.onText);
     c.offText = j.value("off_text", c.offText);
+    c.accessName = Pair(j, "name");
+    c.accessDescription = Pair(j, "description");
     if (j.contains("items"))
         for (const json &item : j.at("items"))
             c.items.push_back({item.at("label").get<std::string>(), item.at("value").get<int>()});
@@ -243,6 +253,15 @@ int ReadFromResource(const std::string &fileName, Fill fill)
     }
 }
 
+// The command button of the panel with this constant; 0 for none.
+int ButtonNamed(const Panel &p, const std::string &constant)
+{
+    if (constant.empty()) return 0;
+    for (const Control &c : p.controls)
+        if (c.constant == constant && c.kind == CtrlKind::CommandButton) return c.id;
+    throw BadResource{"panel " + p.constant + ": \"" + constant + "\" is no command button"};
+}
+
 void ReadPanel(const json &root, int number, Panel *p)
 {
     const json &j = FindByNumber(root.at("panels"), number, "panel");
@@ -256,6 +275,8 @@ void ReadPanel(const json &root, int number, Panel *p)
     p->scrollBars = j.value("scroll_bars", "none") == "vertical" ? VAL_VERT_SCROLL_BAR
                                                                 : VAL_NO_SCROLL_BARS;
     for (const json &c : j.at("controls")) p->controls.push_back(ReadControl(c));
+    p->defaultButton = ButtonNamed(*p, j.value("default_button", ""));
+    p->cancelButton = ButtonNamed(*p, j.value("cancel_button", ""));
     BindPanel(p);
 }
 

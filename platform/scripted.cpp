@@ -14,7 +14,7 @@ namespace {
 
 struct State {
     std::deque<int> confirms;
-    std::deque<std::string> prompts;
+    std::deque<std::optional<std::string>> prompts;
     std::deque<std::pair<int, std::string>> files;
     std::deque<std::function<void()>> steps;
     std::function<void(const PopupRecord &)> messageHook;
@@ -66,18 +66,20 @@ public:
         if (S().messageHook) S().messageHook(S().popups.back());
     }
 
-    int Confirm(const std::string &title, const std::string &text) override
+    int Confirm(const std::string &title, const std::string &text, bool defaultYes) override
     {
         int answer = Take(S().confirms, 0);
         Record(PopupRecord::Confirm, title, text, answer);
+        S().popups.back().defaultYes = defaultYes;
         return answer;
     }
 
-    std::string Prompt(const std::string &title, const std::string &text, int maxLength,
-                       bool masked) override
+    std::optional<std::string> Prompt(const std::string &title, const std::string &text,
+                                      int maxLength, bool masked) override
     {
-        std::string answer = Take(S().prompts, std::string());
-        if (static_cast<int>(answer.size()) > maxLength) answer.resize(static_cast<size_t>(maxLength));
+        std::optional<std::string> answer = Take(S().prompts, std::optional<std::string>());
+        if (answer && static_cast<int>(answer->size()) > maxLength)
+            answer->resize(static_cast<size_t>(maxLength));
         Record(PopupRecord::Prompt, title, text, masked ? 1 : 0);
         return answer;
     }
@@ -158,6 +160,7 @@ void Install()
 
 void AnswerConfirm(int answer) { S().confirms.push_back(answer); }
 void AnswerPrompt(const std::string &text) { S().prompts.push_back(text); }
+void CancelPrompt() { S().prompts.push_back(std::nullopt); }
 void AnswerFileSelect(int result, const std::string &path) { S().files.emplace_back(result, path); }
 void QueueStep(std::function<void()> step) { S().steps.push_back(std::move(step)); }
 void OnMessage(std::function<void(const PopupRecord &)> hook) { S().messageHook = std::move(hook); }

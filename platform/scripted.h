@@ -19,15 +19,17 @@ struct PopupRecord {
     bool saveButton = false;
     int answer = 0;        // confirm: 1/0; file selection: result; prompt: 1 when masked
     double time = 0.0;     // platform clock when shown
+    bool defaultYes = true;  // confirm: the answer Return gives is Yes
 };
 
 // Makes the scripted front end current and clears its queues and journal.
 void Install();
 
 // Popup answers, consumed in order. Without a queued answer: confirm answers No,
-// prompt returns "" (cancel), file selection cancels (0).
+// prompt is cancelled, file selection cancels (0).
 void AnswerConfirm(int answer);
 void AnswerPrompt(const std::string &text);
+void CancelPrompt();
 void AnswerFileSelect(int result, const std::string &path = "");
 
 // Steps run by RunUserInterface one after the other. When the queue is empty the loop

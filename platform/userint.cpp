@@ -3,9 +3,11 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "platform/files.h"
 #include "platform/frontend.h"
+#include "platform/language.h"
 #include "platform/model.h"
 #include "platform/resource.h"
 
@@ -103,6 +105,29 @@ std::string StripMnemonic(const std::string &label, char *mnemonic)
     return out;
 }
 
+namespace {
+
+const std::string &InLanguage(const Panel &panel, const LanguagePair &pair)
+{
+    int language = panel.language >= 0 ? panel.language : GetRunTimeLanguage();
+    return language == RUNTIME_GERMAN ? pair.de : pair.en;
+}
+
+}  // namespace
+
+std::string AccessibleName(const Panel &panel, const Control &control)
+{
+    const std::string &given = InLanguage(panel, control.accessName);
+    if (!given.empty()) return given;
+    if (!control.label.empty()) return StripMnemonic(control.label);
+    return control.kind == CtrlKind::TextMessage ? control.text : std::string();
+}
+
+std::string AccessibleDescription(const Panel &panel, const Control &control)
+{
+    return InLanguage(panel, control.accessDescription);
+}
+
 void ResetUserInterface()
 {
     panels.clear();
@@ -145,6 +170,7 @@ int DisplayPanel(int panel)
     Panel *p = FindPanel(panel);
     if (!p) return UIE_BAD_HANDLE;
     p->displayed = true;
+    if (p->language < 0) p->language = GetRunTimeLanguage();
     Changed(panel, 0);
     return 0;
 }
@@ -155,6 +181,7 @@ int InstallPopup(int panel)
     if (!p) return UIE_BAD_HANDLE;
     p->displayed = true;
     p->popup = true;
+    if (p->language < 0) p->language = GetRunTimeLanguage();
     popupStack.push_back(panel);
     Changed(panel, 0);
     return 0;
@@ -460,22 +487,24 @@ int MessagePopup(const char *title, const char *message)
     return 0;
 }
 
-int ConfirmPopup(const char *title, const char *message)
+int ConfirmPopup(const char *title, const char *message, int defaultAnswer)
 {
-    return CurrentFrontEnd().Confirm(title ? title : "", message ? message : "") ? 1 : 0;
+    return CurrentFrontEnd().Confirm(title ? title : "", message ? message : "",
+                                     defaultAnswer != VAL_DEFAULT_NO) ? 1 : 0;
 }
 
 int PromptPopup(const char *title, const char *message, char *responseBuffer, int maxLength,
                 int entry)
 {
     if (!responseBuffer || maxLength < 0) return UIE_BAD_VALUE;
-    std::string answer =
+    std::optional<std::string> reply =
         CurrentFrontEnd().Prompt(title ? title : "", message ? message : "", maxLength,
                                  entry == VAL_MASKED_ENTRY);
+    const std::string answer = reply.value_or(std::string());
     size_t n = std::min(answer.size(), static_cast<size_t>(maxLength));
     std::memcpy(responseBuffer, answer.data(), n);
     responseBuffer[n] = '\0';
-    return 0;
+    return reply ? 0 : PROMPT_CANCELLED;
 }
 
 int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec, const char *,

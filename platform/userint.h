@@ -118,10 +118,15 @@ int ProcessDrawEvents(void);
 
 // Popups (modal; return when answered).
 int MessagePopup(const char *title, const char *message);
-int ConfirmPopup(const char *title, const char *message);  // Yes 1, No 0
+// Yes 1, No 0. The default answer is the one Return gives; a question whose Yes may do
+// harm offers No.
+enum { VAL_DEFAULT_NO = 0, VAL_DEFAULT_YES = 1 };
+int ConfirmPopup(const char *title, const char *message, int defaultAnswer = VAL_DEFAULT_YES);
 // Text prompt: at most maxLength characters into responseBuffer (maxLength + 1 bytes).
-// With VAL_MASKED_ENTRY the typed characters are not shown.
+// With VAL_MASKED_ENTRY the typed characters are not shown. Returns 0 when answered,
+// PROMPT_CANCELLED (the buffer then empty) when the operator cancelled.
 enum { VAL_PLAIN_ENTRY = 0, VAL_MASKED_ENTRY = 1 };
+enum { PROMPT_CANCELLED = 1 };
 int PromptPopup(const char *title, const char *message, char *responseBuffer,
                 int maxLength, int entry = VAL_PLAIN_ENTRY);
 enum { VAL_LOAD_BUTTON = 0, VAL_SAVE_BUTTON = 1 };

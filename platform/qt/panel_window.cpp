@@ -1,9 +1,12 @@
 // A panel of the ui model as a top-level window: a fixed-size client area with the
 // panel's background and scroll bars, the controls at their positions, and the menu bar
 // installed on the panel above the client area.
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -66,6 +69,29 @@ void SetDimmedColours(QWidget *canvas)
     pal.setColor(QPalette::Disabled, QPalette::Base, back.darker(106));
     pal.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
     canvas->setPalette(pal);
+}
+
+// The focus outline and the selection are drawn in the palette's highlight colour (one
+// shade darker for the outline): dark enough to stand out from the grey panels by more
+// than 3:1. White selected text gains by it too.
+const QColor kFocusHighlight(0x1F, 0x5F, 0x8B);
+
+void SetFocusColours(QWidget *canvas)
+{
+    QPalette pal = canvas->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        pal.setColor(group, QPalette::Highlight, kFocusHighlight);
+    canvas->setPalette(pal);
+}
+
+// The style draws a check box's border from its window colour, a little darker: on the
+// grey panels that border all but vanishes. The box's own window colour (it paints no
+// background of its own) is darkened so that the border stands out by more than 3:1.
+void SetBorderColour(QCheckBox *box)
+{
+    QPalette pal = box->palette();
+    pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+    box->setPalette(pal);
 }
 
 void SyncRingItems(QComboBox *combo, const Control &c)
@@ -156,6 +182,7 @@ void PanelWindow::SyncPanel()
     setWindowTitle(FromModel(p->title));
     SetColours(canvas_, QPalette::Window, p->backColor);
     SetDimmedColours(canvas_);
+    SetFocusColours(canvas_);
     SetColours(scroll_->viewport(), QPalette::Window, p->backColor);
     scroll_->setVerticalScrollBarPolicy((p->scrollBars & VAL_VERT_SCROLL_BAR) ? Qt::ScrollBarAlwaysOn
                                                                               : Qt::ScrollBarAlwaysOff);
@@ -164,6 +191,7 @@ void PanelWindow::SyncPanel()
     scroll_->setFixedSize(Extent(p->width), Extent(p->height));
     SyncCanvasSize(*p);
     SyncMenuBar();
+    for (const Control &c : p->controls) SyncAccessText(*p, c);
     Qt::WindowModality modality = p->popup ? Qt::ApplicationModal : Qt::NonModal;
     if (windowModality() != modality) {
         bool shown = isVisible();
@@ -238,7 +266,12 @@ void PanelWindow::BuildControl(const Control &c)
         view.body = combo;
         break;
     }
-    case CtrlKind::Checkbox: view.body = new QCheckBox(canvas_); break;
+    case CtrlKind::Checkbox: {
+        auto *box = new QCheckBox(canvas_);
+        SetBorderColour(box);
+        view.body = box;
+        break;
+    }
     case CtrlKind::CommandButton: view.body = new QPushButton(canvas_); break;
     case CtrlKind::ToggleButton: {
         auto *button = new QPushButton(canvas_);
@@ -266,10 +299,8 @@ void PanelWindow::BuildControl(const Control &c)
         break;
     }
     }
-    if (c.kind == CtrlKind::Ring || c.kind == CtrlKind::Numeric || c.kind == CtrlKind::ToggleButton) {
+    if (c.kind == CtrlKind::Ring || c.kind == CtrlKind::Numeric || c.kind == CtrlKind::ToggleButton)
         view.caption = new QLabel(canvas_);
-        view.caption->setBuddy(view.body);
-    }
     views_[c.id] = view;
     ConnectControl(c, view.body);
 }
@@ -379,10 +410,26 @@ void PanelWindow::SyncControl(int control)
     case CtrlKind::ListBox: SyncListItems(static_cast<QListWidget *>(view.body), *c); break;
     }
     if (view.caption) view.caption->setText(WithMnemonic(c->label));
+    if (const Panel *p = FindPanel(panel_)) SyncAccessText(*p, *c);
     view.body->setEnabled(!c->dimmed);
     if (view.caption) view.caption->setEnabled(!c->dimmed);
     PlaceControl(*c, view);
     if (const Panel *p = FindPanel(panel_)) SyncCanvasSize(*p);
+}
+
+// The control's name and description for assistive technology, in the panel's language;
+// a caption names its control (a buddy) only while it has a text to show; the dialog's
+// default button is marked as such.
+void PanelWindow::SyncAccessText(const Panel &p, const Control &c)
+{
+    auto it = views_.find(c.id);
+    if (it == views_.end()) return;
+    ControlView &view = it->second;
+    view.body->setAccessibleName(FromModel(AccessibleName(p, c)));
+    view.body->setAccessibleDescription(FromModel(AccessibleDescription(p, c)));
+    if (view.caption) view.caption->setBuddy(c.label.empty() ? nullptr : view.body);
+    if (c.kind == CtrlKind::CommandButton)
+        static_cast<QPushButton *>(view.body)->setDefault(c.id == p.defaultButton);
 }
 
 // True when r overlaps a control of the panel other than `self`.
@@ -465,25 +512,45 @@ void PanelWindow::FitText(const Control &c, QLabel *label)
     }
 }
 
-// Tab goes through the controls row by row, left to right.
+// Tab goes through the controls as the panel reads: row by row, left to right. Controls
+// of one row need not share their top edge (a check box sits a little lower than the
+// ring beside it): a control whose top lies within the first control of the row
+// belongs to that row.
 void PanelWindow::ChainTabOrder(const Panel &p)
 {
     std::vector<const Control *> order;
     for (const Control &c : p.controls)
         if (c.kind != CtrlKind::TextMessage && c.kind != CtrlKind::Picture) order.push_back(&c);
-    std::stable_sort(order.begin(), order.end(), [](const Control *a, const Control *b) {
-        return a->top != b->top ? a->top < b->top : a->left < b->left;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Control *a, const Control *b) { return a->top < b->top; });
+    for (size_t first = 0; first < order.size();) {
+        const Control *head = order[first];
+        size_t end = first + 1;
+        while (end < order.size() && order[end]->top < head->top + std::max(head->height, 1)) ++end;
+        std::stable_sort(order.begin() + static_cast<long>(first), order.begin() + static_cast<long>(end),
+                         [](const Control *a, const Control *b) { return a->left < b->left; });
+        first = end;
+    }
     for (size_t i = 1; i < order.size(); ++i)
         setTabOrder(views_[order[i - 1]->id].body, views_[order[i]->id].body);
 }
 
-// Enter presses the focused button, as Space does.
+// Enter presses the focused button, as Space does; elsewhere (a field that has taken
+// its number) it presses the dialog's default button. Escape cancels or closes a dialog.
 void PanelWindow::keyPressEvent(QKeyEvent *event)
 {
     auto *button = qobject_cast<QPushButton *>(focusWidget());
-    if (button && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (button && enter) {
         button->click();
+        return;
+    }
+    const Panel *p = FindPanel(panel_);
+    const bool escape = event->key() == Qt::Key_Escape;
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (p && plain && ((enter && p->defaultButton) || escape)) {
+        if (enter) CommitPendingEdit();  // Escape drops what was typed
+        act_([this, enter] { enter ? OperatorReturnKey(panel_) : OperatorEscapeKey(panel_); });
         return;
     }
     QMainWindow::keyPressEvent(event);
@@ -502,6 +569,89 @@ void PanelWindow::changeEvent(QEvent *event)
         act_([this, active] { OperatorFocusPanel(panel_, active); });
     }
     QMainWindow::changeEvent(event);
+}
+
+namespace {
+
+// A panel shown as a modal popup is a dialog to assistive technology, and says it is
+// modal; other panels are plain windows.
+class PanelAccessible : public QAccessibleWidget {
+public:
+    explicit PanelAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Window) {}
+    QAccessible::Role role() const override
+    {
+        return Modal() ? QAccessible::Dialog : QAccessible::Window;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.modal = Modal();
+        return state;
+    }
+
+private:
+    bool Modal() const { return widget()->windowModality() != Qt::NonModal; }
+};
+
+// A ring: Qt's own combo box interface names it, on Linux, after its current item and
+// leaves the name to a label relation. This one says the ring's accessible name, its
+// current item as its value, and keeps the item list as its child, as Qt's does.
+class RingAccessible : public QAccessibleWidget {
+public:
+    explicit RingAccessible(QComboBox *combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value) return Combo()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return Combo()->view() ? 1 : 0; }
+    QAccessibleInterface *child(int index) const override
+    {
+        return index == 0 && Combo()->view() ? QAccessible::queryAccessibleInterface(Combo()->view())
+                                             : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child && child->object() == Combo()->view() ? 0 : -1;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.expandable = true;
+        state.expanded = Combo()->view() && Combo()->view()->isVisible();
+        return state;
+    }
+    QStringList actionNames() const override
+    {
+        return QStringList{showMenuAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &action) override
+    {
+        if (action == showMenuAction()) Combo()->showPopup();
+        else QAccessibleWidget::doAction(action);
+    }
+
+private:
+    QComboBox *Combo() const { return static_cast<QComboBox *>(widget()); }
+};
+
+QAccessibleInterface *AccessibleFor(const QString &, QObject *object)
+{
+    if (dynamic_cast<PanelWindow *>(object)) return new PanelAccessible(static_cast<QWidget *>(object));
+    if (auto *ring = dynamic_cast<RingBox *>(object)) return new RingAccessible(ring);
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (widget && widget->property(kPictureProperty).toBool())
+        return new QAccessibleWidget(widget, QAccessible::Graphic);
+    return nullptr;
+}
+
+}  // namespace
+
+void InstallAccessibleRoles()
+{
+    static bool installed = false;
+    if (!installed) QAccessible::installFactory(AccessibleFor);
+    installed = true;
 }
 
 }  // namespace platform::qt

@@ -35,6 +35,7 @@ public:
         : QWidget(parent), renderer_(QString::fromStdString(path), this)
     {
         if (!renderer_.isValid()) ReportOnce(path);
+        setProperty(kPictureProperty, true);
     }
     QSize sizeHint() const override { return {120, 72}; }
 

@@ -159,20 +159,20 @@ void QtFrontEnd::Message(const std::string &title, const std::string &text)
     Exec(box);
 }
 
-int QtFrontEnd::Confirm(const std::string &title, const std::string &text)
+int QtFrontEnd::Confirm(const std::string &title, const std::string &text, bool defaultYes)
 {
     QMessageBox box(DialogParent());
     PrepareBox(box, title, text);
     box.setIcon(QMessageBox::Question);
     QPushButton *yes = box.addButton(QMessageBox::Yes);
-    box.addButton(QMessageBox::No);
-    box.setDefaultButton(yes);
+    QPushButton *no = box.addButton(QMessageBox::No);
+    box.setDefaultButton(defaultYes ? yes : no);
     box.setEscapeButton(QMessageBox::No);
     Exec(box);
     return box.clickedButton() == yes ? 1 : 0;
 }
 
-std::string QtFrontEnd::Prompt(const std::string &title, const std::string &text, int maxLength,
+std::optional<std::string> QtFrontEnd::Prompt(const std::string &title, const std::string &text, int maxLength,
                                bool masked)
 {
     QDialog dialog(DialogParent());
@@ -192,7 +192,7 @@ std::string QtFrontEnd::Prompt(const std::string &title, const std::string &text
     layout->addWidget(entry);
     layout->addWidget(buttons);
     entry->setFocus();
-    if (Exec(dialog) != QDialog::Accepted) return std::string();
+    if (Exec(dialog) != QDialog::Accepted) return std::nullopt;
     return entry->text().toStdString();
 }
 

@@ -259,6 +259,7 @@ void ConfigureApplication()
     }
     QApplication::setFont(DialogFont());
     QApplication::setQuitOnLastWindowClosed(false);
+    InstallAccessibleRoles();
 }
 
 ScopedFrontEnd::ScopedFrontEnd() : frontEnd_(new QtFrontEnd)

@@ -37,6 +37,12 @@ QColor FromRgb(int rgb);
 QFont DialogFont();
 QFont FixedFont();  // rings: their 21-character labels line up
 
+// Widgets with this property set are pictures to assistive technology.
+inline constexpr char kPictureProperty[] = "zekPicture";
+// Gives panels shown as popups the dialog role and modal state, and pictures the
+// graphic role (once; ConfigureApplication does it).
+void InstallAccessibleRoles();
+
 // A picture control showing the resource's image `image` (an SVG file beside the resource).
 QWidget *NewPicture(const std::string &image, QWidget *parent);
 
@@ -82,6 +88,7 @@ private:
     void FitText(const Control &c, QLabel *label);
     void SyncCanvasSize(const Panel &p);
     void ChainTabOrder(const Panel &p);
+    void SyncAccessText(const Panel &p, const Control &c);
     void BuildMenuBar(const MenuBar &bar);
     void SyncMenuStates(const MenuBar &bar);
     void Show(const Panel &p);
@@ -119,8 +126,8 @@ public:
     void WaitCursorChanged(bool on) override;
     void Repaint() override;
     void Message(const std::string &title, const std::string &text) override;
-    int Confirm(const std::string &title, const std::string &text) override;
-    std::string Prompt(const std::string &title, const std::string &text, int maxLength,
+    int Confirm(const std::string &title, const std::string &text, bool defaultYes) override;
+    std::optional<std::string> Prompt(const std::string &title, const std::string &text, int maxLength,
                        bool masked) override;
     int FileSelect(const std::string &directory, const std::string &fileSpec,
                    const std::string &title, bool saveButton, std::string *path) override;

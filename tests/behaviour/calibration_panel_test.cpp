@@ -19,11 +19,12 @@ TEST_F(CaliTest, OnlyTheExactPasswordOpensThePanel)
     for (const char *entry : {"VQD", "vqd ", "", static_cast<const char *>(nullptr)}) {
         Clear();
         EXPECT_EQ(Open(entry), 0) << (entry ? entry : "(cancelled)");
-        ASSERT_EQ(scripted::Popups().size(), 2u);
+        ASSERT_EQ(scripted::Popups().size(), entry ? 2u : 1u);
         EXPECT_EQ(scripted::Popups()[0].title, "Telemetry Calibration");
         EXPECT_EQ(scripted::Popups()[0].text, "Please enter your password");
         EXPECT_EQ(scripted::Popups()[0].answer, 1) << "the password prompt is masked";
-        EXPECT_EQ(MessageList(), Strings{"Error|Incorrect password"});
+        // Cancelling is no wrong password: it says nothing.
+        EXPECT_EQ(MessageList(), entry ? Strings{"Error|Incorrect password"} : Strings{});
     }
     sprache = 0;  // the language is read when the texts are shown
     Clear();

@@ -119,6 +119,7 @@ TEST_F(LanguageTest, EnglishConfirmationsDifferForSixteenChannels)
         ASSERT_EQ(scripted::Popups().size(), 1u);
         const auto &question = scripted::Popups()[0];
         EXPECT_EQ(question.title, "Warning");
+        EXPECT_FALSE(question.defaultYes) << "Yes may damage the system: Return must answer No";
         bool sixteen = item == MENU_16kanal;
         EXPECT_EQ(question.text.find("telemetriy") != std::string::npos, !sixteen);
         EXPECT_EQ(question.text.find("severe damage") != std::string::npos, !sixteen);

@@ -47,13 +47,13 @@ void Answer(std::function<void(Dialog *)> answer)
     });
 }
 
-std::string Prompt(int maxLength = 20, int entry = VAL_MASKED_ENTRY)
+std::string Prompt(int maxLength = 20, int entry = VAL_MASKED_ENTRY, int result = 0)
 {
     char reply[64];
     std::memset(reply, 'x', sizeof reply);
     EXPECT_EQ(PromptPopup("Telemetrie Kalibration", "Bitte Passwort eingeben", reply, maxLength,
                           entry),
-              0);
+              result);
     return reply;
 }
 
@@ -75,6 +75,11 @@ TEST_F(PopupsTest, ConfirmGivesOneForYesAndZeroForNoOrEscape)
     EXPECT_EQ(ConfirmPopup("Warnung", "Sicher?"), 0);
     Answer<QMessageBox>([](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Escape); });
     EXPECT_EQ(ConfirmPopup("Warnung", "Sicher?"), 0);
+    // Return gives the default answer: Yes, unless the caller offers No.
+    Answer<QMessageBox>([](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Return); });
+    EXPECT_EQ(ConfirmPopup("Warnung", "Sicher?"), 1);
+    Answer<QMessageBox>([](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Return); });
+    EXPECT_EQ(ConfirmPopup("Warnung", "Schaden?", VAL_DEFAULT_NO), 0);
 }
 
 TEST_F(PopupsTest, PromptIsMaskedAndTakesAtMostTwentyBytes)
@@ -103,7 +108,7 @@ TEST_F(PopupsTest, PromptIsMaskedAndTakesAtMostTwentyBytes)
         QTest::keyClicks(dialog->findChild<QLineEdit *>(), "vqd");
         dialog->reject();
     });
-    EXPECT_EQ(Prompt(), "");
+    EXPECT_EQ(Prompt(20, VAL_MASKED_ENTRY, PROMPT_CANCELLED), "");
 
     // Masking is the caller's choice: a plain prompt shows what is typed.
     Answer<QDialog>([](QDialog *dialog) {
