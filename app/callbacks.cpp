@@ -6,6 +6,9 @@
 #include "documents/files.h"
 #include "link/log_menu.h"
 #include "link/port.h"
+#include "link/protocol.h"
+#include "ui/window.h"
+#include "channels/image.h"
 #include "platform/userint.h"
 #include "settings/settings.h"
 #include "transfer/transfer.h"
@@ -21,6 +24,18 @@ void save_session(void)
 }
 
 }  // namespace
+
+void reset_program_state(void)
+{
+    reset_ui_state();
+    reset_channels_state();
+    reset_link_state();
+    reset_settings_state();
+    reset_transfer_state();
+    reset_calibration_state();
+    reset_documents_state();
+    channel_system[0] = '\0';
+}
 
 void register_shell_callbacks(void)
 {

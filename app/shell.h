@@ -45,6 +45,10 @@ struct ReportContent;
 ReportContent configuration_sheet(void);
 void config_sheet(int menuBar, int menuItem, void *callbackData, int panel);
 
+// The app folder's state as the process starts it (no system line, no information
+// dialog), after every folder below it has reset its own: the whole program's state.
+void reset_program_state(void);
+
 // Registers every callback of the program by its resource name; sets the hooks through
 // which lower layers reach the shell.
 void register_callbacks(void);

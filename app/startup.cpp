@@ -92,7 +92,7 @@ int load_main_panel(void (*settings)(void))
     if (panel_handle < 0) return -1;
     SetCtrlAttribute(panel_handle, PANEL_TOGGLEBUTTON, ATTR_OFF_COLOR, TOGGLE_OFF_COLOR);
     SetCtrlAttribute(panel_handle, PANEL_TOGGLEBUTTON, ATTR_ON_COLOR, TOGGLE_ON_COLOR);
-    forget_cal_signal();
+    reset_settings_state();
     settings();
     SetRunTimeLanguage(sprache);
     for (int i = 0; i < 16; i++)

@@ -24,13 +24,14 @@ int cali_toggle(int panel, int control, int event, void *callbackData, int event
                 int eventData2);
 int cali_select(int panel, int control, int event, void *callbackData, int eventData1,
                 int eventData2);
+// Loading of a range value from the ring: its own progress line, which the operator may
+// cancel between two channels.
 void calibration_load_data(int value);
+// The same right after enabling's read: the progress line the caller began for the read
+// goes on, and the load is not cancelled.
+void calibration_load_after_read(int value);
 // Planned seconds of calibration_load_data(value).
 double calibration_load_seconds(int value);
-// Set around a call of calibration_load_data: the operator may cancel it; a progress
-// line begun by the caller goes on.
-extern int cali_load_cancellable;
-extern int cali_load_in_progress;
 void cali_off_adjust(int i);
 void cali_gain_adjust(int i);
 
@@ -49,8 +50,9 @@ extern int record_waiting_max;
 // At exit: the waiting lines are written once more; the operator is told how many of the
 // session's lines could not be recorded.
 void record_at_exit(void);
-// Forgets waiting lines and the shown failure (a new session; tests).
-void reset_cali_record(void);
+// The calibration folder's state as the process starts it: the panel closed, no range
+// loaded, no record line waiting, no failure shown, the waiting list at its full size.
+void reset_calibration_state(void);
 void cal_record(int menuBar, int menuItem, void *callbackData, int panel);
 
 void register_calibration_callbacks(void);

@@ -162,9 +162,7 @@ int cali_toggle(int, int, int event, void *, int, int)
         int value = 0;
         GetCtrlVal(cali_panel_handle, PANEL_3_RING_Cali_Sel, &value);
         const double load = calibration_load_seconds(value);
-        ProgressBegin(text(txt::progress_read), READ_SECONDS + load, 0);
-        ProgressCountBytes(MEMORY_REPLY_LENGTH, CHAR_SECONDS, load);
-        if (read_encoder() != 0) {
+        if (read_memory_shown(nullptr, load, new_read_line) != 0) {
             ProgressEnd();
             SetStatusLine(format_text(txt::status_failed, text(txt::progress_read)).c_str());
             SetCtrlVal(cali_panel_handle, PANEL_3_TOGGLEBUTTON_ACTIV, 0);
@@ -173,9 +171,7 @@ int cali_toggle(int, int, int event, void *, int, int)
             return -1;
         }
         GetCtrlVal(cali_panel_handle, PANEL_3_RING_Cali_Sel, &value);
-        cali_load_in_progress = 1;
-        calibration_load_data(value);
-        cali_load_in_progress = 0;
+        calibration_load_after_read(value);
     }
     set_locked(on ? 0 : 1);
     return 0;
@@ -186,11 +182,8 @@ int cali_select(int, int, int event, void *, int, int)
 {
     if (event != EVENT_COMMIT) return 0;
     int value = 0;
-    if (GetCtrlVal(cali_panel_handle, PANEL_3_RING_Cali_Sel, &value) == 0) {
-        cali_load_cancellable = 1;
+    if (GetCtrlVal(cali_panel_handle, PANEL_3_RING_Cali_Sel, &value) == 0)
         calibration_load_data(value);
-        cali_load_cancellable = 0;
-    }
     return 0;
 }
 

@@ -312,8 +312,10 @@ void record_at_exit(void)
                      format_text(txt::record_lost, lost, cal_record_file).c_str());
 }
 
-void reset_cali_record(void)
+void reset_calibration_state(void)
 {
+    cali_panel_handle = 0;
+    cali_loaded_range = -1;
     pending.clear();
     record_waiting_max = RECORD_WAITING_MAX;
     dropped = 0;

@@ -2,6 +2,7 @@
 // to a calibration range, and trimming single words.
 #include "calibration/calibration.h"
 #include "channels/image.h"
+#include "link/channel_group.h"
 #include "link/protocol.h"
 #include "platform/clock.h"
 #include "platform/progress.h"
@@ -65,14 +66,13 @@ void show_channel(const CaliRange &r, int i)
 int switch_writes(const CaliRange &r, int i)
 {
     clear_com_fault();
-    aktuelle_daten[mode_address(i)] = r.mode;
+    set_image_byte(mode_address(i), r.mode);
     if (send_byte(mode_address(i), r.mode)) return 1;
     if (r.bank != 0) return 0;
-    int a0 = block(0, i);
-    if (send_byte_oD(a0 + OFF_RANGE_OFFSET, 0x00)) return 1;
-    if (send_byte_oD(a0 + OFF_RANGE_OFFSET + 1, 0x02)) return 1;
-    if (send_byte_oD(a0 + OFF_RANGE_GAIN, 0x00)) return 1;
-    return send_byte(a0 + OFF_RANGE_GAIN + 1, 0x01);
+    const int words[4] = {0x00, 0x02, 0x00, 0x01};  // 2 mV/V: offset 512, gain 256
+    for (int k = 0; k < 4; k++)
+        if (send_range_byte(i, k, words[k])) return 1;
+    return 0;
 }
 
 // Switches channel i to the range; in bank 0 also writes the 2 mV/V range words
@@ -98,9 +98,9 @@ int write_word(int a, int w)
     int low = w & 0xFF;
     int high = (w & 0xFF00) >> 8;
     clear_com_fault();
-    aktuelle_daten[a] = low;
+    set_image_byte(a, low);
     if (send_byte_oD(a, low) == 0) {
-        aktuelle_daten[a + 1] = high;
+        set_image_byte(a + 1, high);
         if (send_byte(a + 1, high) == 0) return 0;
     }
     link_failure();
@@ -142,10 +142,6 @@ void show_loaded_range(void)
 
 }  // namespace
 
-
-int cali_load_cancellable = 0;
-int cali_load_in_progress = 0;
-
 namespace {
 
 // Planned seconds of switching one channel to the range.
@@ -177,17 +173,21 @@ double calibration_load_seconds(int value)
 
 namespace {
 
+// How a load shows its progress: a line of its own that may be cancelled, or the line
+// of the read before it, going on.
+enum load_progress { own_cancellable_line, read_line_goes_on };
+
 // Shows the bank of range value v and switches every device channel to that range. A
 // cancel leaves the channels switched so far as the device acknowledged them; the range
 // then counts as not loaded in full.
-void load_data(int value)
+void load_data(int value, load_progress progress)
 {
     const CaliRange *r = range_of(value);
     if (!r) return;
     const double start = platform::ClockNow();
     for (int i = 0; i < channels(); i++) show_channel(*r, i);
-    if (!cali_load_in_progress)
-        ProgressBegin(text(txt::progress_cali), calibration_load_seconds(value), cali_load_cancellable);
+    if (progress == own_cancellable_line)
+        ProgressBegin(text(txt::progress_cali), calibration_load_seconds(value), 1);
     const int switched = switch_channels(*r);
     ProgressEnd();
     if (switched < 0) {
@@ -210,7 +210,13 @@ void load_data(int value)
 // The record's lines reach the file after the operation's own messages.
 void calibration_load_data(int value)
 {
-    load_data(value);
+    load_data(value, own_cancellable_line);
+    record_flush();
+}
+
+void calibration_load_after_read(int value)
+{
+    load_data(value, read_line_goes_on);
     record_flush();
 }
 

@@ -1,6 +1,7 @@
 // The acknowledged-state store and the restore of a backup into the image and window.
 #include "channels/acknowledged.h"
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -74,11 +75,24 @@ void forget_acknowledged_rest(void) { acknowledged_rest_known = false; }
 void temp_hoch(void)
 {
     if (acknowledged_rest_known)
-        std::memcpy(aktuelle_daten + TEXT_ENTRIES, acknowledged_rest, sizeof acknowledged_rest);
+        set_image_entries(TEXT_ENTRIES, acknowledged_rest, IMAGE_SIZE - TEXT_ENTRIES);
     if (kept_in_memory)
         restore_from_memory();
     else
         restore_backup(File_Temp);
+}
+
+void reset_channels_state(void)
+{
+    clear_image();
+    Kanalzahl = 16;
+    Kanalzahl_GUI = 16;
+    std::memset(eingangsbuffer, 0, sizeof eingangsbuffer);
+    std::memset(textbuffer, 0, sizeof textbuffer);
+    std::snprintf(File_Temp, sizeof File_Temp, "%s", "temp.ctc");
+    acknowledged_rest_known = false;
+    kept_in_memory = false;
+    acknowledged_text.clear();
 }
 
 void keep_acknowledged_in_memory(void)

@@ -22,10 +22,9 @@ void format_i_s(void)
 // leaves its entry as it was, so a short or empty text changes only what it holds.
 void einlesen_ini(void)
 {
-    for (int k = 0; k < TEXT_ENTRIES; k++) {
-        int value = hex_pair_value(eingangsbuffer + 2 * k);
-        if (value >= 0) aktuelle_daten[k] = value;
-    }
+    int values[TEXT_ENTRIES];
+    for (int k = 0; k < TEXT_ENTRIES; k++) values[k] = hex_pair_value(eingangsbuffer + 2 * k);
+    set_image_entries(0, values, TEXT_ENTRIES);
     ini_panel_1();
 }
 

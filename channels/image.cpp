@@ -7,8 +7,16 @@
 int aktuelle_daten[IMAGE_SIZE] = {};
 int Kanalzahl = 16;
 int Kanalzahl_GUI = 16;
+void (*image_observer)(const ImageChange &change) = nullptr;
 
 namespace {
+
+bool in_image(int address) { return address >= 0 && address < IMAGE_SIZE; }
+
+void tell(image_change_kind kind, int first, int count)
+{
+    if (image_observer) image_observer(ImageChange{kind, first, count});
+}
 
 // Range gain word of the strain-gauge ranges 32, 16, 8, 4, 2 and 1 mV/V, by ring position.
 const int gain_words[6] = {0xFFF, 0x800, 0x400, 0x200, 0x100, 0x80};
@@ -16,6 +24,34 @@ const int gain_words[6] = {0xFFF, 0x800, 0x400, 0x200, 0x100, 0x80};
 constexpr int FIRST_TC_INDEX = 6;  // ring positions 6 and 7 are thermocouples
 
 }  // namespace
+
+void set_image_byte(int address, int value)
+{
+    if (!in_image(address)) return;
+    aktuelle_daten[address] = value & 0xFF;
+    tell(image_byte_set, address, 1);
+}
+
+void set_image_entries(int first, const int *values, int count)
+{
+    if (first < 0 || count <= 0 || first >= IMAGE_SIZE) return;
+    if (count > IMAGE_SIZE - first) count = IMAGE_SIZE - first;
+    for (int k = 0; k < count; k++)
+        if (values[k] >= 0) aktuelle_daten[first + k] = values[k];
+    tell(image_entries_set, first, count);
+}
+
+void load_image(const int values[IMAGE_SIZE])
+{
+    for (int k = 0; k < IMAGE_SIZE; k++) aktuelle_daten[k] = values[k];
+    tell(image_loaded, 0, IMAGE_SIZE);
+}
+
+void clear_image(void)
+{
+    for (int &entry : aktuelle_daten) entry = 0;
+    tell(image_cleared, 0, IMAGE_SIZE);
+}
 
 int channel_rows(int count) { return count < 0 ? 0 : (count > 16 ? 16 : count); }
 

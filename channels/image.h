@@ -4,12 +4,14 @@
 // per-channel data lie where Kanalzahl (8 or 16) puts them:
 //   16 + ch                     channel mode byte
 //   16 + K + 8K*bank + 8ch      8-byte channel block of calibration bank 0, 1 or 2
-// Every module finds these addresses through the functions below.
+// Every module finds these addresses through the functions below, and every change to
+// the image passes the few functions of its write path here.
 #pragma once
 
 constexpr int IMAGE_SIZE = 512;
 
-// Configuration image: one int per byte of the device's 512-byte memory.
+// Configuration image: one int per byte of the device's 512-byte memory. Read freely;
+// written only through the write path below.
 extern int aktuelle_daten[IMAGE_SIZE];
 // Device channel count (memory layout): 8 or 16.
 extern int Kanalzahl;
@@ -47,6 +49,36 @@ int image_word(int address);
 // Ring position shown for a mode byte and range gain word: 6 and 7 for the
 // thermocouple modes, else the strain-gauge range of the gain word (0 if unknown).
 int range_index_of(int mode, int gain_word);
+
+// The image's write path. Each change is told to the image observer, if one is set, after
+// it has been made; the window is refreshed by whoever changed the image, as before.
+enum image_change_kind {
+    image_byte_set,     // one byte (a mode byte, one byte of a word: each goes out alone)
+    image_entries_set,  // a run of entries (a configuration text, the part beyond it)
+    image_loaded,       // the whole image (a whole-memory read)
+    image_cleared,      // every entry back to 0 (a new run)
+};
+struct ImageChange {
+    image_change_kind kind;
+    int first;  // first address changed
+    int count;  // addresses changed from first on
+};
+// Stores value's low 8 bits at address; addresses outside the image are ignored.
+void set_image_byte(int address, int value);
+// Stores count values from first on; a value below 0 leaves its entry as it was (a pair
+// of a text that is not hex). Entries beyond the image are ignored.
+void set_image_entries(int first, const int *values, int count);
+// Replaces the whole image by the device's memory.
+void load_image(const int values[IMAGE_SIZE]);
+// Every entry back to 0.
+void clear_image(void);
+// The one observer of image changes (later a change history); nullptr for none.
+extern void (*image_observer)(const ImageChange &change);
+
+// The channels folder's state as the process starts it: an all-zero image for 16
+// channels, empty text buffers, nothing acknowledged, the acknowledged state kept in
+// File_Temp. The image observer, a hook set at start-up, stays.
+void reset_channels_state(void);
 
 // Shows the configuration image in the main window's channel rows.
 void ini_panel_1(void);

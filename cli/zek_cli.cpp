@@ -252,7 +252,7 @@ int run_compare(const std::string &file)
     int device[IMAGE_SIZE];
     clear_com_fault();
     if (read_memory(device) != 0) return LINK_FAILED;
-    for (int a = TEXT_ENTRIES; a < IMAGE_SIZE; a++) aktuelle_daten[a] = device[a];
+    set_image_entries(TEXT_ENTRIES, device + TEXT_ENTRIES, IMAGE_SIZE - TEXT_ENTRIES);
     result["differences"] = nlohmann::json::array();
     for (const std::string &line : configuration_differences(aktuelle_daten, device)) {
         if (!options.json) std::printf("%s\n", line.c_str());
@@ -266,9 +266,9 @@ int run_send_changes(const std::string &file)
 {
     int status = open_document(file);
     if (status != DONE) return status;
-    send_changes(0, 0, nullptr, 0);
-    if (send_changes_outcome == SEND_LINK_FAILED || com_fault == 1) return LINK_FAILED;
-    return send_changes_outcome == READ_BACK_DIFFERS ? DIFFERENT : DONE;
+    const int outcome = send_changes_and_verify();
+    if (outcome == SEND_LINK_FAILED || com_fault == 1) return LINK_FAILED;
+    return outcome == READ_BACK_DIFFERS ? DIFFERENT : DONE;
 }
 
 int run_set(int ch, const std::string &range, bool half_bridge)

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "channels/acknowledged.h"
+#include "documents/backups.h"
 #include "channels/config_text.h"
 #include "channels/image.h"
 #include "platform/files.h"
@@ -145,6 +146,12 @@ void new_(int, int, void *, int)
     if (ConfirmPopup(text(txt::zek_title), text(txt::changes_saved)) == 1) speichern();
     ini_panel_1();
     set_name(UNNAMED_DOCUMENT);
+}
+
+void reset_documents_state(void)
+{
+    set_name(UNNAMED_DOCUMENT);
+    std::snprintf(File_Letzte, sizeof File_Letzte, "%s", "last.cfg");
 }
 
 void save(int, int, void *, int) { speichern(); }

@@ -16,6 +16,10 @@ void save_as(int menuBar, int menuItem, void *callbackData, int panel);
 void speichern(void);
 void speichern_unter(void);
 
+// The documents folder's state as the process starts it: the unnamed document, the
+// backups under their own names.
+void reset_documents_state(void);
+
 // Binds the file commands to their resource names and takes over the naming of restored
 // backups.
 void register_document_callbacks(void);

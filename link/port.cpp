@@ -1,31 +1,22 @@
-// The serial port of the link: opened at start-up, closed at exit, and switched by the
-// port selection dialog.
+// The serial port of the link: opened at start-up, closed at exit, reopened after a
+// hang-up; what its exchanges left (replies outstanding, how the last one ended) and the
+// port part of the status line. The port selection dialog is in port_dialog.cpp.
 #include "link/port.h"
 
 #include <filesystem>
 #include <string>
 
 #include "link/port_list.h"
-#include "link/protocol.h"
 #include "platform/clock.h"
 #include "platform/progress.h"
 #include "platform/rs232.h"
 #include "platform/serial_ports.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
-#include "ui/uir.h"
-#include "ui/window.h"
 
 int com_port = 1;
 int comopen = 1;
 char com_device[MAX_PATHNAME_LEN] = "";
-
-// Port numbers the dialog's field accepts: those the serial services take.
-static const int com_port_min = platform::kFirstComPort;
-static const int com_port_max = platform::kLastComPort;
-
-// Handle of the port selection dialog while it is loaded.
-static int com_panel = 0;
 
 // After a hang-up: the next operation reopens the port before its first exchange, and
 // every following one while that fails. The status line tells how the last reopen went.
@@ -62,6 +53,45 @@ static void note_port_target(void)
     }
 }
 
+// What the port's exchanges left: a reply outstanding, and how and when the last reply
+// wait ended.
+static bool reply_is_outstanding = false;
+static reply_outcome last_outcome = reply_none;
+static double last_outcome_at = 0.0;
+
+void note_reply_outcome(reply_outcome outcome)
+{
+    last_outcome = outcome;
+    last_outcome_at = platform::ClockNow();
+}
+
+reply_outcome last_reply_outcome(void) { return last_outcome; }
+
+double last_reply_time(void) { return last_outcome_at; }
+
+void note_reply_outstanding(bool outstanding) { reply_is_outstanding = outstanding; }
+
+bool reply_outstanding(void) { return reply_is_outstanding; }
+
+void reset_exchange_state(void)
+{
+    reply_is_outstanding = false;
+    last_outcome = reply_none;
+    last_outcome_at = 0.0;
+}
+
+void reset_port_state(void)
+{
+    com_port = 1;
+    comopen = 1;
+    com_device[0] = '\0';
+    replug_pending = false;
+    replug_note = replug_none;
+    replug_timeout = platform::kDefaultComTimeout;
+    port_target.clear();
+    reset_exchange_state();
+}
+
 static int open_port(void)
 {
     const int result = OpenComConfig(com_port, com_device, COM_BAUD, COM_PARITY, COM_DATA_BITS,
@@ -74,11 +104,13 @@ static int open_port(void)
 }
 
 // An open by the operator or at start-up: a hang-up before it no longer counts.
-static void opened_afresh(void)
+int open_port_afresh(void)
 {
+    const int result = open_port();
     replug_pending = false;
     replug_note = replug_none;
     SetPortStatus(port_status);
+    return result;
 }
 
 // "4800 8N2"
@@ -141,8 +173,7 @@ void reopen_after_hangup(void)
 void com_on(void)
 {
     SetWaitCursor(1);
-    open_port();
-    opened_afresh();
+    open_port_afresh();
     Delay(COM_DELAY);
     SetWaitCursor(0);
 }
@@ -154,71 +185,3 @@ void com_off(void)
     SetWaitCursor(0);
 }
 
-void com_select(int, int, void *, int)
-{
-    clear_com_fault();
-    com_selection_up();
-}
-
-int com_selection_up(void)
-{
-    com_panel = LoadPanel(0, uir_file, PANEL_2);
-    if (com_panel < 0) return 0;
-    SetCtrlVal(com_panel, PANEL_2_TEXTMSG, text(txt::com_heading));
-    SetCtrlAttribute(com_panel, PANEL_2_COMMANDBUTTON_2, ATTR_LABEL_TEXT, text(txt::com_cancel));
-    SetCtrlAttribute(com_panel, PANEL_2_NUMERIC, ATTR_MIN_VALUE, com_port_min);
-    SetCtrlAttribute(com_panel, PANEL_2_NUMERIC, ATTR_MAX_VALUE, com_port_max);
-    SetCtrlVal(com_panel, PANEL_2_NUMERIC, com_port);
-    fill_port_list(com_panel);
-    InstallPopup(com_panel);
-    return 0;
-}
-
-// The dialog leaves only through its buttons.
-int panel_com_select(int, int, void *, int, int) { return 0; }
-
-int com_selection(int, int, int, void *, int, int)
-{
-    clear_com_fault();
-    return 0;
-}
-
-int com_seletion_ok(int panel, int, int event, void *, int, int)
-{
-    clear_com_fault();
-    if (event != EVENT_COMMIT) return 0;
-    if (!link_chosen_adapter(panel)) return 0;  // the old port stays open
-    CloseCom(com_port);
-    GetCtrlVal(panel, PANEL_2_NUMERIC, &com_port);
-    DisableBreakOnLibraryErrors();
-    open_port();
-    EnableBreakOnLibraryErrors();
-    opened_afresh();
-    if (GetRs232Err() < 0) {
-        MessagePopup(text(txt::com_error), GetRS232ErrorString(GetRs232Err()));
-        comopen = 1;
-        return 0;
-    }
-    comopen = 0;
-    DiscardPanel(panel);
-    com_panel = 0;
-    return 0;
-}
-
-int com_seletion_cancel(int panel, int, int event, void *, int, int)
-{
-    if (event != EVENT_COMMIT) return 0;
-    DiscardPanel(panel);
-    com_panel = 0;
-    return 0;
-}
-
-void register_port_callbacks(void)
-{
-    RegisterMenuCallback("com_select", com_select);
-    RegisterPanelCallback("panel_com_select", panel_com_select);
-    RegisterCtrlCallback("com_selection", com_selection);
-    RegisterCtrlCallback("com_seletion_ok", com_seletion_ok);
-    RegisterCtrlCallback("com_seletion_cancel", com_seletion_cancel);
-    register_port_list_callbacks();
-}

@@ -3,6 +3,9 @@
 
 #include "platform/files.h"
 
+// Pause after each character group on the line, and after opening the port.
+constexpr double COM_DELAY = 0.1;
+
 // Fixed line settings.
 constexpr long COM_BAUD = 4800;
 constexpr int COM_PARITY = 0;
@@ -30,6 +33,27 @@ int com_seletion_ok(int panel, int control, int event, void *callbackData, int e
 int com_seletion_cancel(int panel, int control, int event, void *callbackData, int eventData1,
                         int eventData2);
 void register_port_callbacks(void);
+
+// An open by the operator or at start-up: the port opened afresh, a hang-up before it no
+// longer counts; the open's result.
+int open_port_afresh(void);
+
+// How a reply wait ended.
+enum reply_outcome { reply_none, reply_ok, reply_refused, reply_unreadable, reply_missing };
+// What the port's exchanges left. The last reply wait's outcome and its time on the
+// platform clock (reply_none and 0.0 before the first); and whether a frame's reply was
+// not read (its wait timed out, or it went out unawaited), so that the device may still
+// send it ahead of the reply to a later frame.
+void note_reply_outcome(reply_outcome outcome);
+reply_outcome last_reply_outcome(void);
+double last_reply_time(void);
+void note_reply_outstanding(bool outstanding);
+bool reply_outstanding(void);
+// A port opened afresh: no reply is outstanding on it and none has been read yet.
+void reset_exchange_state(void);
+// The port's part of reset_link_state: port 1 with its own device, the dialog's last
+// open not succeeded, no hang-up pending, nothing exchanged.
+void reset_port_state(void);
 
 // Called as every operation that sends a frame starts, whether or not it clears the link
 // fault flag: after the port hung up (an adapter unplugged), opens it again with the

@@ -11,6 +11,7 @@
 #include "channels/image.h"
 #include "link/port.h"
 #include "platform/clock.h"
+#include "platform/progress.h"
 #include "platform/rs232.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
@@ -23,11 +24,6 @@ constexpr int MEMORY_OK_AT = 1536;    // offset of "OK" in the whole-memory repl
 constexpr int MAX_VALUE_DIGITS = 2;   // a device byte is at most two hex digits
 constexpr double QUIET_INTERVAL = 0.2;  // silence that ends the rest of an over-long reply
 constexpr double FOLLOW_INTERVAL = 0.5;  // how long a reply is watched for one behind it
-
-// Set when a frame's reply was not read: its wait timed out, or the frame went out
-// unawaited after a failure. The device may still answer it, and since it answers its
-// frames in order, such a reply arrives ahead of the reply to a later frame.
-int replies_outstanding = 0;
 
 void send_chars(const char *chars) { ComWrt(com_port, chars, static_cast<int>(std::strlen(chars))); }
 
@@ -79,7 +75,7 @@ void await_reply(void)
     if (com_fault == 0)
         ack_com();
     else
-        replies_outstanding = 1;
+        note_reply_outstanding(true);
 }
 
 // A command frame's tail: CR, then the acknowledgement wait.
@@ -113,14 +109,11 @@ void discard_rest_of_reply(void)
     SetComTime(com_port, timeout);
 }
 
-reply_outcome last_outcome = reply_none;
-double last_outcome_at = 0.0;
 reply_outcome first_failed = reply_ok;  // since mark_replies
 
 void note_reply(reply_outcome outcome)
 {
-    last_outcome = outcome;
-    last_outcome_at = platform::ClockNow();
+    note_reply_outcome(outcome);
     if (first_failed == reply_ok) first_failed = outcome;
 }
 
@@ -145,12 +138,12 @@ int read_reply(char *buffer, int count)
         std::memset(buffer, 0, static_cast<size_t>(count));
         const int n = ComRdTerm(com_port, buffer, count, CR);
         if (GetRs232Err() < 0) {
-            if (GetRs232Err() == RS232_TIMEOUT) replies_outstanding = 1;
+            if (GetRs232Err() == RS232_TIMEOUT) note_reply_outstanding(true);
             return -1;
         }
         if (n == count) discard_rest_of_reply();
-        if (!replies_outstanding || !input_within(FOLLOW_INTERVAL)) {
-            replies_outstanding = 0;
+        if (!reply_outstanding() || !input_within(FOLLOW_INTERVAL)) {
+            note_reply_outstanding(false);
             return n;
         }
     }
@@ -160,19 +153,15 @@ int read_reply(char *buffer, int count)
 
 int com_fault = 0;
 
-reply_outcome last_reply_outcome(void) { return last_outcome; }
-
-double last_reply_time(void) { return last_outcome_at; }
-
 void mark_replies(void) { first_failed = reply_ok; }
 
 reply_outcome first_failed_reply(void) { return first_failed; }
 
-void reset_exchange_state(void)
+void reset_link_state(void)
 {
-    replies_outstanding = 0;
-    last_outcome = reply_none;
-    last_outcome_at = 0.0;
+    reset_port_state();
+    com_fault = 0;
+    first_failed = reply_ok;
 }
 
 int parse_memory_reply(const char *reply, int length, int values[512])
@@ -311,7 +300,7 @@ int read_encoder(void)
 {
     int values[IMAGE_SIZE];
     if (read_memory_reply(values) != 0) return -1;
-    std::memcpy(aktuelle_daten, values, sizeof values);
+    load_image(values);
     ini_panel_1();
     SetWaitCursor(0);
     return 0;
@@ -322,4 +311,14 @@ int read_memory(int values[IMAGE_SIZE])
     if (read_memory_reply(values) != 0) return -1;
     SetWaitCursor(0);
     return 0;
+}
+
+int read_memory_shown(int values[IMAGE_SIZE], double then, read_line line)
+{
+    if (line == new_read_line)
+        ProgressBegin(text(txt::progress_read), READ_SECONDS + then, 0);
+    else
+        ProgressUpdate(text(txt::progress_read), READ_SECONDS + then);
+    ProgressCountBytes(MEMORY_REPLY_LENGTH, CHAR_SECONDS, then);
+    return values ? read_memory(values) : read_encoder();
 }

@@ -1,7 +1,8 @@
 // Command protocol to the telemetry system's stationary unit.
 #pragma once
 
-constexpr double COM_DELAY = 0.1;         // pause after each character group
+#include "link/port.h"
+
 constexpr double COM_TIMEOUT = 20.0;      // port time-out for replies
 constexpr double AUTOZERO_SETTLE = 3.0;   // wait after an auto-zero command
 
@@ -27,11 +28,6 @@ void cal_on(void);
 void cal_off(void);
 // Acknowledgement wait: 0 after a reply, -1 after a read failure.
 int ack_com(void);
-// How the last reply wait (acknowledgement or memory read) ended, and when on the
-// platform clock; reply_none and 0.0 before the first.
-enum reply_outcome { reply_none, reply_ok, reply_refused, reply_unreadable, reply_missing };
-reply_outcome last_reply_outcome(void);
-double last_reply_time(void);
 // Starts a tally of reply waits; first_failed_reply then tells the first wait since
 // that did not end in "OK", or reply_ok when every one did (or none ran). One frame may
 // hold two waits (a write frame and its D): the tally sees both. A reply that is neither
@@ -39,14 +35,21 @@ double last_reply_time(void);
 // (zek-cli, the calibration record) asks here. Tallies do not nest: a mark restarts it.
 void mark_replies(void);
 reply_outcome first_failed_reply(void);
-// A port opened afresh: no reply is outstanding on it and none has been read yet.
-void reset_exchange_state(void);
+// The link folder's state as the process starts it: the port's (reset_port_state), the
+// link fault flag clear, no reply tally running.
+void reset_link_state(void);
 // Whole-memory read into the configuration image: 0 when the image and the window now
 // hold the device's memory, else -1 after a message ("COM ERROR") and with the image
 // unchanged: read failure, refusal, or a reply that is not 512 values and "OK".
 int read_encoder(void);
 // The same read into the caller's values: the image and the window stay as they are.
 int read_memory(int values[512]);
+// The whole-memory read as an operation shows it: the progress line announces the read
+// and plans `then` seconds after it, and counts the reply's bytes; the line is a new one,
+// or the running line's next step. Reads into values, or into the image and the window
+// when values is nullptr; the result as read_memory's. The line stays for the caller.
+enum read_line { new_read_line, next_step_of_line };
+int read_memory_shown(int values[512], double then, read_line line);
 // The link-failure message of an operation that writes to the device.
 void link_failure(void);
 // Clears the link fault flag at the start of an operation. After a failure, frames went

@@ -4,6 +4,7 @@
 
 #include "channels/acknowledged.h"
 #include "channels/image.h"
+#include "link/channel_group.h"
 #include "link/port.h"
 #include "link/protocol.h"
 #include "platform/clock.h"
@@ -68,12 +69,11 @@ int mode_byte(int i, int h)
 // failed write.
 int send_range_words(int ch, int i)
 {
-    const int a = block_address(0, ch) + OFF_RANGE_OFFSET;
+    const int a = range_words_address(ch);
     const int bytes[4] = {o[i] & 0xFF, (o[i] >> 8) & 0xF, v[i] & 0xFF, (v[i] >> 8) & 0xF};
     for (int k = 0; k < 4; k++) {
-        aktuelle_daten[a + k] = bytes[k];
-        int failed = k < 3 ? send_byte_oD(a + k, bytes[k]) : send_byte(a + k, bytes[k]);
-        if (failed == 1) return 1;
+        set_image_byte(a + k, bytes[k]);
+        if (send_range_byte(ch, k, bytes[k]) == 1) return 1;
     }
     return 0;
 }
@@ -102,7 +102,7 @@ void aktu_gain(int n)
                                       : SEND_BYTE_SECONDS, 0);
     const int m = mode_address(ch);
     const int b = mode_byte(i, h);
-    aktuelle_daten[m] = b;
+    set_image_byte(m, b);
     int failed = words ? send_byte_oD(m, b) : send_byte(m, b);
     if (words) ProgressUpdate(what.c_str(), 3 * SEND_BYTE_OD_SECONDS + SEND_BYTE_SECONDS);
     if (failed == 0 && words) failed = send_range_words(ch, i);
@@ -125,7 +125,7 @@ void vb_hb(int n)
     if (!read_row(ch, &i, &h)) return;
     SetWaitCursor(1);
     const int m = mode_address(ch);
-    aktuelle_daten[m] = mode_byte(i, h);
+    set_image_byte(m, mode_byte(i, h));
     if (send_byte(m, aktuelle_daten[m]) == 1) link_failure();
     SetWaitCursor(0);
 }
@@ -154,7 +154,7 @@ int auto_z(int n)
     return 0;
 }
 
-void forget_cal_signal(void) { cal_signal_acknowledged = 0; }
+void reset_settings_state(void) { cal_signal_acknowledged = 0; }
 
 // Calibration signal on or off, following the toggle. When the command fails (refused,
 // unanswered, or sent unawaited after an earlier failure), the toggle goes back to the

@@ -7,9 +7,9 @@ extern const int v[8];  // range gain word by range index
 void aktu_gain(int n);
 void vb_hb(int n);
 int auto_z(int n);
-// Start-up: the toggle shows the signal off, and that is taken as the device's state
-// until it acknowledges a change.
-void forget_cal_signal(void);
+// The settings folder's state, as every start-up sets it: the toggle shows the signal
+// off, and that is taken as the device's state until it acknowledges a change.
+void reset_settings_state(void);
 int cal_on_off(int panel, int control, int event, void *callbackData, int eventData1,
                int eventData2);
 

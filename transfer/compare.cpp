@@ -137,7 +137,7 @@ std::vector<std::string> last_check_lines(void)
     return lines;
 }
 
-void forget_last_check(void) { last_check = LastCheck(); }
+void reset_transfer_state(void) { last_check = LastCheck(); }
 
 std::vector<std::string> configuration_differences(const int window[512], const int device[512])
 {
@@ -153,9 +153,7 @@ void compare(int, int, void *, int)
     clear_com_fault();
     const double start = platform::ClockNow();
     int device[IMAGE_SIZE];
-    ProgressBegin(text(txt::progress_read), READ_SECONDS, 0);
-    ProgressCountBytes(MEMORY_REPLY_LENGTH, CHAR_SECONDS, 0.0);
-    const int result = read_memory(device);
+    const int result = read_memory_shown(device, 0.0, new_read_line);
     ProgressEnd();
     if (result != 0) {
         SetStatusLine(format_text(txt::status_failed, text(txt::compare_title)).c_str());

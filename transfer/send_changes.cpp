@@ -2,6 +2,7 @@
 // download's frame shapes only the channel groups that differ from the image, then reads
 // the memory back and checks every address it wrote.
 #include <string>
+#include <utility>
 
 #include "channels/image.h"
 #include "link/protocol.h"
@@ -71,56 +72,61 @@ std::vector<VerifiedAddress> verify(const int changed[16], int n, const int devi
     return out;
 }
 
-// The read-back and its report; the status line's text.
-std::string read_back(const int changed[16], int n, double start)
+// What an operation ended with: its outcome and the status line's text.
+struct Ending {
+    int outcome;
+    std::string status;
+};
+
+Ending link_failed(std::string status) { return {SEND_LINK_FAILED, std::move(status)}; }
+
+// The read-back and its report.
+Ending read_back(const int changed[16], int n, double start)
 {
     int device[IMAGE_SIZE];
-    ProgressUpdate(text(txt::progress_read), READ_SECONDS);
-    ProgressCountBytes(MEMORY_REPLY_LENGTH, CHAR_SECONDS, 0.0);
-    if (read_memory(device) != 0) return format_text(txt::status_failed, text(txt::progress_read));
+    if (read_memory_shown(device, 0.0, next_step_of_line) != 0)
+        return link_failed(format_text(txt::status_failed, text(txt::progress_read)));
     const std::vector<VerifiedAddress> differing = verify(changed, n, device);
-    send_changes_outcome = differing.empty() ? SENT_AND_VERIFIED : READ_BACK_DIFFERS;
-    note_verification(send_changes_outcome, n, differing);
+    const int outcome = differing.empty() ? SENT_AND_VERIFIED : READ_BACK_DIFFERS;
+    note_verification(outcome, n, differing);
     std::string message;
     for (const std::string &line : last_check_lines()) {
         if (!message.empty()) message += '\n';
         message += line;
     }
     MessagePopup(text(txt::send_changes_title), message.c_str());
-    return format_text(txt::status_changes_done, n, platform::ClockNow() - start);
+    return {outcome, format_text(txt::status_changes_done, n, platform::ClockNow() - start)};
 }
 
-// The operation behind the menu item; the status line's text.
-std::string send_changes_and_verify(void)
+// The reads and writes of the operation.
+Ending read_send_and_verify(void)
 {
     const double start = platform::ClockNow();
     int device[IMAGE_SIZE], changed[16];
-    send_changes_outcome = SEND_LINK_FAILED;
-    if (read_memory(device) != 0) return format_text(txt::status_failed, text(txt::progress_read));
+    if (read_memory_shown(device, 0.0, new_read_line) != 0)
+        return link_failed(format_text(txt::status_failed, text(txt::progress_read)));
     const int n = changed_channels(device, changed);
     if (n == 0) {
-        send_changes_outcome = NOTHING_TO_SEND;
         note_verification(NOTHING_TO_SEND, 0, {});
         MessagePopup(text(txt::send_changes_title), text(txt::nothing_to_send));
-        return text(txt::nothing_to_send);
+        return {NOTHING_TO_SEND, text(txt::nothing_to_send)};
     }
     const int failed_at = send_groups(changed, n);
-    if (failed_at >= 0) return format_text(txt::status_failed_at, changed[failed_at] + 1);
+    if (failed_at >= 0) return link_failed(format_text(txt::status_failed_at, changed[failed_at] + 1));
     return read_back(changed, n, start);
 }
 
 }  // namespace
 
-int send_changes_outcome = NOTHING_TO_SEND;
-
-void send_changes(int, int, void *, int)
+int send_changes_and_verify(void)
 {
     clear_com_fault();
     SetWaitCursor(1);
-    ProgressBegin(text(txt::progress_read), READ_SECONDS, 0);
-    ProgressCountBytes(MEMORY_REPLY_LENGTH, CHAR_SECONDS, 0.0);
-    const std::string status = send_changes_and_verify();
+    const Ending ending = read_send_and_verify();
     ProgressEnd();
     SetWaitCursor(0);
-    SetStatusLine(status.c_str());
+    SetStatusLine(ending.status.c_str());
+    return ending.outcome;
 }
+
+void send_changes(int, int, void *, int) { send_changes_and_verify(); }

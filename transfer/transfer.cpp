@@ -6,6 +6,7 @@
 #include <string>
 
 #include "channels/image.h"
+#include "link/channel_group.h"
 #include "link/protocol.h"
 #include "platform/clock.h"
 #include "platform/progress.h"
@@ -13,11 +14,6 @@
 #include "ui/texts.h"
 
 namespace {
-
-bool strain_gauge(int mode)
-{
-    return mode == MODE_BYTE_FULL_BRIDGE || mode == MODE_BYTE_HALF_BRIDGE;
-}
 
 // Planned seconds of the groups of channels first..Kanalzahl-1 as the image stands.
 double download_seconds_from(int first)
@@ -38,41 +34,11 @@ void show_download_progress(int ch, int failed_at)
 
 }  // namespace
 
-int channel_group_addresses(int ch, int mode, int addresses[5])
-{
-    addresses[0] = mode_address(ch);
-    if (!strain_gauge(mode)) return 1;
-    const int a = block_address(0, ch) + OFF_RANGE_OFFSET;
-    for (int k = 0; k < 4; k++) addresses[1 + k] = a + k;
-    return 5;
-}
-
-double channel_group_seconds(int mode)
-{
-    if (!strain_gauge(mode)) return SEND_BYTE_SECONDS;
-    return 2 * SEND_BYTE_SECONDS + 3 * SEND_BYTE_OD_SECONDS;
-}
-
-void send_channel_group(int ch)
-{
-    const int m = mode_address(ch);
-    const int b = aktuelle_daten[m];
-    send_byte(m, b);
-    if (!strain_gauge(b)) return;
-    const int a = block_address(0, ch) + OFF_RANGE_OFFSET;
-    send_byte_oD(a, aktuelle_daten[a]);
-    send_byte_oD(a + 1, aktuelle_daten[a + 1]);
-    send_byte_oD(a + 2, aktuelle_daten[a + 2]);
-    send_byte(a + 3, aktuelle_daten[a + 3]);
-}
-
 void read_(int, int, void *, int)
 {
     clear_com_fault();
     const double start = platform::ClockNow();
-    ProgressBegin(text(txt::progress_read), READ_SECONDS, 0);
-    ProgressCountBytes(MEMORY_REPLY_LENGTH, CHAR_SECONDS, 0.0);
-    const int result = read_encoder();
+    const int result = read_memory_shown(nullptr, 0.0, new_read_line);
     ProgressEnd();
     std::string status = result == 0
                              ? format_text(txt::status_upload_done, platform::ClockNow() - start)

@@ -5,17 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "link/channel_group.h"
+
 void read_(int menuBar, int menuItem, void *callbackData, int panel);  // resource name "read"
 void down_load(int menuBar, int menuItem, void *callbackData, int panel);
 void down(void);
-
-// One channel's frames as the download sends them: the mode byte closed by D, then for a
-// strain gauge the range offset and gain words closed by D. Values come from the image.
-void send_channel_group(int ch);
-// The addresses that group writes for a mode byte, into addresses[5]; their count.
-int channel_group_addresses(int ch, int mode, int addresses[5]);
-// Planned seconds of that group.
-double channel_group_seconds(int mode);
 
 // Every difference between a window configuration and a device memory (both 512 bytes,
 // laid out for Kanalzahl channels), one line per difference, in the current language.
@@ -39,13 +33,15 @@ void note_verification(int outcome, int channels, const std::vector<VerifiedAddr
 std::string last_check_title(void);
 std::string last_check_time(void);
 std::vector<std::string> last_check_lines(void);
-void forget_last_check(void);
+// The transfer folder's state as the process starts it: no check in this session.
+void reset_transfer_state(void);
 
-// How the last Send Changes and Verify ended.
+// How a Send Changes and Verify ended.
 enum { NOTHING_TO_SEND, SENT_AND_VERIFIED, READ_BACK_DIFFERS, SEND_LINK_FAILED };
-extern int send_changes_outcome;
 
 void compare(int menuBar, int menuItem, void *callbackData, int panel);
 void send_changes(int menuBar, int menuItem, void *callbackData, int panel);
+// The menu item's operation, with its messages and status line; how it ended.
+int send_changes_and_verify(void);
 
 void register_transfer_callbacks(void);

@@ -1,6 +1,8 @@
 // The main window's handles, control tables and title.
 #include "ui/window.h"
 
+#include "ui/texts.h"
+
 #include <cstdio>
 
 #include "platform/userint.h"
@@ -11,6 +13,14 @@ int menubar_handle = 0;
 
 const char uir_file[] = "zek-config.uir";
 char kopfzeile[MAX_PATHNAME_LEN] = "";
+
+void reset_ui_state(void)
+{
+    panel_handle = 0;
+    menubar_handle = 0;
+    kopfzeile[0] = '\0';
+    sprache = 0;
+}
 
 const int panel_rings[16] = {
     PANEL_RING_1,  PANEL_RING_2,  PANEL_RING_3,  PANEL_RING_4,  PANEL_RING_5,  PANEL_RING_6,

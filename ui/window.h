@@ -16,5 +16,8 @@ extern const int panel_rings[16];
 extern const int panel_checkbox[16];
 extern const int panel_command_button[16];
 
+// The ui folder's state as the process starts it: no panel or menu bar, no title, German.
+void reset_ui_state(void);
+
 // Shows `name` as the main window's title.
 void show_title(const char *name);

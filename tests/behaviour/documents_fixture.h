@@ -66,11 +66,6 @@ protected:
     void SetUp() override
     {
         ZekTest::SetUp();
-        std::memset(aktuelle_daten, 0, sizeof aktuelle_daten);
-        std::snprintf(File_Name, sizeof File_Name, "%s", "unnamed.cfg");
-        kopfzeile[0] = '\0';
-        com_fault = 0;
-        sprache = 0;
     }
 
     void TearDown() override

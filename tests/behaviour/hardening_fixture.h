@@ -275,7 +275,6 @@ protected:
         ASSERT_TRUE(std::filesystem::create_directory(work));
         ASSERT_TRUE(std::filesystem::create_directory(docs));
         std::filesystem::current_path(work);
-        cali_panel_handle = 0;  // as at program load, whatever an earlier test left open
         simBackend = std::make_unique<sim::SimSerialBackend>(engine, 1);
         watched = std::make_unique<WatchedBackend>(*simBackend, &watch);
         platform::InstallSerialBackend(watched.get());

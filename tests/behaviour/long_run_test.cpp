@@ -146,7 +146,6 @@ protected:
         zektest::WriteFile("config.ctc", std::string(settings, 4));
         engine.Reset(k);
         ResetProgramState();
-        cali_panel_handle = 0;
         platform::ResetUserInterface();
         platform::ResetEventLoop();
         ASSERT_EQ(StartUp(), 0);

@@ -99,8 +99,6 @@ protected:
     void SetUp() override
     {
         ZekTest::SetUp();
-        std::memset(aktuelle_daten, 0, sizeof aktuelle_daten);
-        com_fault = 0;
         sim = std::make_unique<SimEnv>(1, 16);
     }
 

@@ -76,20 +76,7 @@ void ZekTest::SetUp()
 // depends on what an earlier test in the same process left behind.
 void ZekTest::ResetProgramState()
 {
-    sprache = 0;
-    Kanalzahl = 16;
-    Kanalzahl_GUI = 16;
-    com_port = 1;
-    comopen = 1;
-    com_fault = 0;
-    reset_exchange_state();
-    panel_handle = 0;
-    menubar_handle = 0;
-    std::memset(aktuelle_daten, 0, sizeof aktuelle_daten);
-    std::snprintf(File_Name, sizeof File_Name, "%s", "unnamed.cfg");
-    kopfzeile[0] = '\0';
-    reset_cali_record();
-    forget_last_check();
+    reset_program_state();
     SetRunTimeLanguage(RUNTIME_ENGLISH);  // the run-time's own default
 }
 

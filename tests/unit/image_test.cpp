@@ -3,11 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "ui/window.h"
 #include "channels/image.h"
 #include "platform/model.h"
+#include "platform/frontend.h"
+#include "transfer/transfer.h"
 #include "support/sim_env.h"
 #include "support/test_env.h"
 
@@ -134,3 +141,79 @@ TEST_F(ImageTest, RowsBeyondTheChannelCountAreFilledFromTheirAddresses)
 }
 
 }  // namespace
+
+namespace {
+
+// Addresses the image observer was told of, and the kinds of change it saw.
+bool told[IMAGE_SIZE];
+bool kinds_seen[image_cleared + 1];
+
+void NoteChange(const ImageChange &change)
+{
+    kinds_seen[change.kind] = true;
+    for (int a = change.first; a < change.first + change.count; a++) told[a] = true;
+}
+
+// The lines of the system's sources outside channels/ that store into the image: an
+// element assignment or increment, or the image as the target of a block copy or fill.
+std::vector<std::string> ImageWritesOutsideChannels()
+{
+    namespace fs = std::filesystem;
+    static const std::regex store(
+        R"(aktuelle_daten\s*\[[^\]]*\]\s*(([-+*/%&|^]|<<|>>)?=[^=]|\+\+|--)|)"
+        R"((\+\+|--)\s*aktuelle_daten|(memcpy|memset|memmove|fill|fill_n)\s*\(\s*aktuelle_daten)");
+    std::vector<std::string> found;
+    for (const char *folder : {"app", "ui", "link", "settings", "transfer", "calibration",
+                               "documents", "cli"}) {
+        for (const auto &entry : fs::recursive_directory_iterator(fs::path(ZEK_SOURCE_DIR) / folder)) {
+            std::ifstream in(entry.path());
+            std::string line;
+            for (int n = 1; std::getline(in, line); n++)
+                if (std::regex_search(line, store))
+                    found.push_back(entry.path().string() + ":" + std::to_string(n) + ": " + line);
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+TEST(ImageWritePath, NothingOutsideChannelsStoresIntoTheImage)
+{
+    const std::vector<std::string> found = ImageWritesOutsideChannels();
+    std::string lines;
+    for (const std::string &line : found) lines += line + "\n";
+    EXPECT_TRUE(found.empty()) << lines;
+}
+
+// Every address an operation changes in the image was told to the observer: a write
+// that bypasses the write path would leave a later change history without it.
+TEST_F(ImageTest, EveryChangeOfAnOperationReachesTheImageObserver)
+{
+    Start(16, 16);
+    for (int a = 0; a < IMAGE_SIZE; a++) sim.engine.Poke(a, (a * 7 + 3) & 0xFF);
+    sim.engine.Poke(mode_address(2), MODE_BYTE_FULL_BRIDGE);
+    image_observer = NoteChange;
+    std::memset(kinds_seen, 0, sizeof kinds_seen);
+    const auto expectAllTold = [](const int *before, const char *what) {
+        for (int a = 0; a < IMAGE_SIZE; a++)
+            EXPECT_TRUE(aktuelle_daten[a] == before[a] || told[a]) << what << ", address " << a;
+    };
+    const auto operation = [&](const char *what, const std::function<void()> &act) {
+        int before[IMAGE_SIZE];
+        std::memcpy(before, aktuelle_daten, sizeof before);
+        std::memset(told, 0, sizeof told);
+        act();
+        expectAllTold(before, what);
+    };
+    operation("upload", [] { read_(0, 0, nullptr, 0); });
+    operation("range change", [] { platform::OperatorSetValue(panel_handle, panel_rings[2], 3); });
+    sim.engine.AddFault({sim::FaultKind::Error, 0});
+    operation("refused range change",
+              [] { platform::OperatorSetValue(panel_handle, panel_rings[2], 1); });
+    sim.engine.ClearFaults();
+    image_observer = nullptr;
+    EXPECT_TRUE(kinds_seen[image_loaded]);
+    EXPECT_TRUE(kinds_seen[image_byte_set]);
+    EXPECT_TRUE(kinds_seen[image_entries_set]);  // the restore after the refusal
+}

@@ -344,7 +344,6 @@ protected:
         if (sim.engine.Channels() != device) sim.engine.Reset(device);
         frontEnd.reset();
         ResetProgramState();
-        cali_panel_handle = 0;
         ResetUserInterface();
         ResetEventLoop();
         frontEnd.emplace();

@@ -1,0 +1,20 @@
+// The channel-group frame shapes: a channel's mode byte and its range words as the
+// download, the per-channel settings, Send Changes and the calibration send them.
+#pragma once
+
+// The range words of channel ch: range offset and range gain word of its bank-0 block,
+// four byte writes from this address on, the last one closed by D.
+int range_words_address(int ch);
+// Sends byte k (0..3) of channel ch's range words in its place in the group; 1 if the
+// link fault flag is set afterwards, else 0.
+int send_range_byte(int ch, int k, int value);
+
+// One channel's frames as the download sends them: the mode byte closed by D, then for a
+// strain gauge the range words. Values come from the image as each is sent.
+void send_channel_group(int ch);
+// The addresses that group writes for a mode byte, into addresses[5]; their count.
+int channel_group_addresses(int ch, int mode, int addresses[5]);
+// Planned seconds of that group.
+double channel_group_seconds(int mode);
+// True for the mode bytes of the strain-gauge ranges, whose group holds the range words.
+bool strain_gauge(int mode);
