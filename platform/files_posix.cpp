@@ -285,7 +285,9 @@ int OpenForReplacing(const std::string &name, std::string *target, std::string *
     return OpenInPlace(name);
 }
 
-// The temporary file is renamed while its descriptor, and so its lock, is still held: a
+// A rename lives in the folder, not in the file: until the folder is flushed a power cut
+// may take it back, and the file would again hold its old content after its write was
+// reported done. The temporary file is renamed while its descriptor, and so its lock, is still held: a
 // clean-up never sees it unheld before it is in place.
 bool CommitReplacement(int fd, const std::string &tempPath, const std::string &target,
                        const std::function<void()> &flushed)
@@ -299,6 +301,10 @@ bool CommitReplacement(int fd, const std::string &tempPath, const std::string &t
     }
     if (!ok) SysUnlink(tempPath);
     if (close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && !FlushFolder(target)) {
         ok = false;
         err = errno;
     }
@@ -341,6 +347,23 @@ long Seek(int fd, long offset, int origin)
 
 int Close(int fd) { return close(fd); }
 
+bool Flush(int fd) { return SysSync(fd) == 0 || errno == EINVAL || errno == EROFS; }
+
+// A folder that may not be read cannot be opened to be flushed, and some file systems
+// take no flush of a folder: their names are left to the system.
+bool FlushFolder(const std::string &name)
+{
+    const std::string folder = Folder(name);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno == EACCES;
+    const bool ok = fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    const int err = errno;
+    if (ok) Tell(DiskOp::SyncFolder, folder);
+    close(fd);
+    errno = err;
+    return ok;
+}
+
 int FileSize(const std::string &name, long *size)
 {
     struct stat st;
@@ -351,7 +374,7 @@ int FileSize(const std::string &name, long *size)
 
 bool ReplaceWhole(const std::string &from, const std::string &to)
 {
-    return SysRename(from, to) == 0;
+    return SysRename(from, to) == 0 && FlushFolder(to) && (Folder(from) == Folder(to) || FlushFolder(from));
 }
 
 std::string ProgramPath()
