@@ -3,6 +3,10 @@
 //
 //   zek-bench-download [RUNS] [--sim PATH] [--dir DIR] [--send-changes] [--log]
 //
+// After the downloads it prints what the disk flushes cost: how many files a download
+// wrote, and the time of one acknowledged-state write (file and folder flushed) and of
+// one calibration record line as a trim appends it (line flushed).
+//
 // --log: the link log on, as the Extras/Tools item turns it on: every frame and reply
 // appended to zek-link.log in the working directory.
 // --send-changes: after the downloads, Send Changes and Verify with nothing changed and
@@ -20,14 +24,19 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "calibration/calibration.h"
+#include "channels/acknowledged.h"
+#include "channels/config_text.h"
 #include "channels/image.h"
 #include "bench/bench_support.h"
 #include "transfer/transfer.h"
 #include "link/log_menu.h"
 #include "link/protocol.h"
+#include "platform/files_testing.h"
 #include "platform/link_log.h"
 #include "platform/scripted.h"
 
@@ -96,6 +105,33 @@ void report(const std::vector<double> &walls, double cpu)
                 (mean - line) / line * 100.0);
     std::printf("CPU time, tool       %.3f s = %.3f %% of the wall time\n", cpu,
                 cpu / sum * 100.0);
+}
+
+// The mean time of `once`, run `n` times.
+double mean_seconds(int n, const std::function<void(int k)> &once)
+{
+    const bench::Stopwatch watch;
+    for (int k = 0; k < n; k++) once(k);
+    return watch.Wall() / n;
+}
+
+// What a download's writes and a trim's record line cost on this disk.
+void report_flushes(size_t written, double download)
+{
+    const int n = 50;
+    const double state = mean_seconds(n, [](int k) {
+        aktuelle_daten[0] = k & 0xFF;  // a different text each time, as an acknowledgement writes
+        format_i_s();
+        text_schreiben(File_Temp);
+    });
+    const double line = mean_seconds(n, [](int k) {
+        record_cali_write(0, 0, RECORD_OFFSET, k, k + 1, reply_ok);
+        record_flush();
+    });
+    std::printf("files written        %zu per download; one acknowledged-state write %.2f ms "
+                "(%.3f %% of the download for all)\n",
+                written, state * 1000.0, written * state / download * 100.0);
+    std::printf("record line (trim)   %.2f ms per appended line, flushed\n", line * 1000.0);
 }
 
 // Send Changes and Verify on the device the downloads left; wall and CPU time.
@@ -167,7 +203,10 @@ int main(int argc, char *argv[])
     std::printf("link log             %s\n", log ? LINK_LOG_FILE : "off");
     std::vector<double> walls;
     double cpu = 0.0;
+    platform::RecordWrittenFiles(true);
     const bool ok = bench::Repeat(runs, run_download, &walls, &cpu);
+    const size_t written = platform::WrittenFiles().size() / static_cast<size_t>(runs);
+    platform::RecordWrittenFiles(false);
     if (ok && changes) {
         double sum = 0.0;
         for (double w : walls) sum += w;
@@ -179,6 +218,7 @@ int main(int argc, char *argv[])
         std::printf("link log written     %ju bytes\n",
                     static_cast<uintmax_t>(std::filesystem::file_size(LINK_LOG_FILE, ec)));
     }
+    if (ok) report_flushes(written, *std::min_element(walls.begin(), walls.end()));
     bench::EndBench(&b);
     if (!ok) return 1;
     report(walls, cpu);

@@ -26,6 +26,7 @@ struct OpenFile {
     std::string tempPath;  // non-empty for a replacing write
     bool failed = false;   // a write failed: the replacement is abandoned
     bool wrote = false;
+    bool created = false;  // the open made the file
 };
 
 std::map<int, OpenFile> files;
@@ -87,6 +88,15 @@ bool CommitReplacement(OpenFile &f)
     return false;
 }
 
+// A file written in place counts as written once it is on the disk, and a file its open
+// made once its folder's new name is there too: the calibration record's lines are
+// flushed before the program calls them written.
+bool FlushWritten(const OpenFile &f)
+{
+    if (!f.wrote && !f.created) return true;
+    return os::Flush(f.fd) && (!f.created || os::FlushFolder(f.name));
+}
+
 }  // namespace
 
 void InjectFileWriteFailure(bool fail) { writesFail = fail; }
@@ -118,6 +128,8 @@ int CVI_OpenFile(const char *fileName, int readWriteMode, int action, int)
     OpenFile f;
     f.name = name;
     if (name.empty()) return SetStatus(FMTIO_OPEN_FAILED, name, ENOENT);
+    long size = 0;
+    f.created = readWriteMode != VAL_READ_ONLY && os::FileSize(name, &size) == 0;
     if (readWriteMode == VAL_WRITE_ONLY && action == VAL_TRUNCATE)
         f.fd = os::OpenForReplacing(name, &f.target, &f.tempPath);
     else
@@ -140,6 +152,10 @@ int CVI_CloseFile(int handle)
     files.erase(it);
     if (!f.tempPath.empty()) {
         if (!CommitReplacement(f)) return -1;
+    } else if (!FlushWritten(f)) {
+        const int err = errno;
+        os::Close(f.fd);
+        return SetStatus(FMTIO_WRITE_FAILED, f.name, err);
     } else if (os::Close(f.fd) != 0) {
         return SetStatus(FMTIO_CLOSE_FAILED, f.name, errno);
     }

@@ -32,8 +32,9 @@ int Open(const std::string &name, int readWriteMode, int action);
 // stays empty when the file is written in place (a device, a folder that takes no
 // temporary file but lets the file be written).
 int OpenForReplacing(const std::string &name, std::string *target, std::string *tempPath);
-// Flushes the temporary file to disk, closes it, calls `flushed`, and puts it in place of
-// target; removes it on failure.
+// Flushes the temporary file to disk, calls `flushed`, puts it in place of target,
+// closes it and flushes the folder, so that the new name stays after a power loss;
+// removes it on failure.
 bool CommitReplacement(int fd, const std::string &tempPath, const std::string &target,
                        const std::function<void()> &flushed);
 // Closes and removes a replacement that is abandoned.
@@ -45,11 +46,17 @@ int Read(int fd, char *buffer, int count);
 int Write(int fd, const char *buffer, int count);
 long Seek(int fd, long offset, int origin);
 int Close(int fd);
+// Flushes a file written in place to the disk (a device or pipe, which takes no flush,
+// counts as flushed); false with errno set.
+bool Flush(int fd);
+// Flushes the names of the folder holding `name` (a file made, moved or removed there),
+// where the system needs it for them to stay after a power loss; false with errno set.
+bool FlushFolder(const std::string &name);
 // 1 exists (size in *size), 0 does not, -1 on error.
 int FileSize(const std::string &name, long *size);
 
-// Puts the file from in place of the file to in one step, flushed to disk where the
-// system allows; false with errno set.
+// Puts the file from in place of the file to in one step, the folders' names flushed to
+// disk; false with errno set.
 bool ReplaceWhole(const std::string &from, const std::string &to);
 // The running program's own file, "" if unknown.
 std::string ProgramPath();

@@ -18,11 +18,94 @@
 
 #include "platform/files.h"
 #include "platform/files_os.h"
+#include "platform/files_testing.h"
 
 static_assert(MAX_PATHNAME_LEN >= PATH_MAX, "name buffers must take every path the system takes");
 
-namespace platform::os {
+namespace platform {
 namespace {
+DiskHook diskHook;
+}  // namespace
+
+void SetDiskHook(DiskHook hook) { diskHook = std::move(hook); }
+
+namespace os {
+namespace {
+
+// ---- the system calls that change the disk, told to a power-loss simulation ---------
+
+void Tell(DiskOp op, const std::string &path, unsigned long long file = 0, long long offset = 0,
+          std::string_view bytes = {}, const std::string &to = {})
+{
+    if (!diskHook) return;
+    const int err = errno;
+    diskHook(DiskChange{op, path, to, file, offset, bytes});
+    errno = err;
+}
+
+unsigned long long Identity(int fd)
+{
+    struct stat st;
+    return fstat(fd, &st) == 0 ? static_cast<unsigned long long>(st.st_ino) : 0;
+}
+
+bool Exists(const std::string &name)
+{
+    struct stat st;
+    return stat(name.c_str(), &st) == 0;
+}
+
+int SysOpen(const std::string &name, int flags, mode_t mode)
+{
+    const bool made = diskHook && (flags & O_CREAT) && !Exists(name);
+    const int fd = open(name.c_str(), flags, mode);
+    if (fd >= 0 && made) Tell(DiskOp::Create, name, Identity(fd));
+    else if (fd >= 0 && diskHook && (flags & O_TRUNC)) Tell(DiskOp::Truncate, name, Identity(fd));
+    return fd;
+}
+
+int SysMakeTemp(std::string *pattern)
+{
+    const int fd = mkstemp(pattern->data());
+    if (fd >= 0) Tell(DiskOp::Create, *pattern, Identity(fd));
+    return fd;
+}
+
+ssize_t SysWrite(int fd, const char *buffer, size_t count)
+{
+    off_t at = 0;
+    if (diskHook) {
+        struct stat st;
+        const bool appends = (fcntl(fd, F_GETFL) & O_APPEND) != 0;
+        at = appends ? (fstat(fd, &st) == 0 ? st.st_size : 0) : lseek(fd, 0, SEEK_CUR);
+    }
+    const ssize_t n = write(fd, buffer, count);
+    if (n > 0) Tell(DiskOp::Write, "", Identity(fd), at, std::string_view(buffer, static_cast<size_t>(n)));
+    return n;
+}
+
+int SysSync(int fd)
+{
+    const int status = fsync(fd);
+    if (status == 0) Tell(DiskOp::SyncFile, "", Identity(fd));
+    return status;
+}
+
+int SysRename(const std::string &from, const std::string &to)
+{
+    const int status = rename(from.c_str(), to.c_str());
+    if (status == 0) Tell(DiskOp::Rename, from, 0, 0, {}, to);
+    return status;
+}
+
+int SysUnlink(const std::string &path)
+{
+    const int status = unlink(path.c_str());
+    if (status == 0) Tell(DiskOp::Remove, path);
+    return status;
+}
+
+// ---- the backend --------------------------------------------------------------------
 
 std::string Folder(const std::string &name)
 {
@@ -120,7 +203,7 @@ void Discard(int fd, const std::string &path)
 {
     int err = errno;
     close(fd);
-    unlink(path.c_str());
+    SysUnlink(path);
     errno = err;
 }
 
@@ -131,7 +214,7 @@ int OpenReplacement(const std::string &target, const struct stat *old, std::stri
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string buffer = Folder(target) + "/" + kWriteFilePrefix + "XXXXXX";
-        int fd = mkstemp(buffer.data());
+        int fd = SysMakeTemp(&buffer);
         if (fd < 0) return -1;
         if (!Hold(fd, buffer)) {
             close(fd);  // taken by a clean-up, which removes it
@@ -158,7 +241,7 @@ bool Refused(int err) { return err == EACCES || err == EPERM || err == EROFS; }
 
 int OpenInPlace(const std::string &name)
 {
-    return open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return SysOpen(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
 }
 
 bool IsLink(const std::string &name)
@@ -180,7 +263,7 @@ int Flags(int mode, int action)
 
 int Open(const std::string &name, int readWriteMode, int action)
 {
-    return open(name.c_str(), Flags(readWriteMode, action), 0666);
+    return SysOpen(name, Flags(readWriteMode, action), 0666);
 }
 
 // Written in place instead where a replacement would change more than the content: a
@@ -202,20 +285,26 @@ int OpenForReplacing(const std::string &name, std::string *target, std::string *
     return OpenInPlace(name);
 }
 
-// The temporary file is renamed while its descriptor, and so its lock, is still held: a
+// A rename lives in the folder, not in the file: until the folder is flushed a power cut
+// may take it back, and the file would again hold its old content after its write was
+// reported done. The temporary file is renamed while its descriptor, and so its lock, is still held: a
 // clean-up never sees it unheld before it is in place.
 bool CommitReplacement(int fd, const std::string &tempPath, const std::string &target,
                        const std::function<void()> &flushed)
 {
-    bool ok = fsync(fd) == 0;
+    bool ok = SysSync(fd) == 0;
     int err = ok ? 0 : errno;
     if (ok) flushed();
-    if (ok && rename(tempPath.c_str(), target.c_str()) != 0) {
+    if (ok && SysRename(tempPath, target) != 0) {
         ok = false;
         err = errno;
     }
-    if (!ok) unlink(tempPath.c_str());
+    if (!ok) SysUnlink(tempPath);
     if (close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && !FlushFolder(target)) {
         ok = false;
         err = errno;
     }
@@ -226,7 +315,7 @@ bool CommitReplacement(int fd, const std::string &tempPath, const std::string &t
 void AbandonReplacement(int fd, const std::string &tempPath)
 {
     close(fd);
-    unlink(tempPath.c_str());
+    SysUnlink(tempPath);
 }
 
 // Taken only under the file's lock, and only while the name still leads to the file
@@ -236,7 +325,7 @@ void RemoveUnheld(const std::string &path)
     int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 && errno == EACCES) fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return;
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0 && Named(fd, path)) unlink(path.c_str());
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 && Named(fd, path)) SysUnlink(path);
     close(fd);
 }
 
@@ -247,7 +336,7 @@ int Read(int fd, char *buffer, int count)
 
 int Write(int fd, const char *buffer, int count)
 {
-    return static_cast<int>(write(fd, buffer, static_cast<size_t>(count)));
+    return static_cast<int>(SysWrite(fd, buffer, static_cast<size_t>(count)));
 }
 
 long Seek(int fd, long offset, int origin)
@@ -257,6 +346,23 @@ long Seek(int fd, long offset, int origin)
 }
 
 int Close(int fd) { return close(fd); }
+
+bool Flush(int fd) { return SysSync(fd) == 0 || errno == EINVAL || errno == EROFS; }
+
+// A folder that may not be read cannot be opened to be flushed, and some file systems
+// take no flush of a folder: their names are left to the system.
+bool FlushFolder(const std::string &name)
+{
+    const std::string folder = Folder(name);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno == EACCES;
+    const bool ok = fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    const int err = errno;
+    if (ok) Tell(DiskOp::SyncFolder, folder);
+    close(fd);
+    errno = err;
+    return ok;
+}
 
 int FileSize(const std::string &name, long *size)
 {
@@ -268,7 +374,7 @@ int FileSize(const std::string &name, long *size)
 
 bool ReplaceWhole(const std::string &from, const std::string &to)
 {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    return SysRename(from, to) == 0 && FlushFolder(to) && (Folder(from) == Folder(to) || FlushFolder(from));
 }
 
 std::string ProgramPath()
@@ -280,4 +386,5 @@ std::string ProgramPath()
 
 const char *GermanReason(int err) { return err == EDQUOT ? "Speicherkontingent überschritten" : nullptr; }
 
-}  // namespace platform::os
+}  // namespace os
+}  // namespace platform

@@ -28,4 +28,22 @@ using WriteStepHook =
 // Called at every step of every write (nullptr: none); off unless a harness sets it.
 void SetWriteStepHook(WriteStepHook hook);
 
+// What the POSIX file backend changed on the disk, told after each system call that
+// succeeded, for a power-loss simulation: a file made in a folder (`path`, its `file`
+// identity), bytes written into a file at `offset`, a file cut to the size `offset`, a
+// name moved to `to` or removed, and the flushes of a file's content or of a folder's
+// names (`path` the folder). Only what a flush made durable survives a power cut.
+enum class DiskOp { Create, Write, Truncate, Rename, Remove, SyncFile, SyncFolder };
+struct DiskChange {
+    DiskOp op;
+    std::string path;
+    std::string to;
+    unsigned long long file = 0;
+    long long offset = 0;
+    std::string_view bytes;
+};
+using DiskHook = std::function<void(const DiskChange &change)>;
+// Called after every change (nullptr: none); POSIX only, off unless a harness sets it.
+void SetDiskHook(DiskHook hook);
+
 }  // namespace platform

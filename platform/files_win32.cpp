@@ -217,6 +217,13 @@ long Seek(int fd, long offset, int origin)
 
 int Close(int fd) { return _close(fd); }
 
+// A console or pipe takes no flush.
+bool Flush(int fd) { return _commit(fd) == 0 || errno == EBADF || errno == EINVAL; }
+
+// The replacing move writes through, and the flush of a file made by an append commits
+// its entry with it: there is no folder to flush.
+bool FlushFolder(const std::string &) { return true; }
+
 int FileSize(const std::string &name, long *size)
 {
     struct _stat64 st;

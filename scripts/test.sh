@@ -17,6 +17,9 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 echo "== kill test: the program killed at random moments while it writes"
 scripts/kill-test.sh --build build
 
+echo "== power-loss test: the kill points as power cuts, unflushed changes lost at random"
+scripts/power-loss-test.sh --build build
+
 echo "== address and undefined-behaviour sanitizers"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEK_WERROR=ON -DZEK_SANITIZE=ON
 cmake --build build-asan -j"$jobs"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "behaviour/calibration_fixture.h"
+#include "support/power_loss.h"
 #include "ui/texts.h"
 
 namespace {
@@ -67,6 +68,23 @@ TEST_F(CaliTest, RecordKeepsTheWholeLinesOfAnAppendThatStoppedPartWay)
         EXPECT_EQ(lines[17 + k][5], txt::record_range.de);
     }
     EXPECT_EQ(lines[25][5], txt::record_offset.de);
+}
+
+// The lines of a range change are on the disk when the calibration goes on: a power cut
+// that loses everything not flushed keeps the new record file and its lines.
+TEST_F(CaliTest, RecordLinesSurviveAPowerCutOnceWritten)
+{
+    Start(8, 8);
+    ASSERT_NE(Open(), 0);
+    zektest::PowerLossDisk disk(".");
+    platform::SetDiskHook([&disk](const platform::DiskChange &c) { disk.Apply(c); });
+    const bool toggled = Toggle(1) && Select(1);
+    platform::SetDiskHook(nullptr);
+    ASSERT_TRUE(toggled);
+    std::mt19937_64 rng(1);
+    const std::string written = ReadFile(cal_record_file);
+    ASSERT_NE(written.find(txt::record_range.de), std::string::npos);
+    EXPECT_TRUE(disk.AfterCut(rng, 0.0)[cal_record_file] == written) << "record lines lost";
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "behaviour/documents_fixture.h"
+#include "support/power_loss.h"
 #include "platform/files.h"
 #include "platform/scripted.h"
 #include "ui/texts.h"
@@ -94,6 +95,27 @@ TEST_F(DocumentFilesPosixTest, SaveKeepsLinksModesAttributesAndLeavesNoTemporary
     EXPECT_EQ(DirectoryNames(),
               (std::vector<std::string>{"config.ctc", "last.cfg", "link.cfg", "new.cfg", "target.cfg"}));
     EXPECT_TRUE(Messages().empty());
+}
+
+// A save that returned is on the disk, its new name included: a power cut that loses
+// everything not flushed leaves the new text in a replaced document and in a new one,
+// and no other file.
+TEST_F(DocumentFilesPosixTest, SavedDocumentsSurviveAPowerCut)
+{
+    WriteFile("old.cfg", TextOfPattern(3));
+    ASSERT_EQ(StartUp(), 0);
+    zektest::PowerLossDisk disk(dir);
+    platform::SetDiskHook([&disk](const platform::DiskChange &c) { disk.Apply(c); });
+    FillImage(5);
+    AnswerFileSelect(1, Path("old.cfg"));
+    AnswerFileSelect(1, Path("new.cfg"));
+    const bool saved = Menu(MENU_save_as) && Menu(MENU_save_as);
+    platform::SetDiskHook(nullptr);
+    ASSERT_TRUE(saved);
+    std::mt19937_64 rng(1);
+    EXPECT_EQ(disk.AfterCut(rng, 0.0), disk.Cached());
+    EXPECT_EQ(disk.Cached()["new.cfg"], TextOfPattern(5));
+    EXPECT_EQ(disk.Cached()["old.cfg"], TextOfPattern(5));
 }
 
 // Permissions as an ordinary user (root runs it as "nobody" in the child): a document

@@ -16,7 +16,15 @@
 // and the new content of each file. Then a fresh start must remove the temporary file
 // the kill left, show the exit backup and fall back to the acknowledged state.
 //
-//   zek-kill-test [--kills N] [--seed S] [--sim PATH]
+// With --power-loss every kill is a power cut as well: the child tells every change it
+// makes on the disk (platform::SetDiskHook), a simulation of the working folder keeps
+// apart what was flushed and what is only cached, and after the kill the folder is left
+// as a power cut may leave it: the flushed state and a random part of the rest. Then
+// every file must hold the content of its last write that returned, or of the write
+// under way; the calibration record every line it had taken; and the next start must
+// close a torn last line of the record before its next line.
+//
+//   zek-kill-test [--kills N] [--seed S] [--sim PATH] [--power-loss]
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -51,6 +59,7 @@
 #include "platform/scripted.h"
 #include "platform/userint.h"
 #include "sim/child.h"
+#include "support/power_loss.h"
 #include "ui/uir.h"
 #include "ui/window.h"
 
@@ -59,7 +68,7 @@ namespace {
 constexpr double kSpeed = 50.0;  // clock seconds per real second in the child
 constexpr int kAnnounceFd = 3;   // the child's end of the announcement pipe
 constexpr double kHangSeconds = 60.0;
-const char *const kFiles[] = {"config.ctc", "last.cfg", "temp.ctc", "doc-1.cfg", "doc-2.cfg"};
+const char *const kFiles[] = {"config.ctc", "last.cfg", "temp.ctc", "doc-1.cfg", "doc-2.cfg", cal_record_file};
 
 // ---- the child: the program, announcing its writes ---------------------------------
 
@@ -103,6 +112,13 @@ void OnWriteStep(platform::WriteStep step, const std::string &name, std::string_
     if (++steps != stopAt) return;
     Announce(std::string("stop ") + names[static_cast<int>(step)]);
     for (;;) pause();
+}
+
+// A change on the disk as one line: "fs" and its fields, the names and bytes in hex.
+void OnDiskChange(const platform::DiskChange &c)
+{
+    Announce("fs " + std::to_string(static_cast<int>(c.op)) + " " + std::to_string(c.file) + " " +
+             std::to_string(c.offset) + " x" + Hex(c.path) + " x" + Hex(c.to) + " x" + Hex(c.bytes));
 }
 
 bool Menu(int item) { return platform::OperatorChooseMenu(GetPanelMenuBar(panel_handle), item); }
@@ -179,10 +195,12 @@ void QueueCheck()
         Announce(std::string("rows ") + (RowsShowImage() ? "agree" : "differ"));
         temp_hoch();
         Announce("acked " + ImageText());
+        record_cali_write(0, 0, RECORD_OFFSET, 1, 2, reply_ok);
+        record_flush();
     });
 }
 
-int RunChild(char *argv[], bool check, std::uint64_t seed)
+int RunChild(char *argv[], bool check, std::uint64_t seed, bool power)
 {
     SetResourceDir(ZEK_UIR_DIR);
     platform::UseRealClock(kSpeed);
@@ -191,6 +209,7 @@ int RunChild(char *argv[], bool check, std::uint64_t seed)
         QueueCheck();
     } else {
         platform::SetWriteStepHook(OnWriteStep);
+        if (power) platform::SetDiskHook(OnDiskChange);
         QueueSession(seed);
     }
     const int status = zek_main(1, argv);
@@ -288,18 +307,23 @@ int Reap(Child &c, bool kill_it)
 
 class Harness {
 public:
-    Harness(std::string self, std::uint64_t seed) : self_(std::move(self)), rng_(seed), seed_(seed) {}
+    Harness(std::string self, std::uint64_t seed, bool power)
+        : self_(std::move(self)), rng_(seed), seed_(seed), power_(power) {}
 
     // One trial; false (with the reason printed) when a check fails.
     bool Trial(int trial)
     {
         std::map<std::string, Expect> expect;
         for (const char *name : kFiles) expect[name].committed = Content(name);
+        std::optional<zektest::PowerLossDisk> disk;
+        if (power_) disk.emplace(".");
         const bool staged = Chance();
         const long stop = staged ? Uniform(1, maxSteps_) : 0;
         const double delay = staged ? 0 : std::uniform_real_distribution<double>(0, runSeconds_)(rng_);
         const auto start = std::chrono::steady_clock::now();
-        Child c = Spawn(self_, {"--run", std::to_string(rng_()), std::to_string(stop)});
+        std::vector<std::string> args{"--run", std::to_string(rng_()), std::to_string(stop)};
+        if (power_) args.push_back("--power-loss");
+        Child c = Spawn(self_, args);
         const auto deadline = After(start, staged ? kHangSeconds : delay);
         std::string at;  // where the kill landed
         long seen = 0;
@@ -307,13 +331,13 @@ public:
         while (auto line = NextLine(c, deadline)) {
             if (line->empty() || *line == "done") { done = true; break; }
             if (line->rfind("stop ", 0) == 0) { at = line->substr(5); break; }
-            Follow(*line, expect);
-            seen++;
+            Follow(*line, expect, disk);
+            seen += line->rfind("fs ", 0) != 0;
         }
         Reap(c, true);
         while (auto line = NextLine(c, std::chrono::steady_clock::now() + std::chrono::seconds(5))) {
             if (line->empty()) break;
-            if (line->rfind("stop", 0) != 0 && *line != "done") Follow(*line, expect);
+            if (line->rfind("stop", 0) != 0 && *line != "done") Follow(*line, expect, disk);
         }
         close(c.fd);
         if (staged && at.empty() && !done) return Fail(trial, "the session hung");
@@ -324,10 +348,18 @@ public:
         } else {
             Count(at, expect);
         }
+        if (disk && !Cut(trial, *disk, !at.empty())) return false;
         for (auto &[name, e] : expect) {
             auto now = Content(name);
+            filesChecked_++;
+            if (name == cal_record_file) {
+                if (e.committed && now.value_or("").compare(0, e.committed->size(), *e.committed) != 0)
+                    return Fail(trial, name + " lost lines it had taken (cut " + at + ") ");
+                continue;
+            }
             const bool whole = now == e.committed || (e.open && !e.inflight.empty() && now == e.inflight);
-            if (!whole) return Fail(trial, name + " is neither its old nor its new content (killed " + at + ")");
+            if (!whole)
+                return Fail(trial, name + " is neither its old nor its new content (" + (power_ ? "cut " : "killed ") + at + ")");
         }
         left_ += StaleWriteFiles();
         return Check(trial);
@@ -335,6 +367,17 @@ public:
 
     void Report(int trials, double seconds) const
     {
+        if (power_) {
+            std::printf("power-loss test: seed %" PRIu64 ", %d power cuts in %d trials (%d sessions ran to "
+                        "their end), %.0f s\n  cut inside a write: %d (temporary file made %d, about to "
+                        "write %d, flushed but not renamed %d, closed %d; at a random moment %d); "
+                        "outside writes %d\n  files checked after the cuts: %d; record lines checked at the "
+                        "next start: %d; temporary files left and removed at the next start: %d\n",
+                        seed_, kills_, trials, completed_, seconds, inside_, byStep_.at("opened"),
+                        byStep_.at("writing"), byStep_.at("flushed"), byStep_.at("closed"), insideTimed_,
+                        kills_ - inside_, filesChecked_, recordChecks_, left_);
+            return;
+        }
         std::printf("kill test: seed %" PRIu64 ", %d kill points survived in %d trials (%d sessions ran to "
                     "their end), %.0f s\n  killed inside a write: %d (temporary file made %d, "
                     "about to write %d, flushed but not renamed %d, closed %d; at a random moment %d); "
@@ -349,9 +392,25 @@ private:
     bool Chance() { return std::bernoulli_distribution(0.5)(rng_); }
     long Uniform(long lo, long hi) { return std::uniform_int_distribution<long>(lo, hi)(rng_); }
 
-    static void Follow(const std::string &line, std::map<std::string, Expect> &expect)
+    static void Follow(const std::string &line, std::map<std::string, Expect> &expect,
+                       std::optional<zektest::PowerLossDisk> &disk)
     {
         std::istringstream in(line);
+        if (line.rfind("fs ", 0) == 0) {
+            std::string fs, path, to, bytes;
+            int op = 0;
+            platform::DiskChange c{};
+            in >> fs >> op >> c.file >> c.offset >> path >> to >> bytes;
+            path = Unhex(path.substr(1));
+            to = Unhex(to.substr(1));
+            bytes = Unhex(bytes.substr(1));
+            c.op = static_cast<platform::DiskOp>(op);
+            c.path = path;
+            c.to = to;
+            c.bytes = bytes;
+            if (disk) disk->Apply(c);
+            return;
+        }
         std::string step, name, hex;
         in >> step >> name >> hex;
         auto it = expect.find(name);
@@ -362,6 +421,10 @@ private:
             e.inflight.clear();
         } else if (step == "writing") {
             e.inflight += Unhex(hex);
+        } else if (step == "closed" && name == cal_record_file) {
+            e.committed = e.committed.value_or("") + e.inflight;  // appended to
+            e.inflight.clear();
+            e.open = false;
         } else if (step == "closed") {
             if (!e.inflight.empty()) e.committed = e.inflight;
             else if (!e.committed) e.committed = std::string();  // created empty
@@ -385,10 +448,37 @@ private:
             }
     }
 
+    // Leaves the folder as a power cut now may: the flushed state and each change that is
+    // only cached kept by chance, at a rate that varies from cut to cut (none in a third).
+    // A child stopped at a write step has told every change: the cache must be the disk.
+    bool Cut(int trial, const zektest::PowerLossDisk &disk, bool stopped)
+    {
+        if (stopped)
+            for (const auto &[name, content] : disk.Cached())
+                if (Content(name) != content) return Fail(trial, "the simulation lost track of " + name);
+        const double keep = Uniform(0, 2) == 0 ? 0.0 : std::uniform_real_distribution<double>(0, 1)(rng_);
+        disk.WriteOut(disk.AfterCut(rng_, keep));
+        return true;
+    }
+
+    // The next start's record line follows what the record held, after a line end that
+    // closes a torn last line; a new record starts with its header.
+    static bool RecordClosed(const std::optional<std::string> &before, const std::optional<std::string> &after)
+    {
+        std::string head = before.value_or("");
+        if (!head.empty() && head.back() != '\n') head += "\r\n";
+        if (!after || after->size() < head.size() + 2 || after->compare(0, head.size(), head) != 0)
+            return false;
+        const std::string tail = after->substr(head.size());
+        const long lines = std::count(tail.begin(), tail.end(), '\n');
+        return tail.compare(tail.size() - 2, 2, "\r\n") == 0 && lines == (head.empty() ? 2 : 1);
+    }
+
     // A fresh start: no temporary file stays, the window shows the exit backup, and the
     // fall-back after a failed frame is the acknowledged state.
     bool Check(int trial)
     {
+        const auto record = Content(cal_record_file);
         Child c = Spawn(self_, {"--check"});
         std::map<std::string, std::string> said;
         const auto deadline = After(std::chrono::steady_clock::now(), kHangSeconds);
@@ -407,12 +497,16 @@ private:
         if (said["rows"] != "agree") return Fail(trial, "the window's rows differ from the image");
         if (said["acked"] != Content("temp.ctc").value_or(""))
             return Fail(trial, "the fall-back is not the acknowledged state in temp.ctc");
+        if (!RecordClosed(record, Content(cal_record_file)))
+            return Fail(trial, "the next start's record line does not follow the record on a line of its own");
+        recordChecks_++;
         return true;
     }
 
     bool Fail(int trial, const std::string &what) const
     {
-        std::fprintf(stderr, "kill test: trial %d: %s\nrerun with --seed %" PRIu64 "\n", trial, what.c_str(), seed_);
+        std::fprintf(stderr, "%s: trial %d: %s\nrerun with --seed %" PRIu64 "%s\n", power_ ? "power-loss test" : "kill test",
+                     trial, what.c_str(), seed_, power_ ? " --power-loss" : "");
         return false;
     }
 
@@ -421,6 +515,8 @@ private:
     std::uint64_t seed_;
     long maxSteps_ = 40;
     double runSeconds_ = 1.0;
+    bool power_;
+    int filesChecked_ = 0, recordChecks_ = 0;
     int kills_ = 0, inside_ = 0, insideTimed_ = 0, completed_ = 0, left_ = 0;
     std::map<std::string, int> byStep_{{"opened", 0}, {"writing", 0}, {"flushed", 0}, {"closed", 0}};
 };
@@ -438,6 +534,9 @@ int RunHarness(int argc, char *argv[])
 {
     const int kills = std::atoi(Arg(argc, argv, "--kills", "200").c_str());
     const std::uint64_t seed = std::strtoull(Arg(argc, argv, "--seed", "20261208").c_str(), nullptr, 0);
+    const bool power = std::find_if(argv + 1, argv + argc, [](const char *a) {
+                           return std::strcmp(a, "--power-loss") == 0;
+                       }) != argv + argc;
     const std::string self = std::filesystem::canonical("/proc/self/exe").string();
     std::string dir = (std::filesystem::temp_directory_path() / "zek-kill-XXXXXX").string();
     if (!mkdtemp(dir.data()) || chdir(dir.c_str()) != 0) return 2;
@@ -449,9 +548,10 @@ int RunHarness(int argc, char *argv[])
     std::ofstream("last.cfg") << std::string(800, '0');
     std::ofstream("temp.ctc") << std::string(800, '0');
 
-    std::printf("kill test: seed %" PRIu64 ", %d kill points, in %s\n", seed, kills, dir.c_str());
+    std::printf("%s: seed %" PRIu64 ", %d %s, in %s\n", power ? "power-loss test" : "kill test", seed, kills,
+                power ? "power cuts" : "kill points", dir.c_str());
     std::fflush(stdout);
-    Harness harness(self, seed);
+    Harness harness(self, seed, power);
     const auto start = std::chrono::steady_clock::now();
     int trial = 0;
     bool ok = true;
@@ -468,10 +568,10 @@ int RunHarness(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    if (argc >= 2 && std::strcmp(argv[1], "--check") == 0) return RunChild(argv, true, 0);
+    if (argc >= 2 && std::strcmp(argv[1], "--check") == 0) return RunChild(argv, true, 0, false);
     if (argc >= 4 && std::strcmp(argv[1], "--run") == 0) {
         stopAt = std::atol(argv[3]);
-        return RunChild(argv, false, std::strtoull(argv[2], nullptr, 10));
+        return RunChild(argv, false, std::strtoull(argv[2], nullptr, 10), argc >= 5);
     }
     return RunHarness(argc, argv);
 }
