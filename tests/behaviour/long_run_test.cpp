@@ -141,9 +141,8 @@ protected:
 
     void StartSystem(int layout)
     {
-        const int k = kLayouts[layout][0], gui = kLayouts[layout][1];
-        const char settings[4] = {0, static_cast<char>(k - 1), static_cast<char>(gui - 1), 1};
-        zektest::WriteFile("config.ctc", std::string(settings, 4));
+        const int k = kLayouts[layout][0];
+        zektest::WriteSettings({.channels = k, .shown = kLayouts[layout][1]});
         engine.Reset(k);
         ResetProgramState();
         cali_panel_handle = 0;

@@ -384,7 +384,7 @@ TEST_F(WindowSoak, MonkeyOnTheWindowWithLineFaults)
             Fail("acknowledged write to " + std::to_string(address) + ": image " +
                  std::to_string(aktuelle_daten[address]) + ", device " + std::to_string(sim.engine.Peek(address)));
     };
-    zektest::WriteFile("config.ctc", std::string{0, 15, 15, 1});
+    zektest::WriteSettings({.channels = 16, .shown = 16});
     zektest::WriteFile("last.cfg", std::string(800, '0'));
     const auto start = std::chrono::steady_clock::now();
     while (!finalCheck && failure.empty()) Session();
