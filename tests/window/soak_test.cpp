@@ -41,6 +41,7 @@
 #include "link/port.h"
 #include "link/protocol.h"
 #include "platform/clock.h"
+#include "support/operations.h"
 #include "window/window_env.h"
 
 namespace {
@@ -58,11 +59,6 @@ std::uint64_t EnvNumber(const char *name, std::uint64_t fallback)
     const char *text = std::getenv(name);
     return text && *text ? std::strtoull(text, nullptr, 0) : fallback;
 }
-
-const int kMenuItems[] = {MENU_new,     MENU_open,      MENU_save,     MENU_save_as,
-                          MENU_quit,    MENU_com_port,  MENU_down_load, MENU_read,
-                          MENU_sprache_d, MENU_sprache_e, MENU_4kanal,  MENU_8kanal,
-                          MENU_16kanal, MENU_cali,      MENU_info};
 
 // Aborts the process, naming the seed, when one action takes too long in real time.
 class Watchdog {
@@ -145,31 +141,42 @@ protected:
     void Close(int panel) { if (auto *w = qt::WindowOf(panel)) w->close(); }
     QWidget *On(int panel, int control) { auto *w = qt::WindowOf(panel); return w ? w->Body(control) : nullptr; }
 
-    void ActOnMain()
+    // An operation of the panel, drawn by its weight in the soak.
+    const zektest::Operation &Pick(zektest::Panel panel)
     {
-        const int rows = Kanalzahl_GUI, pick = Uniform(0, 99);
-        if (pick < 25) {
-            const int ring = Uniform(0, rows - 1);
-            last = "ring " + std::to_string(ring + 1);
-            QTest::keyClick(Ring(ring), Chance(0.5) ? Qt::Key_Down : Qt::Key_Up);
-        } else if (pick < 35) {
-            last = "half bridge";
-            Click(Widget(panel_checkbox[Uniform(0, rows - 1)]));
-        } else if (pick < 42) {
-            last = "auto-zero";
-            Click(Widget(panel_command_button[Uniform(0, rows - 1)]));
-        } else if (pick < 49) {
-            last = "signal toggle";
-            Click(Widget(PANEL_TOGGLEBUTTON));
-        } else if (pick < 50) {
-            last = "close box";
-            Main()->close();
-        } else {
-            const int item = kMenuItems[Uniform(0, static_cast<int>(std::size(kMenuItems)) - 1)];
-            const bool ends = item == MENU_quit || item == MENU_4kanal || item == MENU_8kanal || item == MENU_16kanal;
-            if (ends && Chance(0.7)) return ActOnMain();  // keep sessions long
-            last = "menu item " + std::to_string(item);
-            if (QAction *a = Main()->MenuAction(item)) a->trigger();
+        std::vector<const zektest::Operation *> ops;
+        std::vector<double> weights;
+        for (const auto &op : zektest::Operations())
+            if (op.panel == panel && op.soak > 0) {
+                ops.push_back(&op);
+                weights.push_back(op.soak);
+            }
+        return *ops[std::discrete_distribution<size_t>(weights.begin(), weights.end())(rng)];
+    }
+
+    // The operator's act through the widgets: a key on a ring or numeric, a click on a
+    // box or button, the menu's action, the close box.
+    void ActOn(zektest::Panel panel)
+    {
+        using zektest::Gesture;
+        const zektest::Operation &op = Pick(panel);
+        last = op.name;
+        calibrationLoad = op.traits & zektest::kLoadsCalibrationRange;
+        zektest::Step step;
+        if (op.perChannel) step.channel = Uniform(1, zektest::ChannelRows(op));
+        step.offset = op.offsets && Chance(0.5);
+        const bool control = op.gesture != Gesture::Menu && op.gesture != Gesture::CloseBox;
+        QWidget *w = control ? On(zektest::PanelOf(op), zektest::ControlOf(op, step)) : nullptr;
+        switch (op.gesture) {
+        case Gesture::Menu:
+            if (QAction *a = Main()->MenuAction(op.target)) a->trigger();
+            break;
+        case Gesture::Ring: QTest::keyClick(w, Chance(0.5) ? Qt::Key_Down : Qt::Key_Up); break;
+        case Gesture::Trim: QTest::keyClick(w, Chance(0.5) ? Qt::Key_Up : Qt::Key_PageDown); break;
+        case Gesture::Box:
+        case Gesture::Button:
+        case Gesture::Toggle: Click(w); break;
+        case Gesture::CloseBox: Close(zektest::PanelOf(op)); break;
         }
     }
 
@@ -194,42 +201,17 @@ protected:
         }
     }
 
-    void ActOnCalibration()
-    {
-        const int pick = Uniform(0, 19);
-        const int p = cali_panel_handle;
-        if (pick < 3) {
-            last = "calibration enable";
-            calibrationLoad = true;
-            Click(On(p, PANEL_3_TOGGLEBUTTON_ACTIV));
-        } else if (pick < 6) {
-            last = "calibration range";
-            calibrationLoad = true;
-            QTest::keyClick(On(p, PANEL_3_RING_Cali_Sel), Chance(0.5) ? Qt::Key_Down : Qt::Key_Up);
-        } else if (pick < 17) {
-            const int i = Uniform(0, std::min(Kanalzahl, Kanalzahl_GUI) - 1);
-            last = "trim " + std::to_string(i + 1);
-            QWidget *spin = On(p, Chance(0.5) ? panel_numeric_gain[i] : panel_numeric_off[i]);
-            QTest::keyClick(spin, Chance(0.5) ? Qt::Key_Up : Qt::Key_PageDown);
-        } else if (pick < 19) {
-            last = "calibration OK";
-            Click(On(p, PANEL_3_COMMANDBUTTON));
-        } else {
-            last = "calibration close box";
-            Close(p);
-        }
-    }
-
     void Act()
     {
         calibrationLoad = false;
         if (const int port = PanelByResource(PANEL_2)) return ActOnPortDialog(port);
-        if (cali_panel_handle != 0 && FindPanel(cali_panel_handle)) return ActOnCalibration();
+        if (cali_panel_handle != 0 && FindPanel(cali_panel_handle))
+            return ActOn(zektest::Panel::Calibration);
         if (const int info = PanelByResource(PANEL_5)) {
             last = "information OK";
             return Chance(0.5) ? Click(On(info, PANEL_5_COMMANDBUTTON)) : Close(info);
         }
-        ActOnMain();
+        ActOn(zektest::Panel::Main);
     }
 
     // --- popups ----------------------------------------------------------------------
