@@ -54,34 +54,21 @@ enum class Fault {
     DiskFailsWrites,
 };
 
-const struct {
+struct FaultCase {
     Fault fault;
     const char *name;
-} kFaults[] = {{Fault::None, "NoFault"},
-               {Fault::NoReply, "NoReply"},
-               {Fault::Error, "ErrorReply"},
-               {Fault::Garbage, "GarbageReply"},
-               {Fault::Overlong, "OverlongReply"},
-               {Fault::Hangup, "HangupInTheMiddle"},
-               {Fault::MissingPort, "MissingPort"},
-               {Fault::UnwritableDirectory, "UnwritableWorkingDirectory"},
-               {Fault::DiskFailsWrites, "DiskFailsWrites"}};
+};
+const FaultCase kFaults[] = {{Fault::None, "NoFault"},
+                             {Fault::NoReply, "NoReply"},
+                             {Fault::Error, "ErrorReply"},
+                             {Fault::Garbage, "GarbageReply"},
+                             {Fault::Overlong, "OverlongReply"},
+                             {Fault::Hangup, "HangupInTheMiddle"},
+                             {Fault::MissingPort, "MissingPort"},
+                             {Fault::UnwritableDirectory, "UnwritableWorkingDirectory"},
+                             {Fault::DiskFailsWrites, "DiskFailsWrites"}};
 
-std::vector<Fault> Faults()
-{
-    std::vector<Fault> out;
-    for (const auto &f : kFaults) out.push_back(f.fault);
-    return out;
-}
-
-std::string Name(Fault fault)
-{
-    for (const auto &f : kFaults)
-        if (f.fault == fault) return f.name;
-    return "?";
-}
-
-void PrintTo(Fault fault, std::ostream *out) { *out << Name(fault); }
+void PrintTo(const FaultCase &f, std::ostream *out) { *out << f.name; }
 
 // The system of every cell: the simulator's 16-channel factory image with channel 2 on
 // thermocouple type 1, so that a range change alters mode byte and range words.
@@ -106,7 +93,7 @@ Image DocumentImage()
 }
 
 class FaultMatrix : public HardeningTest,
-                    public ::testing::WithParamInterface<std::tuple<const Operation *, Fault>> {
+                    public ::testing::WithParamInterface<std::tuple<const Operation *, FaultCase>> {
 protected:
     const Operation *op = nullptr;
     Fault fault = Fault::None;
@@ -121,7 +108,8 @@ protected:
     void SetUp() override
     {
         HardeningTest::SetUp();
-        std::tie(op, fault) = GetParam();
+        op = std::get<0>(GetParam());
+        fault = std::get<1>(GetParam()).fault;
         chosen = docs + "/chosen.cfg";
         saved = docs + "/saved.cfg";
         zektest::WriteFile(chosen, TextOf(DocumentImage()));
@@ -498,9 +486,9 @@ TEST_P(FaultMatrix, InvariantsHold)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cells, FaultMatrix, ::testing::Combine(::testing::ValuesIn(MatrixOperations()), ::testing::ValuesIn(Faults())),
+    Cells, FaultMatrix, ::testing::Combine(::testing::ValuesIn(MatrixOperations()), ::testing::ValuesIn(kFaults)),
     [](const ::testing::TestParamInfo<FaultMatrix::ParamType> &cell) {
-        return std::string(std::get<0>(cell.param)->name) + "_" + Name(std::get<1>(cell.param));
+        return std::string(std::get<0>(cell.param)->name) + "_" + std::get<1>(cell.param).name;
     });
 
 }  // namespace

@@ -61,22 +61,6 @@ protected:
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
     bool Chance(double p) { return std::bernoulli_distribution(p)(rng); }
 
-    // An operation of the panel, drawn by its weight in the long run.
-    const Operation *Pick(Panel panel)
-    {
-        double total = 0;
-        for (const Operation &o : Operations()) total += o.panel == panel ? o.longRun : 0;
-        double r = std::uniform_real_distribution<double>(0, total)(rng);
-        const Operation *last = nullptr;
-        for (const Operation &o : Operations()) {
-            if (o.panel != panel || o.longRun <= 0) continue;
-            if (r < o.longRun) return &o;
-            r -= o.longRun;
-            last = &o;
-        }
-        return last;
-    }
-
     void Fail(const std::string &what)
     {
         if (!failure.empty()) return;
@@ -87,18 +71,6 @@ protected:
     {
         history.push_back(std::to_string(index) + ": " + what);
         if (history.size() > 25) history.pop_front();
-    }
-
-    // The calibration load switches the device to the 2 mV/V range words without
-    // changing the image (the OK button's re-read brings the image in line): those
-    // writes are meant to differ from the image.
-    bool CalibrationRangeWord(int address) const
-    {
-        if (!(op->traits & kLoadsCalibrationRange)) return false;
-        const int first = block_address(0, 0);
-        const int offset = (address - first) % BLOCK_SIZE;
-        return address >= first && address < block_address(1, 0) && offset >= OFF_RANGE_OFFSET &&
-               offset < OFF_CAL_GAIN;
     }
 
     void StartSystem(int layout)
@@ -339,7 +311,7 @@ TEST_F(LongRun, RandomActionsKeepImageDeviceAndBackupsInStep)
     ASSERT_TRUE(failure.empty());
 
     watch.onAckedWrite = [this](int address) {
-        if (CalibrationRangeWord(address)) return;
+        if ((op->traits & kLoadsCalibrationRange) && CalibrationRangeWord(address)) return;
         checkedWrites++;
         if (aktuelle_daten[address] != engine.Peek(address))
             Fail("acknowledged write to " + std::to_string(address) + ": image " +
@@ -349,7 +321,8 @@ TEST_F(LongRun, RandomActionsKeepImageDeviceAndBackupsInStep)
 
     for (index = 0; index < actions && failure.empty(); index++) {
         ArmFaults();
-        op = Pick(cali_panel_handle != 0 ? Panel::Calibration : Panel::Main);
+        op = &zektest::Draw(cali_panel_handle != 0 ? Panel::Calibration : Panel::Main, &Operation::longRun,
+                   rng);
         const std::string fileText = expectTemp;
         platform::scripted::ClearJournal();
         simBackend->ClearJournal();

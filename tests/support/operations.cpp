@@ -98,6 +98,28 @@ std::vector<const Operation *> MatrixOperations()
     return out;
 }
 
+const Operation &Draw(Panel panel, double Operation::*weight, std::mt19937_64 &rng)
+{
+    double total = 0;
+    for (const Operation &op : kOperations) total += op.panel == panel ? op.*weight : 0;
+    double r = std::uniform_real_distribution<double>(0, total)(rng);
+    const Operation *last = nullptr;
+    for (const Operation &op : kOperations) {
+        if (op.panel != panel || op.*weight <= 0) continue;
+        if (r < op.*weight) return op;
+        r -= op.*weight;
+        last = &op;
+    }
+    return *last;
+}
+
+bool CalibrationRangeWord(int address)
+{
+    const int first = block_address(0, 0), offset = (address - first) % BLOCK_SIZE;
+    return address >= first && address < block_address(1, 0) && offset >= OFF_RANGE_OFFSET &&
+           offset < OFF_CAL_GAIN;
+}
+
 int PanelOf(const Operation &op)
 {
     return op.panel == Panel::Main ? panel_handle : cali_panel_handle;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <ostream>
+#include <random>
 #include <span>
 #include <vector>
 
@@ -85,6 +86,11 @@ struct Operation {
 
 std::span<const Operation> Operations();
 std::vector<const Operation *> MatrixOperations();
+// An operation of the panel drawn by its weight (`&Operation::longRun` or `soak`).
+const Operation &Draw(Panel panel, double Operation::*weight, std::mt19937_64 &rng);
+// Words that an operation loading a calibration range sends without the image taking
+// them (the calibration panel's OK re-reads the image): the 2 mV/V range words.
+bool CalibrationRangeWord(int address);
 
 inline void PrintTo(const Operation *op, std::ostream *out) { *out << op->name; }
 

@@ -99,15 +99,6 @@ private:
     std::thread thread_;
 };
 
-// The calibration load switches the device to the 2 mV/V range words without changing
-// the image (the panel's OK re-reads the image): those writes are meant to differ.
-bool CalibrationRangeWord(int address)
-{
-    const int first = block_address(0, 0), offset = (address - first) % BLOCK_SIZE;
-    return address >= first && address < block_address(1, 0) && offset >= OFF_RANGE_OFFSET &&
-           offset < OFF_CAL_GAIN;
-}
-
 class WindowSoak : public zektest::WindowTest {
 protected:
     void SetUp() override
@@ -141,25 +132,12 @@ protected:
     void Close(int panel) { if (auto *w = qt::WindowOf(panel)) w->close(); }
     QWidget *On(int panel, int control) { auto *w = qt::WindowOf(panel); return w ? w->Body(control) : nullptr; }
 
-    // An operation of the panel, drawn by its weight in the soak.
-    const zektest::Operation &Pick(zektest::Panel panel)
-    {
-        std::vector<const zektest::Operation *> ops;
-        std::vector<double> weights;
-        for (const auto &op : zektest::Operations())
-            if (op.panel == panel && op.soak > 0) {
-                ops.push_back(&op);
-                weights.push_back(op.soak);
-            }
-        return *ops[std::discrete_distribution<size_t>(weights.begin(), weights.end())(rng)];
-    }
-
     // The operator's act through the widgets: a key on a ring or numeric, a click on a
     // box or button, the menu's action, the close box.
     void ActOn(zektest::Panel panel)
     {
         using zektest::Gesture;
-        const zektest::Operation &op = Pick(panel);
+        const zektest::Operation &op = zektest::Draw(panel, &zektest::Operation::soak, rng);
         last = op.name;
         calibrationLoad = op.traits & zektest::kLoadsCalibrationRange;
         zektest::Step step;
@@ -360,7 +338,7 @@ TEST_F(WindowSoak, MonkeyOnTheWindowWithLineFaults)
         lastTraffic = now;
     };
     watch.onAckedWrite = [this](int address) {
-        if (calibrationLoad && CalibrationRangeWord(address)) return;
+        if (calibrationLoad && zektest::CalibrationRangeWord(address)) return;
         compared++;
         if (aktuelle_daten[address] != sim.engine.Peek(address))
             Fail("acknowledged write to " + std::to_string(address) + ": image " +
