@@ -32,13 +32,6 @@ using platform::scripted::AnswerPrompt;
 constexpr std::uint64_t kDefaultSeed = 20261207;
 constexpr int kDefaultActions = 10000;
 
-std::uint64_t EnvNumber(const char *name, std::uint64_t fallback)
-{
-    const char *text = std::getenv(name);
-    if (!text || !*text) return fallback;
-    return std::strtoull(text, nullptr, 0);
-}
-
 // Layouts the operator may find on a restart: device channels and rows shown.
 const int kLayouts[3][2] = {{16, 16}, {8, 8}, {8, 4}};
 

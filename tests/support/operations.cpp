@@ -1,6 +1,7 @@
 #include "support/operations.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "calibration/calibration.h"
 #include "channels/image.h"
@@ -118,6 +119,12 @@ bool CalibrationRangeWord(int address)
     const int first = block_address(0, 0), offset = (address - first) % BLOCK_SIZE;
     return address >= first && address < block_address(1, 0) && offset >= OFF_RANGE_OFFSET &&
            offset < OFF_CAL_GAIN;
+}
+
+std::uint64_t EnvNumber(const char *name, std::uint64_t fallback)
+{
+    const char *text = std::getenv(name);
+    return text && *text ? std::strtoull(text, nullptr, 0) : fallback;
 }
 
 int PanelOf(const Operation &op)

@@ -4,6 +4,7 @@
 // draw their operations from this table, so a new operation joins all three by one row.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <random>
 #include <span>
@@ -91,6 +92,9 @@ const Operation &Draw(Panel panel, double Operation::*weight, std::mt19937_64 &r
 // Words that an operation loading a calibration range sends without the image taking
 // them (the calibration panel's OK re-reads the image): the 2 mV/V range words.
 bool CalibrationRangeWord(int address);
+
+// A number from the environment (the seeded runs' seed and length), else `fallback`.
+std::uint64_t EnvNumber(const char *name, std::uint64_t fallback);
 
 inline void PrintTo(const Operation *op, std::ostream *out) { *out << op->name; }
 

@@ -54,12 +54,6 @@ constexpr int kDefaultActions = 5000;
 constexpr double kLongestWait = AUTOZERO_SETTLE + COM_DELAY + COM_TIMEOUT + 0.5;
 constexpr int kWatchdogSeconds = 60;                // real seconds for one action
 
-std::uint64_t EnvNumber(const char *name, std::uint64_t fallback)
-{
-    const char *text = std::getenv(name);
-    return text && *text ? std::strtoull(text, nullptr, 0) : fallback;
-}
-
 // Aborts the process, naming the seed, when one action takes too long in real time.
 class Watchdog {
 public:
@@ -328,8 +322,8 @@ protected:
 
 TEST_F(WindowSoak, MonkeyOnTheWindowWithLineFaults)
 {
-    const std::uint64_t seed = EnvNumber("ZEK_SOAK_SEED", kDefaultSeed);
-    actions = static_cast<int>(EnvNumber("ZEK_SOAK_ACTIONS", kDefaultActions));
+    const std::uint64_t seed = zektest::EnvNumber("ZEK_SOAK_SEED", kDefaultSeed);
+    actions = static_cast<int>(zektest::EnvNumber("ZEK_SOAK_ACTIONS", kDefaultActions));
     rng.seed(seed);
     watchdog = std::make_unique<Watchdog>(seed);
     watch.onTraffic = [this] {
