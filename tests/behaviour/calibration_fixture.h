@@ -37,9 +37,7 @@ protected:
     // Starts the program with k device channels, gui rows shown and the language.
     void Start(int k, int gui, int language = 0)
     {
-        const char settings[4] = {static_cast<char>(language), static_cast<char>(k - 1),
-                                  static_cast<char>(gui - 1), 1};
-        WriteFile("config.ctc", std::string(settings, 4));
+        zektest::WriteSettings({.language = language, .channels = k, .shown = gui});
         engine.Reset(k);
         ASSERT_EQ(StartUp(), 0);
         platform::ResetEventLoop();

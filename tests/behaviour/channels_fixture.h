@@ -55,9 +55,7 @@ protected:
     void Start(int channels, const int image[512], int language = 0, int shown = 0)
     {
         if (shown == 0) shown = channels;
-        const char settings[4] = {static_cast<char>(language), static_cast<char>(channels - 1),
-                                  static_cast<char>(shown - 1), 1};
-        WriteFile("config.ctc", std::string(settings, 4));
+        zektest::WriteSettings({.language = language, .channels = channels, .shown = shown});
         WriteFile("last.cfg", ConfigText(image));
         engine.Reset(channels);
         // Entries 400..511 are not in files: they come straight into the image.

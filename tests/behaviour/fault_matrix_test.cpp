@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "behaviour/hardening_fixture.h"
+#include "support/operations.h"
 #include "calibration/calibration.h"
 #include "link/port.h"
 #include "link/protocol.h"
@@ -36,29 +37,10 @@
 namespace {
 
 using namespace hardening;
+using namespace zektest;
 using platform::scripted::AnswerConfirm;
 using platform::scripted::AnswerFileSelect;
 using platform::scripted::AnswerPrompt;
-
-enum class Op {
-    RangeChange,
-    HalfBridge,
-    AutoZero,
-    CalibrationSignal,
-    Upload,
-    Download,
-    CalibrationLoad,
-    CalibrationTrim,
-    CalibrationOK,
-    Compare,
-    SendChanges,
-    New,
-    Open,
-    Save,
-    SaveAs,
-    Exit,
-    Quit,
-};
 
 enum class Fault {
     None,
@@ -72,100 +54,21 @@ enum class Fault {
     DiskFailsWrites,
 };
 
-const Op kOps[] = {Op::RangeChange,
-                   Op::HalfBridge,
-                   Op::AutoZero,
-                   Op::CalibrationSignal,
-                   Op::Upload,
-                   Op::Download,
-                   Op::CalibrationLoad,
-                   Op::CalibrationTrim,
-                   Op::CalibrationOK,
-                   Op::Compare,
-                   Op::SendChanges,
-                   Op::New,
-                   Op::Open,
-                   Op::Save,
-                   Op::SaveAs,
-                   Op::Exit,
-                   Op::Quit};
-const Fault kFaults[] = {
-    Fault::None,           Fault::NoReply, Fault::Error,       Fault::Garbage,
-    Fault::Overlong,       Fault::Hangup,  Fault::MissingPort, Fault::UnwritableDirectory,
-    Fault::DiskFailsWrites};
-
-std::string Name(Op op)
-{
-    switch (op) {
-    case Op::RangeChange: return "RangeChange";
-    case Op::HalfBridge: return "HalfBridge";
-    case Op::AutoZero: return "AutoZero";
-    case Op::CalibrationSignal: return "CalibrationSignal";
-    case Op::Upload: return "Upload";
-    case Op::Download: return "Download";
-    case Op::CalibrationLoad: return "CalibrationLoad";
-    case Op::CalibrationTrim: return "CalibrationTrim";
-    case Op::CalibrationOK: return "CalibrationOK";
-    case Op::Compare: return "Compare";
-    case Op::SendChanges: return "SendChanges";
-    case Op::New: return "New";
-    case Op::Open: return "Open";
-    case Op::Save: return "Save";
-    case Op::SaveAs: return "SaveAs";
-    case Op::Exit: return "Exit";
-    case Op::Quit: return "Quit";
-    }
-    return "?";
-}
-
-std::string Name(Fault fault)
-{
-    switch (fault) {
-    case Fault::None: return "NoFault";
-    case Fault::NoReply: return "NoReply";
-    case Fault::Error: return "ErrorReply";
-    case Fault::Garbage: return "GarbageReply";
-    case Fault::Overlong: return "OverlongReply";
-    case Fault::Hangup: return "HangupInTheMiddle";
-    case Fault::MissingPort: return "MissingPort";
-    case Fault::UnwritableDirectory: return "UnwritableWorkingDirectory";
-    case Fault::DiskFailsWrites: return "DiskFailsWrites";
-    }
-    return "?";
-}
-
-void PrintTo(Op op, std::ostream *out) { *out << Name(op); }
-void PrintTo(Fault fault, std::ostream *out) { *out << Name(fault); }
-
-bool EndsTheProgram(Op op) { return op == Op::Exit || op == Op::Quit; }
-// Operations that end with a message of their own when all went well.
-bool ReportsItsResult(Op op) { return op == Op::Compare || op == Op::SendChanges; }
-
-// The frames an operation sends on the cell's system without faults, and the one (from 1)
-// that a fault on the line hits: a frame in the middle, after the operation has had some
-// of its writes acknowledged, or the first where that is the telling one.
-struct OpFrames {
-    int normal;
-    int faulted;
+struct FaultCase {
+    Fault fault;
+    const char *name;
 };
+const FaultCase kFaults[] = {{Fault::None, "NoFault"},
+                             {Fault::NoReply, "NoReply"},
+                             {Fault::Error, "ErrorReply"},
+                             {Fault::Garbage, "GarbageReply"},
+                             {Fault::Overlong, "OverlongReply"},
+                             {Fault::Hangup, "HangupInTheMiddle"},
+                             {Fault::MissingPort, "MissingPort"},
+                             {Fault::UnwritableDirectory, "UnwritableWorkingDirectory"},
+                             {Fault::DiskFailsWrites, "DiskFailsWrites"}};
 
-OpFrames FramesOf(Op op)
-{
-    switch (op) {
-    case Op::RangeChange: return {6, 3};  // mode byte and offset low acknowledged
-    case Op::HalfBridge: return {2, 1};
-    case Op::AutoZero: return {1, 1};
-    case Op::CalibrationSignal: return {1, 1};
-    case Op::Upload: return {1, 1};
-    case Op::Download: return {107, 54};        // channel 9's first range byte
-    case Op::CalibrationLoad: return {33, 10};  // channel 5's mode byte, after the re-read
-    case Op::CalibrationTrim: return {3, 1};    // the low byte: both bytes must stay
-    case Op::CalibrationOK: return {1, 1};      // the re-read before closing
-    case Op::Compare: return {1, 1};
-    case Op::SendChanges: return {16, 4};  // channel 9's first range byte, after the read
-    default: return {0, 1};
-    }
-}
+void PrintTo(const FaultCase &f, std::ostream *out) { *out << f.name; }
 
 // The system of every cell: the simulator's 16-channel factory image with channel 2 on
 // thermocouple type 1, so that a range change alters mode byte and range words.
@@ -190,9 +93,9 @@ Image DocumentImage()
 }
 
 class FaultMatrix : public HardeningTest,
-                    public ::testing::WithParamInterface<std::tuple<Op, Fault>> {
+                    public ::testing::WithParamInterface<std::tuple<const Operation *, FaultCase>> {
 protected:
-    Op op = Op::RangeChange;
+    const Operation *op = nullptr;
     Fault fault = Fault::None;
     std::string chosen, saved;     // the documents the operation may write
     std::string oldLast, oldTemp;  // the backups before the operation
@@ -205,7 +108,8 @@ protected:
     void SetUp() override
     {
         HardeningTest::SetUp();
-        std::tie(op, fault) = GetParam();
+        op = std::get<0>(GetParam());
+        fault = std::get<1>(GetParam()).fault;
         chosen = docs + "/chosen.cfg";
         saved = docs + "/saved.cfg";
         zektest::WriteFile(chosen, TextOf(DocumentImage()));
@@ -238,63 +142,36 @@ protected:
     // Fault-free preparation: whatever the operation needs before the operator's act.
     void Prepare()
     {
-        switch (op) {
-        case Op::Upload:
-            engine.Poke(20, MODE_BYTE_TE_2);  // the device holds something the image does not
-            break;
-        case Op::Download:
-        case Op::Compare:
-        case Op::SendChanges:
+        switch (op->matrix.prepare) {
+        case Preparation::None: break;
+        case Preparation::DeviceModeByte: engine.Poke(20, MODE_BYTE_TE_2); break;
+        case Preparation::DeviceRangeAndMode:
             engine.Poke(block_address_k(16, 0, 8) + OFF_RANGE_OFFSET + 1, 0x04);
             engine.Poke(25, MODE_BYTE_HALF_BRIDGE);
             break;
-        case Op::CalibrationLoad:
-        case Op::CalibrationOK: OpenCalibrationPanel(); break;
-        case Op::CalibrationTrim:
+        case Preparation::CalibrationPanel: OpenCalibrationPanel(); break;
+        case Preparation::CalibrationTypeTwo:
             OpenCalibrationPanel();
             ASSERT_TRUE(platform::OperatorToggle(cp, PANEL_3_TOGGLEBUTTON_ACTIV, 1));
             ASSERT_TRUE(platform::OperatorSetValue(cp, PANEL_3_RING_Cali_Sel, 1));  // type 2
             break;
-        case Op::New:
-        case Op::Save:
+        case Preparation::DocumentChanged:
             AnswerFileSelect(1, chosen);
             ASSERT_TRUE(Menu(MENU_open));
             ASSERT_TRUE(SetBox(5, 1));  // an acknowledged change after opening
             break;
-        case Op::Open:
-        case Op::SaveAs:
-        case Op::Exit:
-        case Op::Quit: ASSERT_TRUE(SetBox(5, 1)); break;
-        default: break;
+        case Preparation::Changed: ASSERT_TRUE(SetBox(5, 1)); break;
         }
     }
 
+    // The operator's act, with what it asks answered: save first, the chosen document to
+    // open, the new name to save under.
     bool Act()
     {
-        switch (op) {
-        case Op::RangeChange: return platform::OperatorSetValue(panel_handle, panel_rings[1], 3);
-        case Op::HalfBridge: return SetBox(3, 1);
-        case Op::AutoZero:
-            return platform::OperatorPressButton(panel_handle, panel_command_button[3]);
-        case Op::CalibrationSignal:
-            return platform::OperatorToggle(panel_handle, PANEL_TOGGLEBUTTON, 1);
-        case Op::Upload: return Menu(MENU_read);
-        case Op::Download: return Menu(MENU_down_load);
-        case Op::Compare: return Menu(MENU_compare);
-        case Op::SendChanges: return Menu(MENU_send_changes);
-        case Op::CalibrationLoad:
-            return platform::OperatorToggle(cp, PANEL_3_TOGGLEBUTTON_ACTIV, 1);
-        case Op::CalibrationTrim:
-            return platform::OperatorSetValue(cp, panel_numeric_gain[15], 300);
-        case Op::CalibrationOK: return platform::OperatorPressButton(cp, PANEL_3_COMMANDBUTTON);
-        case Op::New: AnswerConfirm(1); return Menu(MENU_new);
-        case Op::Open: AnswerFileSelect(1, chosen); return Menu(MENU_open);
-        case Op::Save: return Menu(MENU_save);
-        case Op::SaveAs: AnswerFileSelect(1, saved); return Menu(MENU_save_as);
-        case Op::Exit: return platform::OperatorClosePanel(panel_handle);
-        case Op::Quit: return Menu(MENU_quit);
-        }
-        return false;
+        if (op->asks & kAsksSaveFirst) AnswerConfirm(1);
+        if (op->asks & kAsksDocumentToRead) AnswerFileSelect(1, chosen);
+        if (op->asks & kAsksDocumentToWrite) AnswerFileSelect(1, saved);
+        return Perform(*op, op->matrix.step);
     }
 
     // --- the faults ---------------------------------------------------------------------
@@ -303,11 +180,8 @@ protected:
     // starts with, it must stop the enabling.
     int FaultedFrame() const
     {
-        if (fault == Fault::Garbage && op == Op::CalibrationLoad) return 1;
-        // A trim's high byte goes out as a write frame and a D: garbage in reply to the
-        // write frame must not be covered by the D's "OK".
-        if (fault == Fault::Garbage && op == Op::CalibrationTrim) return 2;
-        return FramesOf(op).faulted;
+        if (fault == Fault::Garbage && op->matrix.garbage > 0) return op->matrix.garbage;
+        return op->matrix.faulted;
     }
 
     void Arm()
@@ -378,7 +252,7 @@ protected:
             sent += f.size() == 7 && f.compare(0, 3, "001") == 0 && f.back() == 'W';
         const long after = RecordLineCount();
         const long added = after - recordBefore - (recordBefore == 0 && after > 0 ? 1 : 0);
-        EXPECT_EQ(added, op == Op::CalibrationTrim ? 1 : sent) << "record lines";
+        EXPECT_EQ(added, op->gesture == Gesture::Trim ? 1 : sent) << "record lines";
         if (added <= 0) return;
         const std::string text = zektest::ReadFile(cal_record_file);
         const size_t end = text.rfind("\r\n"), start = text.rfind(',', end);
@@ -391,14 +265,14 @@ protected:
         }
     }
 
-    bool WritesRecord() const { return op == Op::CalibrationLoad || op == Op::CalibrationTrim; }
+    bool WritesRecord() const { return op->traits & kWritesRecord; }
 
     bool MayChange(const std::string &path) const
     {
-        if (path == chosen && (op == Op::New || op == Op::Save)) return true;
+        if (path == chosen && (op->traits & kSavesUnderItsName)) return true;
         if (WritesRecord() && (path == cal_record_file || path == work + "/" + cal_record_file))
             return true;
-        if (path == saved && op == Op::SaveAs) return true;
+        if (path == saved && (op->asks & kAsksDocumentToWrite)) return true;
         for (const char *name : {"last.cfg", "temp.ctc", "config.ctc"})
             if (path == work + "/" + name) return true;
         return false;
@@ -415,9 +289,9 @@ protected:
     // document into the image and sends nothing.
     void ExpectImageAgreesWithDevice(const std::vector<bool> &agreedBefore)
     {
-        if (op == Op::Open) return;
+        if (op->asks & kAsksDocumentToRead) return;
         const bool unknown = fault == Fault::NoReply || fault == Fault::Hangup;
-        const int faulted = unknown ? FramesOf(op).faulted : 0;
+        const int faulted = unknown ? op->matrix.faulted : 0;
         std::vector<bool> check = agreedBefore;
         int skipped = -1;
         for (size_t k = 0; k < watch.frames.size(); k++) {
@@ -489,7 +363,9 @@ protected:
     {
         ASSERT_TRUE(platform::ComHungUp(com_port)) << "the hang-up did not reach the port";
         engine.ClearFaults();
-        if (op == Op::CalibrationOK) OpenCalibrationPanel();  // OK closed it
+        // OK closed the calibration panel.
+        if (op->panel == Panel::Calibration && platform::PanelByResource(PANEL_3) == 0)
+            OpenCalibrationPanel();
         const int frames = engine.Frames();
         ASSERT_TRUE(Act()) << "the operation was refused after the hang-up";
         EXPECT_GT(engine.Frames(), frames) << "the operation ran on the hung-up port";
@@ -538,9 +414,9 @@ TEST_P(FaultMatrix, InvariantsHold)
         EXPECT_EQ(ComErrors(), 1);
     }
     if (fault == Fault::None) {
-        EXPECT_EQ(static_cast<int>(watch.frames.size()), FramesOf(op).normal);
+        EXPECT_EQ(static_cast<int>(watch.frames.size()), op->matrix.frames);
         EXPECT_EQ(watch.failedAcks, 0);
-        EXPECT_EQ(platform::scripted::Messages().size(), ReportsItsResult(op) ? 1u : 0u);
+        EXPECT_EQ(platform::scripted::Messages().size(), (op->traits & kReportsResult) ? 1u : 0u);
     }
 
     // After a failed acknowledgement: the last acknowledged state, in image and window.
@@ -569,7 +445,7 @@ TEST_P(FaultMatrix, InvariantsHold)
         EXPECT_EQ(zektest::ReadFile("temp.ctc"), oldTemp);
         EXPECT_EQ(zektest::ReadFile("last.cfg"), oldLast);
     }
-    if (EndsTheProgram(op)) {
+    if (op->traits & kEndsProgram) {
         EXPECT_TRUE(platform::QuitRequested());
         if (filesWork) {
             EXPECT_EQ(zektest::ReadFile("last.cfg"), TextOf(CurrentImage()));
@@ -601,18 +477,18 @@ TEST_P(FaultMatrix, InvariantsHold)
 
     // The link after a fault on it: the next exchange is in step again, after a hang-up
     // on the reopened port.
-    if (EndsTheProgram(op) || fault == Fault::MissingPort) return;
+    if ((op->traits & kEndsProgram) || fault == Fault::MissingPort) return;
     if (fault != Fault::Hangup) {
         ExpectNextExchangeReadsItsOwnReply();
-    } else if (FramesOf(op).normal > 0) {
+    } else if (op->matrix.frames > 0) {
         ExpectReplug();
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cells, FaultMatrix, ::testing::Combine(::testing::ValuesIn(kOps), ::testing::ValuesIn(kFaults)),
+    Cells, FaultMatrix, ::testing::Combine(::testing::ValuesIn(MatrixOperations()), ::testing::ValuesIn(kFaults)),
     [](const ::testing::TestParamInfo<FaultMatrix::ParamType> &cell) {
-        return Name(std::get<0>(cell.param)) + "_" + Name(std::get<1>(cell.param));
+        return std::string(std::get<0>(cell.param)->name) + "_" + std::get<1>(cell.param).name;
     });
 
 }  // namespace

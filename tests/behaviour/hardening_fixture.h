@@ -310,8 +310,7 @@ protected:
     // the device's memory.
     void Start(int k, int gui, const Image &image)
     {
-        const char settings[4] = {0, static_cast<char>(k - 1), static_cast<char>(gui - 1), 1};
-        zektest::WriteFile("config.ctc", std::string(settings, 4));
+        zektest::WriteSettings({.channels = k, .shown = gui});
         zektest::WriteFile("last.cfg", TextOf(image));
         zektest::WriteFile("temp.ctc", TextOf(image));
         engine.Reset(k);

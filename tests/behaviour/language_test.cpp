@@ -19,6 +19,7 @@ using namespace platform;
 using zektest::FileExists;
 using zektest::ReadFile;
 using zektest::WriteFile;
+using zektest::WriteSettings;
 
 namespace {
 
@@ -110,7 +111,7 @@ TEST_F(LanguageTest, DeclinedChannelCountChangesNothing)
 
 TEST_F(LanguageTest, EnglishConfirmationsDifferForSixteenChannels)
 {
-    WriteFile("config.ctc", std::string("\x01\x07\x07\x01", 4));
+    WriteSettings({.language = 1});
     ASSERT_EQ(StartUp(), 0);
     ResetEventLoop();
     for (int item : {MENU_4kanal, MENU_8kanal, MENU_16kanal}) {
@@ -131,7 +132,7 @@ TEST_F(LanguageTest, EnglishConfirmationsDifferForSixteenChannels)
 
 TEST_F(LanguageTest, FourChannelsStoreTheEightChannelLayout)
 {
-    WriteFile("config.ctc", std::string("\x01\x0F\x0F\x05", 4));
+    WriteSettings({.language = 1, .channels = 16, .shown = 16, .port = 5});
     ASSERT_EQ(StartUp(), 0);
     ResetEventLoop();
     scripted::AnswerConfirm(1);
@@ -178,7 +179,7 @@ TEST_F(LanguageTest, EnglishChosenInGermanWindowTakesEffectForMessagesAndNextSta
 
 TEST_F(LanguageTest, ChoosingTheActiveLanguageAgainShowsTheNoticeAndRewrites)
 {
-    WriteFile("config.ctc", std::string("\x00\x07\x07\x02", 4));
+    WriteSettings({.port = 2});
     ASSERT_EQ(StartUp(), 0);
     ResetEventLoop();
     std::remove("config.ctc");

@@ -19,67 +19,18 @@
 #include "behaviour/hardening_fixture.h"
 #include "calibration/calibration.h"
 #include "documents/files.h"
+#include "support/operations.h"
 
 namespace {
 
 using namespace hardening;
+using namespace zektest;
 using platform::scripted::AnswerConfirm;
 using platform::scripted::AnswerFileSelect;
 using platform::scripted::AnswerPrompt;
 
 constexpr std::uint64_t kDefaultSeed = 20261207;
 constexpr int kDefaultActions = 10000;
-
-std::uint64_t EnvNumber(const char *name, std::uint64_t fallback)
-{
-    const char *text = std::getenv(name);
-    if (!text || !*text) return fallback;
-    return std::strtoull(text, nullptr, 0);
-}
-
-enum class Act {
-    Range,
-    HalfBridge,
-    AutoZero,
-    Signal,
-    Upload,
-    Download,
-    Compare,
-    SendChanges,
-    CalOpen,
-    New,
-    Open,
-    Save,
-    SaveAs,
-    Port,
-    Language,
-    Exit,
-    CalToggle,
-    CalSelect,
-    CalTrim,
-    CalOk,
-    CalClose,
-    Record,
-    Sheet
-};
-
-struct Weighted {
-    Act act;
-    double weight;
-};
-
-// Actions of the main window, and of the calibration panel while it is open (modal).
-const std::vector<Weighted> kMainActions = {
-    {Act::Range, 20},   {Act::HalfBridge, 10}, {Act::AutoZero, 6}, {Act::Signal, 6},
-    {Act::Upload, 5},   {Act::Download, 2},    {Act::CalOpen, 3},  {Act::New, 3},
-    {Act::Compare, 2},  {Act::SendChanges, 3},
-    {Act::Open, 4},     {Act::Save, 4},        {Act::SaveAs, 3},   {Act::Port, 2},
-    {Act::Language, 1}, {Act::Exit, 0.3},      {Act::Record, 1},   {Act::Sheet, 1},
-};
-const std::vector<Weighted> kPanelActions = {
-    {Act::CalToggle, 5}, {Act::CalSelect, 5}, {Act::CalTrim, 20},
-    {Act::CalOk, 2},     {Act::CalClose, 2},
-};
 
 // Layouts the operator may find on a restart: device channels and rows shown.
 const int kLayouts[3][2] = {{16, 16}, {8, 8}, {8, 4}};
@@ -91,7 +42,7 @@ protected:
     std::deque<std::string> history;  // the last actions, for the failure report
     std::string failure;              // the first broken invariant
     int index = 0;                    // the action being run
-    Act act = Act::Range;
+    const Operation *op = nullptr;  // the operation being run
     bool diskFails = false;
     bool unplugged = false;
     bool tailKnown = false;  // an acknowledgement since start-up: the whole image is stored
@@ -102,18 +53,6 @@ protected:
 
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
     bool Chance(double p) { return std::bernoulli_distribution(p)(rng); }
-
-    Act Pick(const std::vector<Weighted> &table)
-    {
-        double total = 0;
-        for (const auto &w : table) total += w.weight;
-        double r = std::uniform_real_distribution<double>(0, total)(rng);
-        for (const auto &w : table) {
-            if (r < w.weight) return w.act;
-            r -= w.weight;
-        }
-        return table.back().act;
-    }
 
     void Fail(const std::string &what)
     {
@@ -127,23 +66,10 @@ protected:
         if (history.size() > 25) history.pop_front();
     }
 
-    // The calibration load switches the device to the 2 mV/V range words without
-    // changing the image (the OK button's re-read brings the image in line): those
-    // writes are meant to differ from the image.
-    bool CalibrationRangeWord(int address) const
-    {
-        if (act != Act::CalToggle && act != Act::CalSelect) return false;
-        const int first = block_address(0, 0);
-        const int offset = (address - first) % BLOCK_SIZE;
-        return address >= first && address < block_address(1, 0) && offset >= OFF_RANGE_OFFSET &&
-               offset < OFF_CAL_GAIN;
-    }
-
     void StartSystem(int layout)
     {
-        const int k = kLayouts[layout][0], gui = kLayouts[layout][1];
-        const char settings[4] = {0, static_cast<char>(k - 1), static_cast<char>(gui - 1), 1};
-        zektest::WriteFile("config.ctc", std::string(settings, 4));
+        const int k = kLayouts[layout][0];
+        zektest::WriteSettings({.channels = k, .shown = kLayouts[layout][1]});
         engine.Reset(k);
         ResetProgramState();
         platform::ResetUserInterface();
@@ -157,105 +83,62 @@ protected:
 
     bool Run()
     {
-        const int rows = Kanalzahl_GUI;
-        const int channels = Kanalzahl < rows ? Kanalzahl : rows;
-        switch (act) {
-        case Act::Range: {
-            const int n = Uniform(1, rows), i = Uniform(0, 7);
-            Note("range " + std::to_string(n) + " -> " + std::to_string(i));
-            return platform::OperatorSetValue(panel_handle, panel_rings[n - 1], i);
-        }
-        case Act::HalfBridge: {
-            const int n = Uniform(1, rows);
-            const int value = platform::FindControl(panel_handle, panel_checkbox[n - 1])->value ^ 1;
-            Note("half bridge " + std::to_string(n) + " -> " + std::to_string(value));
-            return platform::OperatorSetValue(panel_handle, panel_checkbox[n - 1], value);
-        }
-        case Act::AutoZero: {
-            const int n = Uniform(1, rows);
-            Note("auto-zero " + std::to_string(n));
-            return platform::OperatorPressButton(panel_handle, panel_command_button[n - 1]);
-        }
-        case Act::Signal: {
-            const int value =
-                platform::FindControl(panel_handle, PANEL_TOGGLEBUTTON)->value ? 0 : 1;
-            Note("calibration signal " + std::to_string(value));
-            return platform::OperatorToggle(panel_handle, PANEL_TOGGLEBUTTON, value);
-        }
-        case Act::Upload: Note("upload"); return Menu(MENU_read);
-        case Act::Download: Note("download"); return Menu(MENU_down_load);
-        case Act::Compare: Note("compare"); return Menu(MENU_compare);
-        case Act::SendChanges: Note("send changes"); return Menu(MENU_send_changes);
-        case Act::CalOpen: {
+        if (op->asks & kOpensPortDialog) return ChoosePort();
+        if (op->traits & kEndsProgram) return ExitAndRestart();
+        const bool saves = AnswerQuestions();
+        const Step step = Draw();
+        Note(std::string(op->name) + " channel " + std::to_string(step.channel) + " value " +
+             std::to_string(step.value) + (step.offset ? " offset" : ""));
+        if (op->traits & kSavesUnderItsName) return Saving([&] { return Perform(*op, step); }, saves);
+        return Perform(*op, step);
+    }
+
+    // Answers what the operation may ask, either way; whether it saves the document.
+    bool AnswerQuestions()
+    {
+        bool saves = true;
+        if (op->asks & kAsksPassword) {
             const bool right = Chance(0.85);
-            Note(std::string("calibration, password ") + (right ? "right" : "wrong"));
+            Note(std::string("  password ") + (right ? "right" : "wrong"));
             AnswerPrompt(right ? "vqd" : "VQD");
-            return Menu(MENU_cali);
         }
-        case Act::New: {
-            const bool yes = Chance(0.5);
-            Note(std::string("new, save ") + (yes ? "yes" : "no"));
-            AnswerConfirm(yes ? 1 : 0);
-            AnswerDocument();
-            return Saving([] { return Menu(MENU_new); }, yes);
+        if (op->asks & kAsksSaveFirst) {
+            saves = Chance(0.5);
+            Note(std::string("  save first ") + (saves ? "yes" : "no"));
+            AnswerConfirm(saves ? 1 : 0);
         }
-        case Act::Open: {
+        if (op->asks & (kAsksNameIfUnnamed | kAsksDocumentToWrite)) AnswerDocument();
+        if (op->asks & kAsksDocumentToRead) {
             const bool cancel = Chance(0.1);
             const std::string path = cancel ? "" : AnyDocument();
-            Note("open " + (cancel ? std::string("cancelled") : path));
+            Note("  open " + (cancel ? std::string("cancelled") : path));
             AnswerFileSelect(cancel ? 0 : 1, path);
-            return Menu(MENU_open);
         }
-        case Act::Save:
-            Note(std::string("save ") + File_Name);
-            AnswerDocument();
-            return Saving([] { return Menu(MENU_save); }, true);
-        case Act::SaveAs:
-            Note("save as");
-            AnswerDocument();
-            return Menu(MENU_save_as);
-        case Act::Port: return ChoosePort();
-        case Act::Language: {
-            const int item = Chance(0.5) ? MENU_sprache_d : MENU_sprache_e;
-            Note("language");
-            return Menu(item);
+        if (op->asks & kAsksSheetFile) AnswerFileSelect(Chance(0.1) ? 0 : 1, docs + "/sheet");
+        return saves;
+    }
+
+    // The channel and value of the operator's act: any row, any ring entry or trim, the
+    // other state of a box or toggle.
+    Step Draw()
+    {
+        Step step;
+        if (op->perChannel) step.channel = Uniform(1, ChannelRows(*op));
+        if (op->gesture == Gesture::Trim) step.offset = !Chance(0.5);
+        if (op->gesture == Gesture::Menu || op->gesture == Gesture::Button ||
+            op->gesture == Gesture::CloseBox)
+            return step;
+        const platform::Control *c = platform::FindControl(PanelOf(*op), ControlOf(*op, step));
+        switch (op->gesture) {
+        case Gesture::Ring: step.value = Uniform(0, static_cast<int>(c->items.size()) - 1); break;
+        case Gesture::Box:
+        case Gesture::Toggle: step.value = c->value ^ 1; break;
+        case Gesture::Trim:
+            step.value = Chance(0.5) ? Uniform(-300, 300) : Uniform(c->minValue, c->maxValue);
+            break;
+        default: break;
         }
-        case Act::Exit: return ExitAndRestart();
-        case Act::CalToggle: {
-            const auto *toggle =
-                platform::FindControl(cali_panel_handle, PANEL_3_TOGGLEBUTTON_ACTIV);
-            const int value = toggle->value ? 0 : 1;
-            Note("calibration enable " + std::to_string(value));
-            return platform::OperatorToggle(cali_panel_handle, PANEL_3_TOGGLEBUTTON_ACTIV, value);
-        }
-        case Act::CalSelect: {
-            const int i = Uniform(0, 2);
-            Note("calibration range " + std::to_string(i));
-            return platform::OperatorSetValue(cali_panel_handle, PANEL_3_RING_Cali_Sel, i);
-        }
-        case Act::CalTrim: {
-            const int i = Uniform(0, channels - 1);
-            const bool gain = Chance(0.5);
-            const int control = gain ? panel_numeric_gain[i] : panel_numeric_off[i];
-            const auto *c = platform::FindControl(cali_panel_handle, control);
-            const int value = Chance(0.5) ? Uniform(-300, 300) : Uniform(c->minValue, c->maxValue);
-            Note(std::string("trim ") + (gain ? "gain " : "offset ") + std::to_string(i + 1) +
-                 " = " + std::to_string(value));
-            return platform::OperatorSetValue(cali_panel_handle, control, value);
-        }
-        case Act::CalOk:
-            Note("calibration OK");
-            return platform::OperatorPressButton(cali_panel_handle, PANEL_3_COMMANDBUTTON);
-        case Act::CalClose:
-            Note("calibration close box");
-            return platform::OperatorClosePanel(cali_panel_handle);
-        case Act::Record: Note("calibration record"); return Menu(MENU_cal_record);
-        case Act::Sheet:
-            Note("configuration sheet");
-            AnswerFileSelect(Chance(0.1) ? 0 : 1, docs + "/sheet");
-            return Menu(MENU_config_sheet);
-        }
-        return false;
+        return step;
     }
 
     // A Save as dialog may follow: a document of the run or a cancel.
@@ -296,7 +179,7 @@ protected:
         }
         const int port = Chance(0.8) ? 1 : 2;
         Note("port dialog, port " + std::to_string(port) + (unplugged ? " (unplugged)" : ""));
-        if (!Menu(MENU_com_port)) return false;
+        if (!Perform(*op, {})) return false;
         const int dialog = platform::PanelByResource(PANEL_2);
         if (dialog == 0) return false;
         platform::OperatorSetValue(dialog, PANEL_2_NUMERIC, port);
@@ -308,11 +191,9 @@ protected:
 
     bool ExitAndRestart()
     {
-        const bool box = Chance(0.5);
         const int layout = Uniform(0, 2);
-        Note(std::string("exit by ") + (box ? "close box" : "quit") + ", restart with layout " +
-             std::to_string(layout));
-        const bool ok = box ? platform::OperatorClosePanel(panel_handle) : Menu(MENU_quit);
+        Note(std::string(op->name) + ", restart with layout " + std::to_string(layout));
+        const bool ok = Perform(*op, {});
         if (!ok || !platform::QuitRequested()) return false;
         if (!diskFails) expectLast = TextOf(CurrentImage());
         CheckBackups();
@@ -422,7 +303,7 @@ TEST_F(LongRun, RandomActionsKeepImageDeviceAndBackupsInStep)
     ASSERT_TRUE(failure.empty());
 
     watch.onAckedWrite = [this](int address) {
-        if (CalibrationRangeWord(address)) return;
+        if ((op->traits & kLoadsCalibrationRange) && CalibrationRangeWord(address)) return;
         checkedWrites++;
         if (aktuelle_daten[address] != engine.Peek(address))
             Fail("acknowledged write to " + std::to_string(address) + ": image " +
@@ -432,7 +313,8 @@ TEST_F(LongRun, RandomActionsKeepImageDeviceAndBackupsInStep)
 
     for (index = 0; index < actions && failure.empty(); index++) {
         ArmFaults();
-        act = Pick(cali_panel_handle != 0 ? kPanelActions : kMainActions);
+        op = &zektest::Draw(cali_panel_handle != 0 ? Panel::Calibration : Panel::Main, &Operation::longRun,
+                   rng);
         const std::string fileText = expectTemp;
         platform::scripted::ClearJournal();
         simBackend->ClearJournal();

@@ -75,7 +75,7 @@ protected:
         set_port_list_root(root.c_str());
         comopen = 1;
         com_fault = 0;
-        zektest::WriteFile("config.ctc", string("\x01\x07\x07\x03", 4));  // English, port 3
+        zektest::WriteSettings({.language = 1, .port = 3});
         ASSERT_EQ(StartUp(), 0);
         scripted::ClearJournal();
     }
@@ -303,7 +303,7 @@ using PortStartUpTest = zektest::ZekTest;
 TEST_F(PortStartUpTest, PortThatCannotBeOpenedIsNotReportedAtStartUp)
 {
     // No simulator: the termios backend finds neither COM200 nor /dev/ttyS199.
-    zektest::WriteFile("config.ctc", string("\x00\x07\x07\xC8", 4));
+    zektest::WriteSettings({.port = 200});
     comopen = 1;
     ASSERT_EQ(StartUp(), 0);
     EXPECT_EQ(com_port, 200);

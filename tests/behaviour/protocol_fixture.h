@@ -113,9 +113,7 @@ protected:
     // on port 1; journals and popups start empty and t0 is the current time.
     void Start(int channels = 16, int language = 0)
     {
-        const char settings[4] = {static_cast<char>(language), static_cast<char>(channels - 1),
-                                  static_cast<char>(channels - 1), 1};
-        WriteFile("config.ctc", std::string(settings, 4));
+        zektest::WriteSettings({.language = language, .channels = channels, .shown = channels});
         sim->engine.Reset(channels);
         ASSERT_EQ(StartUp(), 0);
         if (!platform::ComIsOpen(1)) OpenPort();

@@ -24,7 +24,7 @@ protected:
     void SetUp() override
     {
         ZekTest::SetUp();
-        zektest::WriteFile("config.ctc", std::string("\x00\x07\x07\x01", 4));
+        zektest::WriteSettings({});
         ASSERT_EQ(StartUp(), 0);
         scripted::ClearJournal();
     }

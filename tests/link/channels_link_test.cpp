@@ -39,7 +39,7 @@ TEST_F(ChannelsLinkTest, EightChannelDownloadLandsInTheSimulatorsMemory)
 {
     // zek-sim with an 8-channel factory memory, logging its traffic.
     ASSERT_TRUE(sim.StartLinked(dir, {"--channels", "8", "--log", dir + "/sim.log"}));
-    zektest::WriteFile("config.ctc", string("\x00\x07\x07\x01", 4));
+    zektest::WriteSettings({});
     ASSERT_EQ(StartUp(), 0);
     ASSERT_TRUE(platform::ComIsOpen(1)) << GetRS232ErrorString(GetRs232Err());
     platform::scripted::ClearJournal();

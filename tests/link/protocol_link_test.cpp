@@ -33,7 +33,7 @@ TEST_F(ProtocolLinkTest, WholeMemoryReadThroughThePseudoTerminal)
     zektest::WriteFile("memory.txt", zektest::ConfigTextOf(expected));
     ASSERT_TRUE(sim.StartLinked(dir, {"--memory", dir + "/memory.txt", "--no-pacing"}));
 
-    zektest::WriteFile("config.ctc", string("\x01\x0F\x0F\x01", 4));
+    zektest::WriteSettings({.language = 1, .channels = 16, .shown = 16});
     ASSERT_EQ(StartUp(), 0);
     ASSERT_TRUE(platform::ComIsOpen(1)) << GetRS232ErrorString(GetRs232Err());
     platform::scripted::ClearJournal();

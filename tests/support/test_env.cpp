@@ -133,4 +133,14 @@ void WriteFile(const std::string &name, const std::string &content)
 
 bool FileExists(const std::string &name) { return std::filesystem::exists(name); }
 
+std::string SettingsBytes(const Settings &s)
+{
+    const int bytes[] = {s.language, s.channels - 1, s.shown - 1, s.port};
+    std::string out;
+    for (int b : bytes) out += static_cast<char>(b & 0xFF);
+    return out;
+}
+
+void WriteSettings(const Settings &settings) { WriteFile("config.ctc", SettingsBytes(settings)); }
+
 }  // namespace zektest

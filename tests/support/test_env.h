@@ -38,4 +38,15 @@ bool FileExists(const std::string &name);
 // so that the program's writer is compared with something other than itself.
 std::string ConfigTextOf(const int *values);
 
+// The settings file "config.ctc" as the program stores it: one byte each for the language,
+// the device channels minus one, the channel rows shown minus one and the port number.
+struct Settings {
+    int language = 0;  // 0 German, 1 English
+    int channels = 8;  // device channels
+    int shown = 8;     // channel rows shown
+    int port = 1;
+};
+std::string SettingsBytes(const Settings &settings);
+void WriteSettings(const Settings &settings);  // "config.ctc" in the working directory
+
 }  // namespace zektest

@@ -36,8 +36,7 @@ protected:
     // Starts the program for `device` channels with `shown` rows and an all-zero image.
     void Start(int device, int shown)
     {
-        const char settings[4] = {0, static_cast<char>(device - 1), static_cast<char>(shown - 1), 1};
-        WriteFile("config.ctc", std::string(settings, 4));
+        WriteSettings({.channels = device, .shown = shown});
         std::memset(aktuelle_daten, 0, sizeof aktuelle_daten);
         ASSERT_EQ(StartUp(), 0);
         ASSERT_EQ(Kanalzahl, device);

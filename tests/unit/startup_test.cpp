@@ -24,7 +24,9 @@
 using namespace platform;
 using zektest::FileExists;
 using zektest::ReadFile;
+using zektest::SettingsBytes;
 using zektest::WriteFile;
+using zektest::WriteSettings;
 
 namespace {
 
@@ -80,7 +82,7 @@ TEST_F(StartupTest, FirstStartWithoutSettingsIsGermanWithEightRows)
     EXPECT_EQ(Ctl(PANEL_TEXTMSG_1).text, "8 Kanal Telemetrie");
     EXPECT_EQ(Ctl(PANEL_TEXTMSG_2).text, "Konfiguration");
     EXPECT_EQ(Ctl(PANEL_TEXTMSG_5).text, "Halbbrücke");
-    EXPECT_EQ(ReadFile("config.ctc"), std::string("\x00\x07\x07\x01", 4));
+    EXPECT_EQ(ReadFile("config.ctc"), SettingsBytes({}));
     EXPECT_TRUE(Main().displayed);
     EXPECT_EQ(Main().top, VAL_AUTO_CENTER);
     EXPECT_EQ(Main().left, VAL_AUTO_CENTER);
@@ -89,7 +91,7 @@ TEST_F(StartupTest, FirstStartWithoutSettingsIsGermanWithEightRows)
 
 TEST_F(StartupTest, EnglishSixteenRowsWithScrollBar)
 {
-    WriteFile("config.ctc", std::string("\x01\x0F\x0F\x03", 4));
+    WriteSettings({.language = 1, .channels = 16, .shown = 16, .port = 3});
     ASSERT_EQ(StartUp(), 0);
     EXPECT_EQ(Main().height, 595);
     EXPECT_EQ(Main().width, 580);
@@ -109,7 +111,7 @@ TEST_F(StartupTest, EnglishSixteenRowsWithScrollBar)
 
 TEST_F(StartupTest, FourRowsKeepTheEightChannelLayoutAndFullRings)
 {
-    WriteFile("config.ctc", std::string("\x00\x07\x03\x01", 4));
+    WriteSettings({.shown = 4});
     ASSERT_EQ(StartUp(), 0);
     EXPECT_EQ(Main().height, 295);
     EXPECT_EQ(VisibleRows(), 4);
@@ -130,7 +132,7 @@ TEST_F(StartupTest, ColoursOfToggleAndAutoZeroButtons)
 
 TEST_F(StartupTest, ShortSettingsFileKeepsDefaultsForMissingBytes)
 {
-    WriteFile("config.ctc", std::string("\x01\x0F\x0F", 3));
+    WriteFile("config.ctc", SettingsBytes({.language = 1, .channels = 16, .shown = 16}).substr(0, 3));
     ASSERT_EQ(StartUp(), 0);
     EXPECT_EQ(sprache, 1);
     EXPECT_EQ(Kanalzahl, 16);
@@ -138,7 +140,7 @@ TEST_F(StartupTest, ShortSettingsFileKeepsDefaultsForMissingBytes)
     EXPECT_EQ(com_port, 1);  // byte 3 missing: port 1
     EXPECT_EQ(VisibleRows(), 16);
 
-    WriteFile("config.ctc", std::string("\x01\x07", 2));
+    WriteFile("config.ctc", SettingsBytes({.language = 1}).substr(0, 2));
     ResetUserInterface();
     ASSERT_EQ(StartUp(), 0);
     EXPECT_EQ(sprache, 1);
@@ -157,11 +159,9 @@ TEST_F(StartupTest, OutOfRangeChannelCountsFallBackToEightByEight)
 {
     // Unknown counts, and known counts in combinations the program never writes (8
     // device channels with 16 rows would let rows 9-16 write into the calibration bank).
-    const char *files[] = {"\x00\xFF\x7F\x02", "\x00\x07\x05\x02", "\x00\x0F\xF0\x02",
-                           "\x00\x10\x0F\x02", "\x00\x07\x0F\x02", "\x00\x0F\x03\x02",
-                           "\x00\x0F\x07\x02"};
-    for (const char *bytes : files) {
-        WriteFile("config.ctc", std::string(bytes, 4));
+    const int counts[][2] = {{0, 128}, {8, 6}, {16, 241}, {17, 16}, {8, 16}, {16, 4}, {16, 8}};
+    for (const auto &[channels, shown] : counts) {
+        WriteSettings({.channels = channels, .shown = shown, .port = 2});
         ResetUserInterface();
         ASSERT_EQ(StartUp(), 0);
         EXPECT_EQ(Kanalzahl, 8);
@@ -174,11 +174,11 @@ TEST_F(StartupTest, OutOfRangeChannelCountsFallBackToEightByEight)
 
 TEST_F(StartupTest, HighPortNumbersSurviveARestart)
 {
-    WriteFile("config.ctc", std::string("\x00\x07\x07\xC8", 4));
+    WriteSettings({.port = 200});
     ASSERT_EQ(StartUp(), 0);
     EXPECT_EQ(com_port, 200);
     write_config();
-    EXPECT_EQ(ReadFile("config.ctc"), std::string("\x00\x07\x07\xC8", 4));
+    EXPECT_EQ(ReadFile("config.ctc"), SettingsBytes({.port = 200}));
 }
 
 TEST_F(StartupTest, MissingOrDamagedResourceEndsStartUpWithMinusOne)
@@ -205,7 +205,7 @@ TEST_F(StartupTest, ResourceLoadErrorCodeDoesNotDependOnTheCache)
 
 TEST_F(StartupTest, CloseBoxWritesBackupThenSettingsAndEndsTheLoop)
 {
-    WriteFile("config.ctc", std::string("\x00\x07\x07\x04", 4));
+    WriteSettings({.port = 4});
     scripted::QueueStep([] {
         com_port = 6;
         aktuelle_daten[16] = 0xC9;
@@ -215,7 +215,7 @@ TEST_F(StartupTest, CloseBoxWritesBackupThenSettingsAndEndsTheLoop)
     scripted::QueueStep([] { ADD_FAILURE() << "the loop should have ended"; });
     EXPECT_EQ(RunProgram(), 0);
     EXPECT_EQ(WrittenFiles(), (std::vector<std::string>{"last.cfg", "config.ctc"}));
-    EXPECT_EQ(ReadFile("config.ctc"), std::string("\x00\x07\x07\x06", 4));
+    EXPECT_EQ(ReadFile("config.ctc"), SettingsBytes({.port = 6}));
     EXPECT_EQ(ReadFile("last.cfg").substr(32, 2), "c9");
 }
 

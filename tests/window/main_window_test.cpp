@@ -111,7 +111,7 @@ TEST_F(MainWindowKeys, AltDThenBQuits)
     });
     EXPECT_TRUE(opened);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(zektest::ReadFile("config.ctc"), std::string("\x00\x07\x07\x01", 4));
+    EXPECT_EQ(zektest::ReadFile("config.ctc"), zektest::SettingsBytes({}));
 }
 
 // Changes made by the code show at once, without waiting for the event loop.

@@ -41,6 +41,7 @@
 #include "link/port.h"
 #include "link/protocol.h"
 #include "platform/clock.h"
+#include "support/operations.h"
 #include "window/window_env.h"
 
 namespace {
@@ -52,17 +53,6 @@ constexpr int kDefaultActions = 5000;
 // Virtual seconds between two line events: an auto-zero's settling, then a reply's time-out.
 constexpr double kLongestWait = AUTOZERO_SETTLE + COM_DELAY + COM_TIMEOUT + 0.5;
 constexpr int kWatchdogSeconds = 60;                // real seconds for one action
-
-std::uint64_t EnvNumber(const char *name, std::uint64_t fallback)
-{
-    const char *text = std::getenv(name);
-    return text && *text ? std::strtoull(text, nullptr, 0) : fallback;
-}
-
-const int kMenuItems[] = {MENU_new,     MENU_open,      MENU_save,     MENU_save_as,
-                          MENU_quit,    MENU_com_port,  MENU_down_load, MENU_read,
-                          MENU_sprache_d, MENU_sprache_e, MENU_4kanal,  MENU_8kanal,
-                          MENU_16kanal, MENU_cali,      MENU_info};
 
 // Aborts the process, naming the seed, when one action takes too long in real time.
 class Watchdog {
@@ -103,15 +93,6 @@ private:
     std::thread thread_;
 };
 
-// The calibration load switches the device to the 2 mV/V range words without changing
-// the image (the panel's OK re-reads the image): those writes are meant to differ.
-bool CalibrationRangeWord(int address)
-{
-    const int first = block_address(0, 0), offset = (address - first) % BLOCK_SIZE;
-    return address >= first && address < block_address(1, 0) && offset >= OFF_RANGE_OFFSET &&
-           offset < OFF_CAL_GAIN;
-}
-
 class WindowSoak : public zektest::WindowTest {
 protected:
     void SetUp() override
@@ -145,31 +126,29 @@ protected:
     void Close(int panel) { if (auto *w = qt::WindowOf(panel)) w->close(); }
     QWidget *On(int panel, int control) { auto *w = qt::WindowOf(panel); return w ? w->Body(control) : nullptr; }
 
-    void ActOnMain()
+    // The operator's act through the widgets: a key on a ring or numeric, a click on a
+    // box or button, the menu's action, the close box.
+    void ActOn(zektest::Panel panel)
     {
-        const int rows = Kanalzahl_GUI, pick = Uniform(0, 99);
-        if (pick < 25) {
-            const int ring = Uniform(0, rows - 1);
-            last = "ring " + std::to_string(ring + 1);
-            QTest::keyClick(Ring(ring), Chance(0.5) ? Qt::Key_Down : Qt::Key_Up);
-        } else if (pick < 35) {
-            last = "half bridge";
-            Click(Widget(panel_checkbox[Uniform(0, rows - 1)]));
-        } else if (pick < 42) {
-            last = "auto-zero";
-            Click(Widget(panel_command_button[Uniform(0, rows - 1)]));
-        } else if (pick < 49) {
-            last = "signal toggle";
-            Click(Widget(PANEL_TOGGLEBUTTON));
-        } else if (pick < 50) {
-            last = "close box";
-            Main()->close();
-        } else {
-            const int item = kMenuItems[Uniform(0, static_cast<int>(std::size(kMenuItems)) - 1)];
-            const bool ends = item == MENU_quit || item == MENU_4kanal || item == MENU_8kanal || item == MENU_16kanal;
-            if (ends && Chance(0.7)) return ActOnMain();  // keep sessions long
-            last = "menu item " + std::to_string(item);
-            if (QAction *a = Main()->MenuAction(item)) a->trigger();
+        using zektest::Gesture;
+        const zektest::Operation &op = zektest::Draw(panel, &zektest::Operation::soak, rng);
+        last = op.name;
+        calibrationLoad = op.traits & zektest::kLoadsCalibrationRange;
+        zektest::Step step;
+        if (op.perChannel) step.channel = Uniform(1, zektest::ChannelRows(op));
+        step.offset = op.offsets && Chance(0.5);
+        const bool control = op.gesture != Gesture::Menu && op.gesture != Gesture::CloseBox;
+        QWidget *w = control ? On(zektest::PanelOf(op), zektest::ControlOf(op, step)) : nullptr;
+        switch (op.gesture) {
+        case Gesture::Menu:
+            if (QAction *a = Main()->MenuAction(op.target)) a->trigger();
+            break;
+        case Gesture::Ring: QTest::keyClick(w, Chance(0.5) ? Qt::Key_Down : Qt::Key_Up); break;
+        case Gesture::Trim: QTest::keyClick(w, Chance(0.5) ? Qt::Key_Up : Qt::Key_PageDown); break;
+        case Gesture::Box:
+        case Gesture::Button:
+        case Gesture::Toggle: Click(w); break;
+        case Gesture::CloseBox: Close(zektest::PanelOf(op)); break;
         }
     }
 
@@ -194,42 +173,17 @@ protected:
         }
     }
 
-    void ActOnCalibration()
-    {
-        const int pick = Uniform(0, 19);
-        const int p = cali_panel_handle;
-        if (pick < 3) {
-            last = "calibration enable";
-            calibrationLoad = true;
-            Click(On(p, PANEL_3_TOGGLEBUTTON_ACTIV));
-        } else if (pick < 6) {
-            last = "calibration range";
-            calibrationLoad = true;
-            QTest::keyClick(On(p, PANEL_3_RING_Cali_Sel), Chance(0.5) ? Qt::Key_Down : Qt::Key_Up);
-        } else if (pick < 17) {
-            const int i = Uniform(0, std::min(Kanalzahl, Kanalzahl_GUI) - 1);
-            last = "trim " + std::to_string(i + 1);
-            QWidget *spin = On(p, Chance(0.5) ? panel_numeric_gain[i] : panel_numeric_off[i]);
-            QTest::keyClick(spin, Chance(0.5) ? Qt::Key_Up : Qt::Key_PageDown);
-        } else if (pick < 19) {
-            last = "calibration OK";
-            Click(On(p, PANEL_3_COMMANDBUTTON));
-        } else {
-            last = "calibration close box";
-            Close(p);
-        }
-    }
-
     void Act()
     {
         calibrationLoad = false;
         if (const int port = PanelByResource(PANEL_2)) return ActOnPortDialog(port);
-        if (cali_panel_handle != 0 && FindPanel(cali_panel_handle)) return ActOnCalibration();
+        if (cali_panel_handle != 0 && FindPanel(cali_panel_handle))
+            return ActOn(zektest::Panel::Calibration);
         if (const int info = PanelByResource(PANEL_5)) {
             last = "information OK";
             return Chance(0.5) ? Click(On(info, PANEL_5_COMMANDBUTTON)) : Close(info);
         }
-        ActOnMain();
+        ActOn(zektest::Panel::Main);
     }
 
     // --- popups ----------------------------------------------------------------------
@@ -367,8 +321,8 @@ protected:
 
 TEST_F(WindowSoak, MonkeyOnTheWindowWithLineFaults)
 {
-    const std::uint64_t seed = EnvNumber("ZEK_SOAK_SEED", kDefaultSeed);
-    actions = static_cast<int>(EnvNumber("ZEK_SOAK_ACTIONS", kDefaultActions));
+    const std::uint64_t seed = zektest::EnvNumber("ZEK_SOAK_SEED", kDefaultSeed);
+    actions = static_cast<int>(zektest::EnvNumber("ZEK_SOAK_ACTIONS", kDefaultActions));
     rng.seed(seed);
     watchdog = std::make_unique<Watchdog>(seed);
     watch.onTraffic = [this] {
@@ -377,13 +331,13 @@ TEST_F(WindowSoak, MonkeyOnTheWindowWithLineFaults)
         lastTraffic = now;
     };
     watch.onAckedWrite = [this](int address) {
-        if (calibrationLoad && CalibrationRangeWord(address)) return;
+        if (calibrationLoad && zektest::CalibrationRangeWord(address)) return;
         compared++;
         if (aktuelle_daten[address] != sim.engine.Peek(address))
             Fail("acknowledged write to " + std::to_string(address) + ": image " +
                  std::to_string(aktuelle_daten[address]) + ", device " + std::to_string(sim.engine.Peek(address)));
     };
-    zektest::WriteFile("config.ctc", std::string{0, 15, 15, 1});
+    zektest::WriteSettings({.channels = 16, .shown = 16});
     zektest::WriteFile("last.cfg", std::string(800, '0'));
     const auto start = std::chrono::steady_clock::now();
     while (!finalCheck && failure.empty()) Session();

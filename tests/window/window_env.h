@@ -60,9 +60,7 @@ protected:
     // the event loop runs `during` once it has started, then ends. The windows stay.
     int StartWindow(int language, int rows, const std::function<void()> &during = {})
     {
-        int device = rows == 16 ? 16 : 8;
-        WriteFile("config.ctc", std::string{static_cast<char>(language), static_cast<char>(device - 1),
-                                            static_cast<char>(rows - 1), 1});
+        zektest::WriteSettings({.language = language, .channels = rows == 16 ? 16 : 8, .shown = rows});
         WriteFile("last.cfg", std::string(800, '0'));
         platform::qt::SetRunStartedHook([during] {
             if (during) during();
