@@ -3,6 +3,7 @@
 // delivered once the running callback has returned.
 #include <vector>
 
+#include "platform/control_kinds.h"
 #include "platform/frontend.h"
 #include "platform/model.h"
 #include "platform/progress.h"
@@ -88,21 +89,8 @@ bool OperatorSetValue(int panel, int control, int value)
 {
     if (!Usable(panel, control)) return false;
     Control *c = FindControl(panel, control);
-    switch (c->kind) {
-    case CtrlKind::Ring:
-    case CtrlKind::ListBox:
-        if (value < 0 || value >= static_cast<int>(c->items.size())) return false;
-        c->value = value;
-        break;
-    case CtrlKind::Checkbox:
-    case CtrlKind::ToggleButton: c->value = value != 0; break;
-    case CtrlKind::Numeric:
-        if (c->minValue <= c->maxValue && (value < c->minValue || value > c->maxValue))
-            return false;
-        c->value = value;
-        break;
-    default: return false;
-    }
+    if (RulesOf(c->kind).input == OperatorInput::Press) return false;
+    if (!OperatorValueAccepted(*c, value)) return false;
     CurrentFrontEnd().PanelChanged(panel, control);
     SendControlEvent(panel, control, EVENT_VAL_CHANGED);
     SendControlEvent(panel, control, EVENT_COMMIT);
@@ -112,7 +100,7 @@ bool OperatorSetValue(int panel, int control, int value)
 bool OperatorPressButton(int panel, int control)
 {
     if (!Usable(panel, control)) return false;
-    if (FindControl(panel, control)->kind != CtrlKind::CommandButton) return false;
+    if (RulesOf(FindControl(panel, control)->kind).input != OperatorInput::Press) return false;
     SendControlEvent(panel, control, EVENT_COMMIT);
     return true;
 }
@@ -120,8 +108,21 @@ bool OperatorPressButton(int panel, int control)
 bool OperatorToggle(int panel, int control, int value)
 {
     if (!Usable(panel, control)) return false;
-    if (FindControl(panel, control)->kind != CtrlKind::ToggleButton) return false;
+    if (RulesOf(FindControl(panel, control)->kind).input != OperatorInput::Toggle) return false;
     return OperatorSetValue(panel, control, value);
+}
+
+bool OperatorControlInput(int panel, int control, int value)
+{
+    const Control *c = FindControl(panel, control);
+    if (!c) return false;
+    switch (RulesOf(c->kind).input) {
+    case OperatorInput::SetValue: return OperatorSetValue(panel, control, value);
+    case OperatorInput::Press: return OperatorPressButton(panel, control);
+    case OperatorInput::Toggle: return OperatorToggle(panel, control, value);
+    case OperatorInput::None: break;
+    }
+    return false;
 }
 
 bool OperatorChooseMenu(int menuBar, int item)

@@ -58,6 +58,13 @@ bool OperatorCancel()
     return true;
 }
 
+bool InputPassesDuringWait(WaitInput input)
+{
+    if (!state.active || !state.cancellable) return false;
+    if (input == WaitInput::CancelKey) OperatorCancel();
+    return input == WaitInput::PointerOnCancel;
+}
+
 // The planned time of the bytes still to come replaces the time left of the read.
 void ProgressBytesReceived(int received)
 {

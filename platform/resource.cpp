@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "platform/control_kinds.h"
 #include "platform/files_os.h"
 
 namespace platform {
@@ -75,18 +76,9 @@ LanguagePair Pair(const json &j, const char *key)
 
 CtrlKind KindOf(const std::string &kind)
 {
-    static const std::map<std::string, CtrlKind> kinds = {
-        {"ring", CtrlKind::Ring},
-        {"checkbox", CtrlKind::Checkbox},
-        {"command_button", CtrlKind::CommandButton},
-        {"toggle_button", CtrlKind::ToggleButton},
-        {"numeric", CtrlKind::Numeric},
-        {"text_message", CtrlKind::TextMessage},
-        {"picture", CtrlKind::Picture},
-        {"list_box", CtrlKind::ListBox}};
-    auto it = kinds.find(kind);
-    if (it == kinds.end()) throw BadResource{"unknown control kind \"" + kind + "\""};
-    return it->second;
+    const KindRules *rules = RulesByName(kind);
+    if (!rules) throw BadResource{"unknown control kind \"" + kind + "\""};
+    return rules->kind;
 }
 
 MenuKind MenuKindOf(const std::string &kind)
@@ -114,7 +106,7 @@ Control ReadControl(const json &j)
     c.height = j.value("height", 0);
     c.visible = j.value("visible", true);
     c.dimmed = j.value("dimmed", false);
-    c.value = j.value("value", c.kind == CtrlKind::ListBox ? -1 : 0);
+    c.value = j.value("value", RulesOf(c.kind).noCurrentItem ? -1 : 0);
     c.minValue = j.value("min", 0);
     c.maxValue = j.value("max", 0);
     c.buttonColor = Colour(j, "color", c.buttonColor);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/control_kinds.h"
 #include "platform/files.h"
 #include "platform/frontend.h"
 #include "platform/language.h"
@@ -33,12 +34,18 @@ Control *Ctrl(int panel, int control, int *error)
     return c;
 }
 
-bool HasItems(const Control &c) { return c.kind == CtrlKind::Ring || c.kind == CtrlKind::ListBox; }
+bool HasItems(const Control &c) { return RulesOf(c.kind).value == ValueForm::ItemIndex; }
+bool MayHaveNoItem(const Control &c) { return RulesOf(c.kind).noCurrentItem; }
 
-int Clamp(const Control &c, int value)
+// The control of an attribute call, when its kind takes the attribute.
+Control *CtrlWith(int panel, int control, int attribute, int *error)
 {
-    if (c.kind != CtrlKind::Numeric || c.minValue > c.maxValue) return value;
-    return std::clamp(value, c.minValue, c.maxValue);
+    Control *c = Ctrl(panel, control, error);
+    if (c && !TakesAttribute(*c, attribute)) {
+        *error = UIE_BAD_ATTRIBUTE;
+        return nullptr;
+    }
+    return c;
 }
 
 }  // namespace
@@ -266,7 +273,7 @@ int GetPanelAttribute(int panel, int attribute, int *value)
 int SetCtrlAttribute(int panel, int control, int attribute, int value)
 {
     int error = 0;
-    Control *c = Ctrl(panel, control, &error);
+    Control *c = CtrlWith(panel, control, attribute, &error);
     if (!c) return error;
     switch (attribute) {
     case ATTR_TOP: c->top = value; break;
@@ -278,8 +285,8 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
     case ATTR_CMD_BUTTON_COLOR: c->buttonColor = value; break;
     case ATTR_ON_COLOR: c->onColor = value; break;
     case ATTR_OFF_COLOR: c->offColor = value; break;
-    case ATTR_MIN_VALUE: c->minValue = value; c->value = Clamp(*c, c->value); break;
-    case ATTR_MAX_VALUE: c->maxValue = value; c->value = Clamp(*c, c->value); break;
+    case ATTR_MIN_VALUE: c->minValue = value; c->value = Clamped(*c, c->value); break;
+    case ATTR_MAX_VALUE: c->maxValue = value; c->value = Clamped(*c, c->value); break;
     default: return UIE_BAD_ATTRIBUTE;
     }
     Changed(panel, control);
@@ -289,7 +296,7 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
 int SetCtrlAttribute(int panel, int control, int attribute, const char *value)
 {
     int error = 0;
-    Control *c = Ctrl(panel, control, &error);
+    Control *c = CtrlWith(panel, control, attribute, &error);
     if (!c) return error;
     if (!value) return UIE_BAD_VALUE;
     switch (attribute) {
@@ -305,7 +312,7 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char *value)
 int GetCtrlAttribute(int panel, int control, int attribute, int *value)
 {
     int error = 0;
-    Control *c = Ctrl(panel, control, &error);
+    Control *c = CtrlWith(panel, control, attribute, &error);
     if (!c) return error;
     switch (attribute) {
     case ATTR_TOP: *value = c->top; break;
@@ -362,20 +369,8 @@ int SetCtrlVal(int panel, int control, int value)
     int error = 0;
     Control *c = Ctrl(panel, control, &error);
     if (!c) return error;
-    switch (c->kind) {
-    case CtrlKind::Ring:
-    case CtrlKind::ListBox: {
-        auto it = std::find_if(c->items.begin(), c->items.end(),
-                               [value](const ListItem &i) { return i.value == value; });
-        if (it == c->items.end()) return UIE_BAD_VALUE;
-        c->value = static_cast<int>(it - c->items.begin());
-        break;
-    }
-    case CtrlKind::Checkbox:
-    case CtrlKind::ToggleButton: c->value = value != 0; break;
-    case CtrlKind::Numeric: c->value = Clamp(*c, value); break;
-    default: return UIE_BAD_CONTROL;
-    }
+    error = ProgramSetValue(*c, value);
+    if (error < 0) return error;
     Changed(panel, control);
     return 0;
 }
@@ -385,7 +380,7 @@ int SetCtrlVal(int panel, int control, const char *value)
     int error = 0;
     Control *c = Ctrl(panel, control, &error);
     if (!c) return error;
-    if (c->kind != CtrlKind::TextMessage || !value) return UIE_BAD_CONTROL;
+    if (RulesOf(c->kind).value != ValueForm::Text || !value) return UIE_BAD_CONTROL;
     c->text = value;
     Changed(panel, control);
     return 0;
@@ -395,18 +390,7 @@ int GetCtrlVal(int panel, int control, int *value)
 {
     int error = 0;
     Control *c = Ctrl(panel, control, &error);
-    if (!c) return error;
-    switch (c->kind) {
-    case CtrlKind::Ring:
-    case CtrlKind::ListBox:
-        if (c->value < 0 || c->value >= static_cast<int>(c->items.size())) return UIE_BAD_INDEX;
-        *value = c->items[static_cast<size_t>(c->value)].value;
-        return 0;
-    case CtrlKind::Checkbox:
-    case CtrlKind::ToggleButton:
-    case CtrlKind::Numeric: *value = c->value; return 0;
-    default: return UIE_BAD_CONTROL;
-    }
+    return c ? ReadValue(*c, value) : error;
 }
 
 int SetCtrlIndex(int panel, int control, int index)
@@ -415,7 +399,7 @@ int SetCtrlIndex(int panel, int control, int index)
     Control *c = Ctrl(panel, control, &error);
     if (!c) return error;
     if (!HasItems(*c)) return UIE_BAD_CONTROL;
-    const bool none = index == -1 && c->kind == CtrlKind::ListBox;
+    const bool none = index == -1 && MayHaveNoItem(*c);
     if (!none && (index < 0 || index >= static_cast<int>(c->items.size()))) return UIE_BAD_INDEX;
     c->value = index;
     Changed(panel, control);
@@ -442,7 +426,7 @@ int InsertListItem(int panel, int control, int index, const char *label, int val
     if (index < 0 || index > size) index = size;  // -1 appends
     c->items.insert(c->items.begin() + index, ListItem{label, value});
     if (size > 0 && c->value >= 0 && index <= c->value) c->value++;
-    if (size == 0) c->value = c->kind == CtrlKind::ListBox ? -1 : 0;
+    if (size == 0) c->value = MayHaveNoItem(*c) ? -1 : 0;
     Changed(panel, control);
     return 0;
 }
@@ -458,7 +442,7 @@ int DeleteListItem(int panel, int control, int index, int count)
     int end = count < 0 ? size : std::min(size, index + count);
     c->items.erase(c->items.begin() + index, c->items.begin() + end);
     int left = static_cast<int>(c->items.size());
-    const bool list = c->kind == CtrlKind::ListBox;
+    const bool list = MayHaveNoItem(*c);
     if (c->value >= end) c->value -= end - index;
     else if (c->value >= index) c->value = list ? -1 : index;  // a list box loses its choice
     c->value = left == 0 ? (list ? -1 : 0) : std::min(c->value, left - 1);

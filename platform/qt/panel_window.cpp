@@ -25,16 +25,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
+#include "platform/control_kinds.h"
+#include "platform/layout.h"
 #include "platform/qt/qt_internal.h"
 
 namespace platform::qt {
 namespace {
-
-constexpr int kMaxExtent = 8000;  // a damaged resource must not ask for huge windows
-constexpr int kCaptionGap = 6;
-
-int Extent(int value) { return std::clamp(value, 1, kMaxExtent); }
 
 QColor Blend(const QColor &from, const QColor &to, double share)
 {
@@ -139,7 +137,186 @@ protected:
     void wheelEvent(QWheelEvent *event) override { event->ignore(); }
 };
 
+
+// The widget of each control kind: how it is made, how it shows the model, which of its
+// signals is the operator's input (the value handed on) and, for a field that holds typed
+// text until it is committed, how to commit it.
+struct WidgetKind {
+    CtrlKind kind;
+    QWidget *(*make)(const Control &c, QWidget *canvas);
+    void (*sync)(QWidget *body, const Control &c);
+    void (*connect)(QWidget *body, QObject *context, std::function<void(int)> input);
+    void (*commitPending)(QWidget *body);
+};
+
+template <typename W>
+W *As(QWidget *body) { return static_cast<W *>(body); }
+
+QWidget *MakeRing(const Control &, QWidget *canvas)
+{
+    auto *combo = new RingBox(canvas);
+    combo->setFont(FixedFont());
+    return combo;
+}
+
+QWidget *MakeCheckbox(const Control &, QWidget *canvas)
+{
+    auto *box = new QCheckBox(canvas);
+    SetBorderColour(box);
+    return box;
+}
+
+QWidget *MakeButton(const Control &, QWidget *canvas) { return new QPushButton(canvas); }
+
+QWidget *MakeToggle(const Control &, QWidget *canvas)
+{
+    auto *button = new QPushButton(canvas);
+    button->setCheckable(true);
+    return button;
+}
+
+QWidget *MakeNumeric(const Control &, QWidget *canvas)
+{
+    auto *spin = new NumericBox(canvas);
+    spin->setKeyboardTracking(false);  // typed digits commit on Enter or leaving
+    return spin;
+}
+
+QWidget *MakeText(const Control &, QWidget *canvas)
+{
+    auto *text = new QLabel(canvas);
+    text->setTextFormat(Qt::PlainText);
+    return text;
+}
+
+QWidget *MakePicture(const Control &c, QWidget *canvas) { return NewPicture(c.image, canvas); }
+
+QWidget *MakeList(const Control &, QWidget *canvas)
+{
+    auto *list = new QListWidget(canvas);
+    list->setFont(FixedFont());
+    return list;
+}
+
+void SyncCheckbox(QWidget *body, const Control &c)
+{
+    As<QCheckBox>(body)->setText(WithMnemonic(c.label));
+    As<QCheckBox>(body)->setChecked(c.value != 0);
+}
+
+void SyncButton(QWidget *body, const Control &c)
+{
+    As<QPushButton>(body)->setText(WithMnemonic(c.label));
+    SetColours(body, QPalette::Button, c.buttonColor);
+}
+
+void SyncToggle(QWidget *body, const Control &c)
+{
+    const bool on = c.value != 0;
+    As<QPushButton>(body)->setChecked(on);
+    As<QPushButton>(body)->setText(WithMnemonic(on ? c.onText : c.offText));
+    SetColours(body, QPalette::Button, on ? c.onColor : c.offColor);
+}
+
+void SyncNumeric(QWidget *body, const Control &c)
+{
+    auto *spin = As<QSpinBox>(body);
+    if (c.minValue <= c.maxValue) spin->setRange(c.minValue, c.maxValue);
+    else spin->setRange(INT_MIN, INT_MAX);
+    spin->setValue(c.value);
+}
+
+void SyncText(QWidget *body, const Control &c) { As<QLabel>(body)->setText(FromModel(c.text)); }
+void SyncNothing(QWidget *, const Control &) {}
+void SyncRing(QWidget *body, const Control &c) { SyncRingItems(As<QComboBox>(body), c); }
+void SyncList(QWidget *body, const Control &c) { SyncListItems(As<QListWidget>(body), c); }
+
+void ConnectRing(QWidget *body, QObject *context, std::function<void(int)> input)
+{
+    QObject::connect(As<QComboBox>(body), &QComboBox::activated, context, input);
+}
+
+void ConnectCheckable(QWidget *body, QObject *context, std::function<void(int)> input)
+{
+    QObject::connect(As<QAbstractButton>(body), &QAbstractButton::clicked, context,
+                     [input](bool on) { input(on); });
+}
+
+void ConnectNumeric(QWidget *body, QObject *context, std::function<void(int)> input)
+{
+    QObject::connect(As<QSpinBox>(body), &QSpinBox::valueChanged, context, input);
+}
+
+// Only a selected row is a choice: focus alone makes the first row current.
+void ConnectList(QWidget *body, QObject *context, std::function<void(int)> input)
+{
+    auto *list = As<QListWidget>(body);
+    QObject::connect(list, &QListWidget::itemSelectionChanged, context, [list, input] {
+        const QList<QListWidgetItem *> rows = list->selectedItems();
+        const int row = rows.isEmpty() ? -1 : list->row(rows.first());
+        if (row >= 0) input(row);
+    });
+}
+
+void ConnectNothing(QWidget *, QObject *, std::function<void(int)>) {}
+
+// A numeric field takes typed digits only on Enter or when it loses focus.
+void CommitTypedNumber(QWidget *body) { As<QSpinBox>(body)->interpretText(); }
+
+const WidgetKind kWidgetKinds[] = {
+    {CtrlKind::Ring, MakeRing, SyncRing, ConnectRing, nullptr},
+    {CtrlKind::Checkbox, MakeCheckbox, SyncCheckbox, ConnectCheckable, nullptr},
+    {CtrlKind::CommandButton, MakeButton, SyncButton, ConnectCheckable, nullptr},
+    {CtrlKind::ToggleButton, MakeToggle, SyncToggle, ConnectCheckable, nullptr},
+    {CtrlKind::Numeric, MakeNumeric, SyncNumeric, ConnectNumeric, CommitTypedNumber},
+    {CtrlKind::TextMessage, MakeText, SyncText, ConnectNothing, nullptr},
+    {CtrlKind::Picture, MakePicture, SyncNothing, ConnectNothing, nullptr},
+    {CtrlKind::ListBox, MakeList, SyncList, ConnectList, nullptr},
+};
+
+const WidgetKind &WidgetOf(CtrlKind kind)
+{
+    for (const WidgetKind &w : kWidgetKinds)
+        if (w.kind == kind) return w;
+    return kWidgetKinds[5];  // unreachable: every kind has its row
+}
+
+QFont FontFor(int shrink)
+{
+    if (shrink == 0) return QFont();
+    QFont font = DialogFont();
+    font.setPixelSize(font.pixelSize() - shrink);
+    return font;
+}
+
+// A text message's label measured in the fonts the layout asks about.
+class LabelMeasure : public TextMeasure {
+public:
+    explicit LabelMeasure(QLabel *label) : label_(label) {}
+    Size OneLine(int shrink) override
+    {
+        label_->setWordWrap(false);
+        label_->setFont(FontFor(shrink));
+        const QSize hint = label_->sizeHint();
+        return {hint.width(), hint.height()};
+    }
+    int WrappedHeight(int width) override
+    {
+        label_->setFont(QFont());
+        label_->setWordWrap(true);
+        return label_->heightForWidth(width);
+    }
+    int DialogPixels() override { return DialogFont().pixelSize(); }
+
+private:
+    QLabel *label_;
+};
+
+QRect ToQt(const Rect &r) { return QRect(r.left, r.top, r.width, r.height); }
+Size FromQt(const QSize &s) { return {s.width(), s.height()}; }
+
 }  // namespace
+
 
 PanelWindow::PanelWindow(int panel, std::function<void(std::function<void()>)> act)
     : panel_(panel), act_(std::move(act))
@@ -209,10 +386,8 @@ void PanelWindow::Show(const Panel &p)
         adjustSize();
         QScreen *screen = QGuiApplication::primaryScreen();
         QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-        QPoint at(p.left, p.top);
-        if (p.left == VAL_AUTO_CENTER) at.setX(area.center().x() - width() / 2);
-        if (p.top == VAL_AUTO_CENTER) at.setY(area.center().y() - height() / 2);
-        move(at);
+        const Rect at = PlaceWindow(p, FromQt(size()), {area.x(), area.y(), area.width(), area.height()});
+        move(at.left, at.top);
         placed_ = true;
     }
     if (isVisible()) return;
@@ -227,194 +402,74 @@ void PanelWindow::Show(const Panel &p)
     activateWindow();
 }
 
-// The scrolled canvas holds the panel's client area; with a vertical scroll bar it
-// grows to the lowest visible control so that everything can be scrolled to.
 void PanelWindow::SyncCanvasSize(const Panel &p)
 {
-    int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    bool vertical = p.scrollBars & VAL_VERT_SCROLL_BAR;
-    bool horizontal = p.scrollBars & 1;
-    int width = Extent(p.width) - (vertical ? bar : 0);
-    int height = Extent(p.height) - (horizontal ? bar : 0);
-    int right = width, bottom = height;
+    std::vector<Rect> shown;
     for (const auto &[id, view] : views_) {
         if (!view.body->isVisibleTo(canvas_)) continue;
         QRect r = view.body->geometry();
         if (view.caption && view.caption->isVisibleTo(canvas_)) r |= view.caption->geometry();
-        right = std::max(right, r.right() + 1);
-        bottom = std::max(bottom, r.bottom() + 1);
+        shown.push_back({r.x(), r.y(), r.width(), r.height()});
     }
-    canvas_->resize(horizontal ? std::min(right, kMaxExtent) : width,
-                    vertical ? std::min(bottom, kMaxExtent) : height);
+    const Size size = CanvasSize(p, style()->pixelMetric(QStyle::PM_ScrollBarExtent), shown);
+    canvas_->resize(size.width, size.height);
 }
 
 void PanelWindow::BuildControls(const Panel &p)
 {
     for (const Control &c : p.controls) BuildControl(c);
     for (const Control &c : p.controls) SyncControl(c.id);
-    ChainTabOrder(p);
+    const std::vector<int> order = TabOrder(p);
+    for (size_t i = 1; i < order.size(); ++i) setTabOrder(views_[order[i - 1]].body, views_[order[i]].body);
 }
 
 void PanelWindow::BuildControl(const Control &c)
 {
     ControlView view;
     view.kind = c.kind;
-    switch (c.kind) {
-    case CtrlKind::Ring: {
-        auto *combo = new RingBox(canvas_);
-        combo->setFont(FixedFont());
-        view.body = combo;
-        break;
-    }
-    case CtrlKind::Checkbox: {
-        auto *box = new QCheckBox(canvas_);
-        SetBorderColour(box);
-        view.body = box;
-        break;
-    }
-    case CtrlKind::CommandButton: view.body = new QPushButton(canvas_); break;
-    case CtrlKind::ToggleButton: {
-        auto *button = new QPushButton(canvas_);
-        button->setCheckable(true);
-        view.body = button;
-        break;
-    }
-    case CtrlKind::Numeric: {
-        auto *spin = new NumericBox(canvas_);
-        spin->setKeyboardTracking(false);  // typed digits commit on Enter or leaving
-        view.body = spin;
-        break;
-    }
-    case CtrlKind::TextMessage: {
-        auto *text = new QLabel(canvas_);
-        text->setTextFormat(Qt::PlainText);
-        view.body = text;
-        break;
-    }
-    case CtrlKind::Picture: view.body = NewPicture(c.image, canvas_); break;
-    case CtrlKind::ListBox: {
-        auto *list = new QListWidget(canvas_);
-        list->setFont(FixedFont());
-        view.body = list;
-        break;
-    }
-    }
-    if (c.kind == CtrlKind::Ring || c.kind == CtrlKind::Numeric || c.kind == CtrlKind::ToggleButton)
-        view.caption = new QLabel(canvas_);
+    view.body = WidgetOf(c.kind).make(c, canvas_);
+    if (RulesOf(c.kind).caption) view.caption = new QLabel(canvas_);
     views_[c.id] = view;
-    ConnectControl(c, view.body);
-}
-
-// Each committed operator change becomes one Operator* call; whatever the layer refused
-// or the callback changed, the widget then shows the model again.
-void PanelWindow::ConnectControl(const Control &c, QWidget *body)
-{
     const int id = c.id;
-    const bool numeric = c.kind == CtrlKind::Numeric;
-    auto operate = [this, id, numeric](std::function<void()> action) {
-        if (!numeric) CommitPendingEdit();
-        act_(std::move(action));
-        SyncControl(id);
-    };
-    auto changed = [this, id](int value) {
-        const Control *now = FindControl(panel_, id);
-        return now && now->value != value;
-    };
-    switch (c.kind) {
-    case CtrlKind::Ring:
-        connect(static_cast<QComboBox *>(body), &QComboBox::activated, this,
-                [this, id, operate, changed](int index) {
-                    if (changed(index)) operate([=, this] { OperatorSetValue(panel_, id, index); });
-                    else SyncControl(id);
-                });
-        break;
-    case CtrlKind::Checkbox:
-        connect(static_cast<QCheckBox *>(body), &QCheckBox::clicked, this,
-                [this, id, operate](bool on) { operate([=, this] { OperatorSetValue(panel_, id, on); }); });
-        break;
-    case CtrlKind::CommandButton:
-        connect(static_cast<QPushButton *>(body), &QPushButton::clicked, this,
-                [this, id, operate] { operate([=, this] { OperatorPressButton(panel_, id); }); });
-        break;
-    case CtrlKind::ToggleButton:
-        connect(static_cast<QPushButton *>(body), &QPushButton::clicked, this,
-                [this, id, operate](bool on) { operate([=, this] { OperatorToggle(panel_, id, on); }); });
-        break;
-    case CtrlKind::Numeric:
-        connect(static_cast<QSpinBox *>(body), &QSpinBox::valueChanged, this,
-                [this, id, operate, changed](int value) {
-                    if (changed(value)) operate([=, this] { OperatorSetValue(panel_, id, value); });
-                });
-        break;
-    case CtrlKind::ListBox:
-        // Only a selected row is a choice: focus alone makes the first row current.
-        connect(static_cast<QListWidget *>(body), &QListWidget::itemSelectionChanged, this,
-                [this, id, operate, changed, body] {
-                    auto *list = static_cast<QListWidget *>(body);
-                    const QList<QListWidgetItem *> rows = list->selectedItems();
-                    const int row = rows.isEmpty() ? -1 : list->row(rows.first());
-                    if (row >= 0 && changed(row))
-                        operate([=, this] { OperatorSetValue(panel_, id, row); });
-                });
-        break;
-    case CtrlKind::TextMessage:
-    case CtrlKind::Picture: break;
-    }
+    WidgetOf(c.kind).connect(view.body, this, [this, id](int value) { OnInput(id, value); });
 }
 
-// A numeric field takes typed digits only on Enter or when it loses focus. A button
-// reached by its mnemonic, or clicked while the field keeps the focus, must still see
-// the typed number: the field's pending text is committed first, as its own change.
+// Each operator input that the control's kind takes as a change becomes one operator
+// action; whatever the layer refused or the callback changed, the widget then shows the
+// model again. A button reached by its mnemonic, or clicked while a field keeps the
+// focus, must still see the field's typed text: it is committed first, as its own change.
+void PanelWindow::OnInput(int id, int value)
+{
+    const Control *c = FindControl(panel_, id);
+    if (!c) return;
+    if (InputActs(*c, value)) {
+        if (!WidgetOf(c->kind).commitPending) CommitPendingEdit();
+        act_([this, id, value] { OperatorControlInput(panel_, id, value); });
+    }
+    SyncControl(id);
+}
+
 void PanelWindow::CommitPendingEdit()
 {
     for (auto &[id, view] : views_)
-        if (view.kind == CtrlKind::Numeric) static_cast<QSpinBox *>(view.body)->interpretText();
+        if (auto commit = WidgetOf(view.kind).commitPending) commit(view.body);
 }
 
 void PanelWindow::SyncControl(int control)
 {
+    const Panel *p = FindPanel(panel_);
     const Control *c = FindControl(panel_, control);
     auto it = views_.find(control);
-    if (!c || it == views_.end()) return;
+    if (!p || !c || it == views_.end()) return;
     ControlView &view = it->second;
     QSignalBlocker block(view.body);
-    switch (c->kind) {
-    case CtrlKind::Ring: SyncRingItems(static_cast<QComboBox *>(view.body), *c); break;
-    case CtrlKind::Checkbox: {
-        auto *box = static_cast<QCheckBox *>(view.body);
-        box->setText(WithMnemonic(c->label));
-        box->setChecked(c->value != 0);
-        break;
-    }
-    case CtrlKind::CommandButton:
-        static_cast<QPushButton *>(view.body)->setText(WithMnemonic(c->label));
-        SetColours(view.body, QPalette::Button, c->buttonColor);
-        break;
-    case CtrlKind::ToggleButton: {
-        auto *button = static_cast<QPushButton *>(view.body);
-        bool on = c->value != 0;
-        button->setChecked(on);
-        button->setText(WithMnemonic(on ? c->onText : c->offText));
-        SetColours(view.body, QPalette::Button, on ? c->onColor : c->offColor);
-        break;
-    }
-    case CtrlKind::Numeric: {
-        auto *spin = static_cast<QSpinBox *>(view.body);
-        if (c->minValue <= c->maxValue) spin->setRange(c->minValue, c->maxValue);
-        else spin->setRange(INT_MIN, INT_MAX);
-        spin->setValue(c->value);
-        break;
-    }
-    case CtrlKind::TextMessage: static_cast<QLabel *>(view.body)->setText(FromModel(c->text)); break;
-    case CtrlKind::Picture: break;
-    case CtrlKind::ListBox: SyncListItems(static_cast<QListWidget *>(view.body), *c); break;
-    }
+    WidgetOf(c->kind).sync(view.body, *c);
     if (view.caption) view.caption->setText(WithMnemonic(c->label));
-    if (const Panel *p = FindPanel(panel_)) SyncAccessText(*p, *c);
+    SyncAccessText(*p, *c);
     view.body->setEnabled(!c->dimmed);
     if (view.caption) view.caption->setEnabled(!c->dimmed);
-    PlaceControl(*c, view);
-    if (const Panel *p = FindPanel(panel_)) SyncCanvasSize(*p);
+    PlaceControl(*p, *c, view);
+    SyncCanvasSize(*p);
 }
 
 // The control's name and description for assistive technology, in the panel's language;
@@ -432,111 +487,27 @@ void PanelWindow::SyncAccessText(const Panel &p, const Control &c)
         static_cast<QPushButton *>(view.body)->setDefault(c.id == p.defaultButton);
 }
 
-// True when r overlaps a control of the panel other than `self`.
-bool PanelWindow::Collides(const QRect &r, int self) const
+// The run-time layer's placement applied to the widgets (layout.h).
+void PanelWindow::PlaceControl(const Panel &p, const Control &c, ControlView &view)
 {
-    const Panel *p = FindPanel(panel_);
-    if (!p) return false;
-    for (const Control &other : p->controls)
-        if (other.id != self && other.visible &&
-            r.intersects(QRect(other.left, other.top, other.width, other.height)))
-            return true;
-    return false;
-}
-
-// The body sits at the control's position with the control's size (its natural size
-// where the resource gives none; text messages grow to their text). A caption stands
-// left of the body when there is room for it, otherwise above it.
-void PanelWindow::PlaceControl(const Control &c, ControlView &view)
-{
-    if (c.kind == CtrlKind::TextMessage) FitText(c, static_cast<QLabel *>(view.body));
-    QSize hint = view.body->sizeHint();
-    int width = c.width > 0 ? std::min(c.width, kMaxExtent) : hint.width();
-    int height = c.height > 0 ? std::min(c.height, kMaxExtent) : hint.height();
-    if (c.kind == CtrlKind::TextMessage || c.kind == CtrlKind::Checkbox) {
-        width = std::max(width, hint.width());
-        height = std::max(height, hint.height());
+    TextFit fit;
+    auto *label = c.kind == CtrlKind::TextMessage ? static_cast<QLabel *>(view.body) : nullptr;
+    std::optional<LabelMeasure> measure;
+    if (label) {
+        measure.emplace(label);
+        fit = FitText(p, c, *measure);
+        label->setWordWrap(fit.wrapped);
+        label->setFont(FontFor(fit.shrink));
     }
-    if (c.kind == CtrlKind::TextMessage && view.body->property("wrapped").toBool()) {
-        width = RoomRight(c);
-        height = static_cast<QLabel *>(view.body)->heightForWidth(width);
-    }
-    view.body->setGeometry(c.left, c.top, width, height);
+    const Rect body = BodyRect(p, c, FromQt(view.body->sizeHint()), fit, measure ? &*measure : nullptr);
+    view.body->setGeometry(ToQt(body));
     view.body->setVisible(c.visible);
     if (!view.caption) return;
-    QSize size = view.caption->sizeHint();
-    bool hasText = !c.label.empty();
-    QRect left(c.left - kCaptionGap - size.width(), c.top + (height - size.height()) / 2,
-               size.width(), size.height());
-    if (left.left() >= 0 && !Collides(left, c.id)) view.caption->setGeometry(left);
-    else view.caption->setGeometry(c.left, c.top - size.height() - 1, size.width(), size.height());
-    view.caption->setVisible(c.visible && hasText);
+    view.caption->setGeometry(ToQt(CaptionRect(p, c, body.height, FromQt(view.caption->sizeHint()))));
+    view.caption->setVisible(CaptionShown(c));
 }
 
-// Width from the control's left edge to the panel's right edge.
-int PanelWindow::RoomRight(const Control &c) const
-{
-    const Panel *p = FindPanel(panel_);
-    return p ? std::max(1, p->width - c.left - 4) : 1;
-}
 
-// A text message wider than the room left in the panel keeps its one line in a font up
-// to two pixels smaller (a heading broken before its last word reads badly); failing
-// that it is wrapped onto more lines when they fit without covering another control,
-// otherwise set in a smaller font still.
-void PanelWindow::FitText(const Control &c, QLabel *label)
-{
-    label->setWordWrap(false);
-    label->setFont(QFont());
-    label->setProperty("wrapped", false);
-    int room = RoomRight(c);
-    if (label->sizeHint().width() <= room) return;
-    QFont smaller = DialogFont();
-    for (int step = 0; step < 2 && label->sizeHint().width() > room; ++step) {
-        smaller.setPixelSize(smaller.pixelSize() - 1);
-        label->setFont(smaller);
-    }
-    if (label->sizeHint().width() <= room) return;
-    label->setFont(QFont());
-    label->setWordWrap(true);
-    QRect wrapped(c.left, c.top, room, label->heightForWidth(room));
-    if (label->heightForWidth(room) > 0 && !Collides(wrapped, c.id)) {
-        label->setProperty("wrapped", true);
-        return;
-    }
-    label->setWordWrap(false);
-    QFont font = DialogFont();
-    while (font.pixelSize() > 8 && label->sizeHint().width() > room) {
-        font.setPixelSize(font.pixelSize() - 1);
-        label->setFont(font);
-    }
-}
-
-// Tab goes through the controls as the panel reads: row by row, left to right. Controls
-// of one row need not share their top edge (a check box sits a little lower than the
-// ring beside it): a control whose top lies within the first control of the row
-// belongs to that row.
-void PanelWindow::ChainTabOrder(const Panel &p)
-{
-    std::vector<const Control *> order;
-    for (const Control &c : p.controls)
-        if (c.kind != CtrlKind::TextMessage && c.kind != CtrlKind::Picture) order.push_back(&c);
-    std::stable_sort(order.begin(), order.end(),
-                     [](const Control *a, const Control *b) { return a->top < b->top; });
-    for (size_t first = 0; first < order.size();) {
-        const Control *head = order[first];
-        size_t end = first + 1;
-        while (end < order.size() && order[end]->top < head->top + std::max(head->height, 1)) ++end;
-        std::stable_sort(order.begin() + static_cast<long>(first), order.begin() + static_cast<long>(end),
-                         [](const Control *a, const Control *b) { return a->left < b->left; });
-        first = end;
-    }
-    for (size_t i = 1; i < order.size(); ++i)
-        setTabOrder(views_[order[i - 1]->id].body, views_[order[i]->id].body);
-}
-
-// Enter presses the focused button, as Space does; elsewhere (a field that has taken
-// its number) it presses the dialog's default button. Escape cancels or closes a dialog.
 void PanelWindow::keyPressEvent(QKeyEvent *event)
 {
     auto *button = qobject_cast<QPushButton *>(focusWidget());

@@ -2,7 +2,7 @@
 // end: a status bar below the panel, added to the main window when it is first shown and
 // to another window at its first operation (the panel keeps its size; the window grows by
 // the line). The port part is shown anew every second, for the age it tells. During a
-// blocking wait the only input let through is Cancel: Esc, or a click on the button.
+// blocking wait the only input let through is Cancel (progress.h decides).
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -125,21 +125,17 @@ void SetProgressHook(std::function<void()> hook) { progressHook = std::move(hook
 
 void ShowStatusLine(PanelWindow *w) { Show(w, false); }
 
-// Cancel during a wait: Esc asks at once and is used up; the button gets its own mouse
-// events so that its click reaches it. Everything else stays dropped.
+// The toolkit's events in the wait's terms (progress.h decides what passes).
 bool PassesDuringWait(QObject *watched, QEvent *event)
 {
-    const ProgressState &p = CurrentProgress();
-    if (!p.active || !p.cancellable) return false;
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        OperatorCancel();
-        return false;
-    }
     const auto type = event->type();
     const bool mouse = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
                        type == QEvent::MouseMove;
-    return mouse && OnCancelButton(watched);
+    const bool esc = type == QEvent::KeyPress &&
+                     static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape;
+    return InputPassesDuringWait(esc                                ? WaitInput::CancelKey
+                                 : mouse && OnCancelButton(watched) ? WaitInput::PointerOnCancel
+                                                                    : WaitInput::Other);
 }
 
 }  // namespace platform::qt

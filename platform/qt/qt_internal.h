@@ -80,14 +80,10 @@ protected:
 private:
     void BuildControls(const Panel &p);
     void BuildControl(const Control &c);
-    void ConnectControl(const Control &c, QWidget *body);
+    void OnInput(int control, int value);
     void CommitPendingEdit();
-    void PlaceControl(const Control &c, ControlView &view);
-    bool Collides(const QRect &r, int self) const;
-    int RoomRight(const Control &c) const;
-    void FitText(const Control &c, QLabel *label);
+    void PlaceControl(const Panel &p, const Control &c, ControlView &view);
     void SyncCanvasSize(const Panel &p);
-    void ChainTabOrder(const Panel &p);
     void SyncAccessText(const Panel &p, const Control &c);
     void BuildMenuBar(const MenuBar &bar);
     void SyncMenuStates(const MenuBar &bar);

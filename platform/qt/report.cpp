@@ -1,5 +1,6 @@
 // Reports on the Qt front end: the read-only table window with its filter, and the A4
-// pages drawn with QPainter, into a PDF by Qt's own writer or into an image.
+// pages that the run-time layer lays out, drawn with QPainter into a PDF by Qt's own
+// writer or into an image.
 #include <QBuffer>
 #include <QComboBox>
 #include <QDialog>
@@ -14,7 +15,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <set>
 
 #include "platform/qt/qt_internal.h"
 
@@ -25,23 +25,6 @@ QStringList Cells(const std::vector<std::string> &cells)
 {
     QStringList out;
     for (const std::string &c : cells) out << FromModel(c);
-    return out;
-}
-
-// The filter's values in order: numbers by value, other text after them.
-QStringList FilterValues(const ReportContent &report, int column)
-{
-    std::set<std::pair<long long, std::string>> values;
-    for (const auto &row : report.rows) {
-        if (column >= static_cast<int>(row.size())) continue;
-        const std::string &cell = row[static_cast<size_t>(column)];
-        const bool number = !cell.empty() && cell.size() < 18 &&
-                            std::all_of(cell.begin(), cell.end(),
-                                        [](char c) { return c >= '0' && c <= '9'; });
-        values.insert({number ? std::stoll(cell) : (1LL << 62), cell});
-    }
-    QStringList out;
-    for (const auto &v : values) out << FromModel(v.second);
     return out;
 }
 
@@ -63,28 +46,10 @@ QTableWidget *NewTable(const ReportContent &report, QWidget *parent)
     return table;
 }
 
-// Column widths for the page: in proportion to each column's widest text.
-std::vector<double> ColumnWidths(const QFontMetricsF &metrics, const ReportContent &report,
-                                 double width)
-{
-    std::vector<double> widths(report.header.size(), 0.0);
-    auto widen = [&](const std::vector<std::string> &row) {
-        for (size_t c = 0; c < widths.size() && c < row.size(); ++c)
-            widths[c] = std::max(widths[c], metrics.horizontalAdvance(FromModel(row[c])) + 12.0);
-    };
-    widen(report.header);
-    for (const auto &row : report.rows) widen(row);
-    double total = 0.0;
-    for (double w : widths) total += w;
-    if (total > 0)
-        for (double &w : widths) w *= width / total;
-    return widths;
-}
-
 }  // namespace
 
-// Title, lines, the table with its heading repeated on every page, then the notes. The
-// painter is scaled to points; page is the printable area in points.
+// Draws the parts where the run-time layer placed them (report.h). The painter is scaled
+// to points; page is the printable area in points.
 void PaintReport(QPainter &painter, const QRectF &page, const ReportContent &report,
                  const std::function<bool()> &newPage)
 {
@@ -99,44 +64,41 @@ void PaintReport(QPainter &painter, const QRectF &page, const ReportContent &rep
     QFont heading = bold;
     heading.setPixelSize(15);
     painter.setPen(Qt::black);
-    double y = page.top();
-    auto line = [&](const QString &text, const QFont &font) {
+    const QFontMetricsF boldMetrics(bold);
+    const std::vector<double> widths = ReportColumnWidths(
+        report, [&](const std::string &t) { return boldMetrics.horizontalAdvance(FromModel(t)); },
+        page.width());
+    auto line = [&](const std::string &text, const QFont &font, const ReportPart &part) {
         painter.setFont(font);
-        const double h = QFontMetricsF(font).height() * 1.3;
-        if (y + h > page.bottom() && newPage && newPage()) y = page.top();
-        painter.drawText(QRectF(page.left(), y, page.width(), h), Qt::AlignLeft | Qt::AlignVCenter,
-                         text);
-        y += h;
+        painter.drawText(QRectF(page.left(), part.top, page.width(), part.height),
+                         Qt::AlignLeft | Qt::AlignVCenter, FromModel(text));
     };
-    line(FromModel(report.title), heading);
-    for (const std::string &l : report.lines) line(FromModel(l), body);
-    y += 8;
-    const std::vector<double> widths = ColumnWidths(QFontMetricsF(bold), report, page.width());
-    const double rowHeight = QFontMetricsF(body).height() * 1.6;
-    auto row = [&](const std::vector<std::string> &cells, const QFont &font, bool shaded) {
+    auto row = [&](const std::vector<std::string> &cells, const QFont &font, const ReportPart &part) {
         painter.setFont(font);
         double x = page.left();
-        const QRectF band(page.left(), y, page.width(), rowHeight);
-        if (shaded) painter.fillRect(band, QColor(0xE8, 0xE8, 0xE8));
+        const QRectF band(page.left(), part.top, page.width(), part.height);
+        if (part.kind == ReportPart::Header) painter.fillRect(band, QColor(0xE8, 0xE8, 0xE8));
         for (size_t c = 0; c < widths.size(); ++c) {
             const QString text = c < cells.size() ? FromModel(cells[c]) : QString();
-            painter.drawText(QRectF(x + 4, y, widths[c] - 8, rowHeight),
+            painter.drawText(QRectF(x + 4, part.top, widths[c] - 8, part.height),
                              Qt::AlignLeft | Qt::AlignVCenter, text);
             x += widths[c];
         }
         painter.drawLine(band.bottomLeft(), band.bottomRight());
-        y += rowHeight;
     };
-    row(report.header, bold, true);
-    for (const auto &cells : report.rows) {
-        if (y + rowHeight > page.bottom() && newPage && newPage()) {
-            y = page.top();
-            row(report.header, bold, true);
+    const ReportMetrics metrics{QFontMetricsF(heading).height(), QFontMetricsF(body).height()};
+    int shown = 0;
+    for (const ReportPart &part : PageReport(report, metrics, page.top(), page.bottom(), bool(newPage))) {
+        if (part.page > shown && newPage) newPage();
+        shown = part.page;
+        switch (part.kind) {
+        case ReportPart::Title: line(report.title, heading, part); break;
+        case ReportPart::Line: line(report.lines[part.index], body, part); break;
+        case ReportPart::Header: row(report.header, bold, part); break;
+        case ReportPart::Row: row(report.rows[part.index], body, part); break;
+        case ReportPart::Note: line(report.notes[part.index], body, part); break;
         }
-        row(cells, body, false);
     }
-    y += 8;
-    for (const std::string &l : report.notes) line(FromModel(l), body);
 }
 
 bool QtFrontEnd::RenderPdf(const ReportContent &report, std::string *pdf)
@@ -176,7 +138,8 @@ void QtFrontEnd::ShowReport(const ReportContent &report, int filterColumn,
         auto *filter = new QComboBox(&dialog);
         filter->setObjectName(QStringLiteral("report_filter"));
         filter->addItem(FromModel(allLabel));
-        filter->addItems(FilterValues(report, filterColumn));
+        for (const std::string &value : ReportFilterValues(report, filterColumn))
+            filter->addItem(FromModel(value));
         QObject::connect(filter, &QComboBox::currentIndexChanged, table, [=](int index) {
             const QString wanted = filter->itemText(index);
             for (int r = 0; r < table->rowCount(); ++r) {
