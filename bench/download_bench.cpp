@@ -29,7 +29,7 @@
 #include "link/log_menu.h"
 #include "link/protocol.h"
 #include "platform/link_log.h"
-#include "platform/scripted.h"
+#include "platform/frontend/scripted/scripted.h"
 
 namespace {
 

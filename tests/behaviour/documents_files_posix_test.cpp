@@ -14,7 +14,7 @@
 
 #include "behaviour/documents_fixture.h"
 #include "platform/files.h"
-#include "platform/scripted.h"
+#include "platform/frontend/scripted/scripted.h"
 #include "ui/texts.h"
 
 using namespace doctest;

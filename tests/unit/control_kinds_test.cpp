@@ -2,7 +2,7 @@
 // pages, as every front end receives them from the run-time layer.
 #include <gtest/gtest.h>
 
-#include "platform/control_kinds.h"
+#include "platform/ui/control_kinds.h"
 #include "platform/report.h"
 #include "platform/userint.h"
 #include "support/test_env.h"

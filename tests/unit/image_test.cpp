@@ -7,7 +7,7 @@
 
 #include "ui/window.h"
 #include "channels/image.h"
-#include "platform/model.h"
+#include "platform/ui/model.h"
 #include "support/sim_env.h"
 #include "support/test_env.h"
 
