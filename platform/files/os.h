@@ -1,3 +1,7 @@
+// platform/files/ owns the file services of files.h with their operating-system backends
+// (backend_*.cpp), the reason texts of failed calls, the state file and the test seam
+// (testing.h). It is the lowest room: it sees only the run-time table at platform/'s root.
+//
 // Private to the run-time layer: the operating system's file calls behind the file
 // services, one source file per system (files/backend_posix.cpp, files/backend_win32.cpp).
 // Paths are UTF-8 here; a failing call returns -1 (or false) with errno set to the reason.

@@ -1,3 +1,7 @@
+// platform/host/ owns what the operating system gives the program at start: its command
+// line and the folder for its data (data_home.h), one backend file per system. It sees
+// files/ below it.
+//
 // The program's command-line arguments as UTF-8, as every path and text of the program is.
 #pragma once
 

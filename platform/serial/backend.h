@@ -1,3 +1,7 @@
+// platform/serial/ owns the serial services of rs232.h: the backend interface, the
+// operating-system backends (backend_*.cpp), the port list (ports.h), the waits, the
+// link log's tap and the test seam (testing.h). It sees files/ below it.
+//
 // What a serial backend implements: one open port, and the opening of ports by number.
 // The serial services (rs232.h) dispatch to the backend in use; the termios backend is
 // the default, tests install the in-process simulator's.

@@ -1,3 +1,8 @@
+// platform/ui/ owns the ui model and what acts on it: the resource reader, the ui
+// services of userint.h, the operator actions and event loop of frontend.h, the control
+// kinds' table and the layout every front end applies, progress, reports, log windows
+// and the run-time language. It sees files/ below it, never serial/ or a front end.
+//
 // The ui model: every panel, control and menu bar that is loaded, with all values and
 // attributes. The system's code changes it through userint.h; front ends read it and
 // turn operator actions into changes plus callback events (see operator.h).

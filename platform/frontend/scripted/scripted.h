@@ -1,3 +1,7 @@
+// platform/frontend/ holds the front ends, one folder each (scripted, console, qt; win32
+// next), each translating between its toolkit and the run-time layer's frontend.h. They
+// sit at the top of platform/ and see ui/ and files/; none includes another.
+//
 // The scripted front end: a headless front end for tests. Tests act as the operator
 // through the Operator* functions of frontend.h (or the helpers below), queue answers
 // for popups, queue steps for the event loop, and read back a journal of what was shown.
