@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "app/shell.h"
-#include "platform/arguments.h"
-#include "platform/data_home.h"
-#include "platform/qt/qt_frontend.h"
+#include "platform/host/arguments.h"
+#include "platform/host/data_home.h"
+#include "platform/frontend/qt/qt_frontend.h"
 
 namespace {
 

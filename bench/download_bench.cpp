@@ -36,9 +36,9 @@
 #include "transfer/transfer.h"
 #include "link/log_menu.h"
 #include "link/protocol.h"
-#include "platform/files_testing.h"
+#include "platform/files/testing.h"
 #include "platform/link_log.h"
-#include "platform/scripted.h"
+#include "platform/frontend/scripted/scripted.h"
 
 namespace {
 

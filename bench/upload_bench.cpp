@@ -15,7 +15,7 @@
 
 #include "bench/bench_support.h"
 #include "link/protocol.h"
-#include "platform/scripted.h"
+#include "platform/frontend/scripted/scripted.h"
 
 namespace {
 

@@ -12,14 +12,14 @@
 #include "ui/window.h"
 #include "fuzz/fuzz_support.h"
 #include "app/shell.h"
-#include "platform/rs232_testing.h"
+#include "platform/serial/testing.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "platform/files_testing.h"
+#include "platform/files/testing.h"
 #include "platform/frontend.h"
-#include "platform/model.h"
+#include "platform/ui/model.h"
 #include "platform/rs232.h"
-#include "platform/scripted.h"
+#include "platform/frontend/scripted/scripted.h"
 #include "platform/userint.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)

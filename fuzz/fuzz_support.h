@@ -9,13 +9,13 @@
 #include <string>
 
 #include "app/shell.h"
-#include "platform/rs232_testing.h"
+#include "platform/serial/testing.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/frontend.h"
-#include "platform/model.h"
+#include "platform/ui/model.h"
 #include "platform/rs232.h"
-#include "platform/scripted.h"
+#include "platform/frontend/scripted/scripted.h"
 #include "platform/userint.h"
 
 namespace fuzzsupport {

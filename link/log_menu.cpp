@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/link_log.h"
-#include "platform/log_window.h"
+#include "platform/ui/log_window.h"
 #include "platform/state.h"
 #include "platform/userint.h"
 #include "ui/texts.h"

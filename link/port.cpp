@@ -10,7 +10,7 @@
 #include "platform/clock.h"
 #include "platform/progress.h"
 #include "platform/rs232.h"
-#include "platform/serial_ports.h"
+#include "platform/serial/ports.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
 

@@ -3,7 +3,7 @@
 #include "link/port.h"
 #include "link/port_list.h"
 #include "link/protocol.h"
-#include "platform/serial_ports.h"
+#include "platform/serial/ports.h"
 #include "platform/userint.h"
 #include "platform/rs232.h"
 #include "ui/texts.h"

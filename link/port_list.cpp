@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "link/protocol.h"
-#include "platform/serial_ports.h"
+#include "platform/serial/ports.h"
 #include "platform/userint.h"
 #include "ui/texts.h"
 #include "ui/uir.h"

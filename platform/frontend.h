@@ -68,6 +68,9 @@ int QuitCode();
 bool OperatorSetValue(int panel, int control, int value);    // ring index, checkbox, numeric
 bool OperatorPressButton(int panel, int control);            // command button: commit
 bool OperatorToggle(int panel, int control, int value);      // toggle: value changed + commit
+// The operator's input on any control, as its kind takes it (control_kinds.h): a value
+// set, a press, or a toggle. Front ends hand every control's input through here.
+bool OperatorControlInput(int panel, int control, int value);
 bool OperatorChooseMenu(int menuBar, int item);
 bool OperatorClosePanel(int panel);
 bool OperatorFocusPanel(int panel, bool gained);

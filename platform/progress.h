@@ -50,6 +50,12 @@ double ProgressFraction();
 // Operator action: asks the running cancellable operation to stop. False (and nothing
 // changes) when none runs.
 bool OperatorCancel();
+// The operator's input during a blocking wait, as far as the wait tells it apart.
+enum class WaitInput { CancelKey, PointerOnCancel, Other };
+// Only Cancel is taken during a wait, and only while a cancellable operation runs: the
+// cancel key (Esc) asks at once and is used up; the pointer on the Cancel button passes
+// so that the button's click reaches it. True: the front end lets the input through.
+bool InputPassesDuringWait(WaitInput input);
 // Called by the serial services with the bytes a read has taken so far.
 void ProgressBytesReceived(int received);
 // Clears the state (tests, start-up).

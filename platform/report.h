@@ -3,6 +3,7 @@
 // read-only table window or as A4 pages of a PDF.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,3 +29,31 @@ int WriteReportPdf(const char *fileName, const ReportContent &report);
 // Local date and time to the second, "2026-12-07T18:30:05" (separator 'T') or with
 // another separator between date and time.
 std::string LocalDateTime(char separator = 'T');
+
+namespace platform {
+
+// A report on pages, the same for every front end that draws one: the front end gives
+// its fonts' line heights and draws each part where it is placed.
+struct ReportMetrics {
+    double heading = 0.0, body = 0.0;  // font heights of the title and of the rest
+};
+struct ReportPart {
+    enum Kind { Title, Line, Header, Row, Note } kind;
+    size_t index = 0;  // lines, rows, notes: which one
+    int page = 0;      // from 0
+    double top = 0.0, height = 0.0;
+};
+// Title, lines, the table with its heading repeated on every page, then the notes. A part
+// that would cross pageBottom starts the next page; without breaks everything stays on
+// the first page and what does not fit lies below it.
+std::vector<ReportPart> PageReport(const ReportContent &report, const ReportMetrics &metrics,
+                                   double pageTop, double pageBottom, bool breaks);
+// Column widths filling width, in proportion to each column's widest text (advance: a
+// text's width in the heading font).
+std::vector<double> ReportColumnWidths(const ReportContent &report,
+                                       const std::function<double(const std::string &)> &advance,
+                                       double width);
+// The values a filter on column offers, in order: numbers by value, other text after them.
+std::vector<std::string> ReportFilterValues(const ReportContent &report, int column);
+
+}  // namespace platform

@@ -13,8 +13,8 @@ jobs=$(nproc 2>/dev/null || echo 2)
 echo "== the Qt front end makes no POSIX calls"
 posix_headers='#include <(unistd|fcntl|termios|poll|dirent|pwd|grp|pty|sys/[a-z]+)\.h>'
 posix_calls='::(open|close|read|write|ioctl|stat|lstat|unlink|rename)\s*\(|(^|[^.>:_A-Za-z0-9])(fork|pipe|ioctl|tcsetattr|tcgetattr|mkstemp|mkdtemp|fsync|symlink|readlink|chdir|getuid|geteuid|umask|lstat|flock|poll|getpwuid|getgrgid)\s*\('
-if grep -nE "$posix_headers|$posix_calls" platform/qt/*; then
-  echo "platform/qt must leave the system's calls to platform/" >&2
+if grep -nE "$posix_headers|$posix_calls" platform/frontend/qt/*; then
+  echo "platform/frontend/qt must leave the system's calls to platform/" >&2
   exit 1
 fi
 

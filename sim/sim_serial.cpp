@@ -1,7 +1,7 @@
 // The in-process serial port of the simulator.
 #include "sim/sim_serial.h"
 
-#include "platform/rs232_testing.h"
+#include "platform/serial/testing.h"
 #include "platform/clock.h"
 
 namespace sim {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/serial_backend.h"
+#include "platform/serial/backend.h"
 #include "sim/engine.h"
 
 namespace sim {

@@ -14,7 +14,7 @@
 #include "link/protocol.h"
 #include "platform/clock.h"
 #include "platform/frontend.h"
-#include "platform/scripted.h"
+#include "platform/frontend/scripted/scripted.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
 

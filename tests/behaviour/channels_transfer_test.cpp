@@ -11,10 +11,10 @@
 #include "link/log_menu.h"
 #include "link/protocol.h"
 #include "channels_fixture.h"
-#include "platform/rs232_testing.h"
+#include "platform/serial/testing.h"
 #include "platform/frontend.h"
 #include "platform/progress.h"
-#include "platform/scripted.h"
+#include "platform/frontend/scripted/scripted.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
 

@@ -15,7 +15,7 @@
 #include "behaviour/documents_fixture.h"
 #include "support/power_loss.h"
 #include "platform/files.h"
-#include "platform/scripted.h"
+#include "platform/frontend/scripted/scripted.h"
 #include "ui/texts.h"
 
 using namespace doctest;

@@ -14,8 +14,8 @@
 #include "behaviour/documents_fixture.h"
 #include "channels/image.h"
 #include "platform/files.h"
-#include "platform/files_testing.h"
-#include "platform/scripted.h"
+#include "platform/files/testing.h"
+#include "platform/frontend/scripted/scripted.h"
 #include "ui/texts.h"
 
 using namespace doctest;

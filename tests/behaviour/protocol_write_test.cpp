@@ -10,7 +10,7 @@
 #include "ui/window.h"
 #include "behaviour/protocol_fixture.h"
 #include "link/protocol.h"
-#include "platform/scripted.h"
+#include "platform/frontend/scripted/scripted.h"
 #include "ui/texts.h"
 
 using namespace zektest;

@@ -9,7 +9,7 @@
 #include "ui/window.h"
 #include "platform/clock.h"
 #include "platform/frontend.h"
-#include "platform/scripted.h"
+#include "platform/frontend/scripted/scripted.h"
 #include "sim/engine.h"
 #include "support/sim_env.h"
 #include "support/test_env.h"

@@ -10,7 +10,7 @@
 #include "transfer/transfer.h"
 #include "platform/clock.h"
 #include "platform/rs232.h"
-#include "platform/scripted.h"
+#include "platform/frontend/scripted/scripted.h"
 #include "sim/engine.h"
 #include "support/sim_process.h"
 #include "support/test_env.h"

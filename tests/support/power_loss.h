@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/files_testing.h"
+#include "platform/files/testing.h"
 
 namespace zektest {
 

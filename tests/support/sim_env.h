@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/rs232_testing.h"
+#include "platform/serial/testing.h"
 #include "platform/rs232.h"
 #include "sim/engine.h"
 #include "sim/sim_serial.h"

@@ -3,7 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/rs232_testing.h"
+#include "platform/serial/testing.h"
 #include "platform/clock.h"
 #include "platform/rs232.h"
 #include "sim/child.h"

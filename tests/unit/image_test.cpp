@@ -12,7 +12,7 @@
 
 #include "ui/window.h"
 #include "channels/image.h"
-#include "platform/model.h"
+#include "platform/ui/model.h"
 #include "platform/frontend.h"
 #include "transfer/transfer.h"
 #include "support/sim_env.h"

@@ -14,7 +14,7 @@
 #include "ui/texts.h"
 #include "ui/window.h"
 #include "calibration/calibration.h"
-#include "platform/model.h"
+#include "platform/ui/model.h"
 #include "ui/uir.h"
 
 using nlohmann::json;

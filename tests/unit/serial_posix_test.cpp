@@ -11,10 +11,10 @@
 #include <string>
 #include <thread>
 
-#include "platform/rs232_testing.h"
+#include "platform/serial/testing.h"
 #include "platform/clock.h"
 #include "platform/rs232.h"
-#include "platform/scripted.h"
+#include "platform/frontend/scripted/scripted.h"
 #include "support/test_env.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/data_home.h"
+#include "platform/host/data_home.h"
 #include "support/test_env.h"
 
 using namespace platform;

@@ -28,7 +28,7 @@
 #include "ui/texts.h"
 
 #include "platform/files.h"
-#include "platform/log_window.h"
+#include "platform/ui/log_window.h"
 #include "window/window_env.h"
 
 namespace {

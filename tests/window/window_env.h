@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "ui/window.h"
-#include "platform/model.h"
-#include "platform/qt/qt_internal.h"
+#include "platform/ui/model.h"
+#include "platform/frontend/qt/qt_internal.h"
 #include "support/sim_env.h"
 #include "support/test_env.h"
 
