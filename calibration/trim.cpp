@@ -83,9 +83,9 @@ int switch_channel(const CaliRange &r, int i)
     // The image holds the acknowledged state here: enabling has just read the device,
     // and every write since was either acknowledged or undone by its failure.
     const int before = aktuelle_daten[mode_address(i)];
-    mark_replies();
+    const ReplyTally replies;
     const int failed = switch_writes(r, i);
-    record_cali_write(i, r.bank, RECORD_RANGE, before, r.mode, first_failed_reply());
+    record_cali_write(i, r.bank, RECORD_RANGE, before, r.mode, replies.first_failed);
     return failed;
 }
 
@@ -120,10 +120,10 @@ void adjust(int i, bool gain)
     int base = gain ? CALI_GAIN_BASE : r->off_base;
     const int a = block(r->bank, i) + (gain ? OFF_CAL_GAIN : OFF_CAL_OFFSET);
     const int before = image_word(a);  // acknowledged, as in switch_channel
-    mark_replies();
+    const ReplyTally replies;
     const int failed = write_word(a, entry + base);
     record_cali_write(i, r->bank, gain ? RECORD_GAIN : RECORD_OFFSET, before,
-                      (entry + base) & 0xFFFF, first_failed_reply());
+                      (entry + base) & 0xFFFF, replies.first_failed);
     // A failed write has restored the image to the acknowledged words; the row shows
     // them instead of the entry the device did not take.
     if (failed) show_channel(*r, i);

@@ -154,20 +154,20 @@ std::string set_usage(int ch, const std::string &range, bool half_bridge)
 
 // An operation that writes succeeds only when no failure was reported and every reply
 // it waited for was OK: a reply that is neither OK nor ERROR leaves the link fault flag
-// clear, yet says nothing about whether the frame was taken.
-int console_lines_before = 0;
+// clear, yet says nothing about whether the frame was taken. An operation's replies
+// and the messages it printed count from the making of its Operation.
+struct Operation {
+    ReplyTally replies;
+    int console_lines = platform::ConsoleMessageCount();
 
-void begin_operation(void)
-{
-    mark_replies();
-    console_lines_before = platform::ConsoleMessageCount();
-}
+    int status(void) const;
+};
 
-int operation_status(void)
+int Operation::status(void) const
 {
-    const reply_outcome not_ok = first_failed_reply();
+    const reply_outcome not_ok = replies.first_failed;
     if (com_fault != 1 && not_ok == reply_ok) return DONE;
-    if (platform::ConsoleMessageCount() == console_lines_before)
+    if (platform::ConsoleMessageCount() == console_lines)
         std::cerr << (not_ok == reply_unreadable
                           ? "zek-cli: a reply of the device was neither OK nor ERROR\n"
                           : "zek-cli: a frame was not acknowledged with OK\n");
@@ -237,9 +237,9 @@ int run_download(const std::string &file, bool verify)
 {
     int status = open_document(file);
     if (status != DONE) return status;
-    begin_operation();
+    const Operation operation;
     down();
-    if (!verify) return operation_status();
+    if (!verify) return operation.status();
     return com_fault == 1 ? LINK_FAILED : verify_download();
 }
 
@@ -273,10 +273,10 @@ int run_send_changes(const std::string &file)
 
 int run_set(int ch, const std::string &range, bool half_bridge)
 {
-    begin_operation();
+    const Operation operation;
     SetCtrlVal(panel_handle, panel_checkbox[ch - 1], half_bridge ? 1 : 0);
     platform::OperatorSetValue(panel_handle, panel_rings[ch - 1], range_index(range));
-    return operation_status();
+    return operation.status();
 }
 
 // The button is dimmed for a thermocouple channel, as in the window: the device's memory
@@ -284,18 +284,18 @@ int run_set(int ch, const std::string &range, bool half_bridge)
 int run_zero(int ch)
 {
     clear_com_fault();
-    begin_operation();
+    const Operation operation;
     if (read_encoder() != 0) return LINK_FAILED;
     if (!platform::OperatorPressButton(panel_handle, panel_command_button[ch - 1]))
         return fail_usage("channel " + std::to_string(ch) + " is a thermocouple channel");
-    return operation_status();
+    return operation.status();
 }
 
 int run_shunt(const std::string &state)
 {
-    begin_operation();
+    const Operation operation;
     platform::OperatorToggle(panel_handle, PANEL_TOGGLEBUTTON, state == "on" ? 1 : 0);
-    return operation_status();
+    return operation.status();
 }
 
 // The command being run (empty before one is known), for the result.

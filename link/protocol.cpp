@@ -109,12 +109,14 @@ void discard_rest_of_reply(void)
     SetComTime(com_port, timeout);
 }
 
-reply_outcome first_failed = reply_ok;  // since mark_replies
+// The innermost tally alive; each one links to the one made before it.
+ReplyTally *tallies = nullptr;
 
 void note_reply(reply_outcome outcome)
 {
     note_reply_outcome(outcome);
-    if (first_failed == reply_ok) first_failed = outcome;
+    for (ReplyTally *t = tallies; t; t = t->outer)
+        if (t->first_failed == reply_ok) t->first_failed = outcome;
 }
 
 // True when input starts to arrive within `seconds`.
@@ -153,15 +155,14 @@ int read_reply(char *buffer, int count)
 
 int com_fault = 0;
 
-void mark_replies(void) { first_failed = reply_ok; }
+ReplyTally::ReplyTally() : outer(tallies) { tallies = this; }
 
-reply_outcome first_failed_reply(void) { return first_failed; }
+ReplyTally::~ReplyTally() { tallies = outer; }
 
 void reset_link_state(void)
 {
     reset_port_state();
     com_fault = 0;
-    first_failed = reply_ok;
 }
 
 int parse_memory_reply(const char *reply, int length, int values[512])

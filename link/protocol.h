@@ -28,15 +28,23 @@ void cal_on(void);
 void cal_off(void);
 // Acknowledgement wait: 0 after a reply, -1 after a read failure.
 int ack_com(void);
-// Starts a tally of reply waits; first_failed_reply then tells the first wait since
-// that did not end in "OK", or reply_ok when every one did (or none ran). One frame may
-// hold two waits (a write frame and its D): the tally sees both. A reply that is neither
-// OK nor ERROR leaves the link fault flag clear, so whoever judges a whole operation
-// (zek-cli, the calibration record) asks here. Tallies do not nest: a mark restarts it.
-void mark_replies(void);
-reply_outcome first_failed_reply(void);
-// The link folder's state as the process starts it: the port's (reset_port_state), the
-// link fault flag clear, no reply tally running.
+// A tally of reply waits, held by its caller: from its making until it goes, every wait
+// is noted in it, and `first_failed` keeps the first that did not end in "OK" (reply_ok
+// while every one did, or none ran). One frame may hold two waits (a write frame and its
+// D): the tally sees both. A reply that is neither OK nor ERROR leaves the link fault
+// flag clear, so whoever judges a whole operation (zek-cli, the calibration record)
+// holds a tally. Tallies nest: an inner one does not hide waits from an outer one.
+struct ReplyTally {
+    ReplyTally();
+    ~ReplyTally();
+    ReplyTally(const ReplyTally &) = delete;
+    ReplyTally &operator=(const ReplyTally &) = delete;
+
+    reply_outcome first_failed = reply_ok;
+    ReplyTally *outer;
+};
+// The link folder's state as the process starts it: the port's (reset_port_state) and
+// the link fault flag clear.
 void reset_link_state(void);
 // Whole-memory read into the configuration image: 0 when the image and the window now
 // hold the device's memory, else -1 after a message ("COM ERROR") and with the image

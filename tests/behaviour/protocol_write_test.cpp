@@ -219,3 +219,23 @@ TEST_F(ProtocolTest, ReplyOverTenCharactersIsJudgedByItsFirstTen)
 }
 
 }  // namespace
+
+// A tally keeps the first reply that was not OK, for the whole operation it is held by:
+// an inner tally (a record line within it) neither hides nor ends it.
+TEST_F(ProtocolTest, ReplyTalliesKeepTheFirstFailureAndNest)
+{
+    Start();
+    UseScriptedDevice();
+    const ReplyTally outer;
+    for (const char *reply : {"OK\r", "junk\r", "ERROR\r"}) {
+        const ReplyTally inner;
+        device->replies.push_back(reply);
+        ComWrt(1, "\r", 1);
+        ack_com();
+        EXPECT_EQ(inner.first_failed, reply[0] == 'O'   ? reply_ok
+                                      : reply[0] == 'j' ? reply_unreadable
+                                                        : reply_refused)
+            << reply;
+    }
+    EXPECT_EQ(outer.first_failed, reply_unreadable);
+}
