@@ -98,25 +98,7 @@ public:
     void ShowReport(const ReportContent &report, int filterColumn,
                     const std::string &allLabel) override
     {
-        S().reports.push_back({false, report, filterColumn, allLabel});
-    }
-
-    // No PDF drawing here: the "PDF" is the report's text, one line per line and row
-    // (cells joined by " | "), so that tests can read what was written.
-    bool RenderPdf(const ReportContent &report, std::string *pdf) override
-    {
-        S().reports.push_back({true, report, -1, ""});
-        std::string out = report.title + "\n";
-        const auto add_row = [&out](const std::vector<std::string> &cells) {
-            for (size_t k = 0; k < cells.size(); k++) out += (k ? " | " : "") + cells[k];
-            out += "\n";
-        };
-        for (const std::string &line : report.lines) out += line + "\n";
-        add_row(report.header);
-        for (const auto &row : report.rows) add_row(row);
-        for (const std::string &line : report.notes) out += line + "\n";
-        *pdf = out;
-        return true;
+        S().reports.push_back({report, filterColumn, allLabel});
     }
 
     void Run() override
