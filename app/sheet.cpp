@@ -89,6 +89,19 @@ ReportContent configuration_sheet(void)
     return sheet;
 }
 
+std::string unfit_sheet_name(const std::string &path)
+{
+    const std::string last = name_part(path);
+    for (char c : last)
+        if (unfit_in_name(c)) return last;
+    return "";
+}
+
+int write_configuration_sheet(const char *path)
+{
+    return WriteReportPdf(path, configuration_sheet());
+}
+
 // Menu item "config_sheet": asks for the PDF's name and writes the sheet. A file that
 // cannot be written is reported with its reason; an existing one then stays as it was.
 void config_sheet(int, int, void *, int)
@@ -101,18 +114,14 @@ void config_sheet(int, int, void *, int)
     if (chosen < 0 && chosen != UIE_PATH_TOO_LONG) MessagePopup("", text(txt::file_error));
     if (chosen <= 0) return;
     std::string name = path;
-    const std::string last = name_part(name);
-    for (char c : last) {
-        if (!unfit_in_name(c)) continue;
+    const std::string unfit = unfit_sheet_name(name);
+    if (!unfit.empty()) {
         MessagePopup(text(txt::sheet_title),
-                     format_text(txt::sheet_bad_name, last.c_str()).c_str());
+                     format_text(txt::sheet_bad_name, unfit.c_str()).c_str());
         return;
     }
     if (!has_extension(name)) name += ".pdf";
-    const int written = WriteReportPdf(name.c_str(), configuration_sheet());
-    if (written == REPORT_NO_PDF_WRITER) {
-        MessagePopup(text(txt::sheet_title), text(txt::sheet_no_writer));
-    } else if (written < 0) {
+    if (write_configuration_sheet(name.c_str()) < 0) {
         MessagePopup("", GetFmtIOErrorString(GetFmtIOError()));
     } else {
         SetStatusLine((text(txt::sheet_written) + name).c_str());

@@ -2,6 +2,8 @@
 // settings file, channel count and language, the information dialog.
 #pragma once
 
+#include <string>
+
 // Start-up and event loop; the program's exit status (0, or -1 when the run-time or the
 // main panel cannot be initialised).
 int zek_main(int argc, char *argv[]);
@@ -44,6 +46,11 @@ void set_channel_system(void);
 struct ReportContent;
 ReportContent configuration_sheet(void);
 void config_sheet(int menuBar, int menuItem, void *callbackData, int panel);
+// The last part of path when it holds a character that a file name cannot hold on one of
+// the systems the sheet may travel to; empty when the name is fit.
+std::string unfit_sheet_name(const std::string &path);
+// The sheet written to path as named: 0; -1 after a file error (GetFmtIOError tells it).
+int write_configuration_sheet(const char *path);
 
 // The app folder's state as the process starts it (no system line, no information
 // dialog), after every folder below it has reset its own: the whole program's state.

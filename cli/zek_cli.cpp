@@ -14,6 +14,7 @@
 #include "channels/acknowledged.h"
 #include "channels/config_text.h"
 #include "channels/image.h"
+#include "documents/files.h"
 #include "link/port.h"
 #include "link/protocol.h"
 #include "platform/host/arguments.h"
@@ -131,6 +132,14 @@ std::string channel_usage(int ch)
 {
     if (ch >= 1 && ch <= Kanalzahl_GUI) return "";
     return "channel " + std::to_string(ch) + " is not one of 1.." + std::to_string(Kanalzahl_GUI);
+}
+
+// A sheet's name as the window's menu takes it, extension included; empty when it is one.
+std::string sheet_usage(const std::string &out)
+{
+    const std::string unfit = unfit_sheet_name(out);
+    if (unfit.empty()) return "";
+    return unfit + ": a file name cannot hold < > : \" | ? * or control characters";
 }
 
 // Ring position of a range as the ring shows it: "32mV/V" .. "1mV/V", "TC1", "TC2".
@@ -271,6 +280,28 @@ int run_send_changes(const std::string &file)
     return outcome == READ_BACK_DIFFERS ? DIFFERENT : DONE;
 }
 
+// The configuration sheet of FILE, opened with the window's checks without any port, or
+// else of the device's memory in one whole read.
+int run_sheet(const std::string &out, const std::string &from)
+{
+    if (!from.empty()) {
+        const int status = open_document(from);
+        if (status != DONE) return status;
+        std::snprintf(File_Name, sizeof File_Name, "%s", from.c_str());  // as Open names it
+    } else {
+        int status = open_link();
+        if (status != DONE) return status;
+        clear_com_fault();
+        if (read_encoder() != 0) return LINK_FAILED;
+    }
+    if (write_configuration_sheet(out.c_str()) < 0) {
+        std::cerr << "zek-cli: " << GetFmtIOErrorString(GetFmtIOError()) << "\n";
+        return FILE_FAILED;
+    }
+    result["sheet"] = out;
+    return DONE;
+}
+
 int run_set(int ch, const std::string &range, bool half_bridge)
 {
     const Operation operation;
@@ -371,6 +402,10 @@ int run(int argc, char **argv)
     set->add_flag("--half-bridge", half_bridge);
     auto *zero = app.add_subcommand("zero", "auto-zero of one channel");
     zero->add_option("CH", ch)->required();
+    std::string from;
+    auto *sheet = app.add_subcommand("sheet", "write the configuration sheet as PDF");
+    sheet->add_option("OUT", file, "the PDF to write")->required();
+    sheet->add_option("--from", from, "a configuration file instead of the device");
     auto *shunt = app.add_subcommand("shunt", "calibration signal on or off");
     shunt->add_option("STATE", state)->required()->check(CLI::IsMember({"on", "off"}));
     try {
@@ -394,8 +429,10 @@ int run(int argc, char **argv)
     if (status != DONE) return finish(status);
     const std::string wrong = set->parsed()    ? set_usage(ch, range, half_bridge)
                               : zero->parsed() ? channel_usage(ch)
+                              : sheet->parsed() ? sheet_usage(file)
                                                : "";
     if (!wrong.empty()) return finish(fail_usage(wrong));
+    if (sheet->parsed()) return finish(run_sheet(file, from));
     status = open_link();
     if (status != DONE) return finish(status);
     if (upload->parsed()) return finish(run_upload(file));

@@ -49,8 +49,6 @@ public:
     // without windows ignores it.
     virtual void ShowReport(const ReportContent &, int /*filterColumn*/,
                             const std::string & /*allLabel*/) {}
-    // The report drawn as A4 PDF pages into *pdf; false when this front end draws none.
-    virtual bool RenderPdf(const ReportContent &, std::string *) { return false; }
 };
 
 // The front end in use; the scripted one when none has been installed.

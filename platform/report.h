@@ -1,6 +1,6 @@
 // Reports that the run-time shows or prints: a title, lines under it, a table, and notes
-// below the table. The system's code fills in the content; the front end draws it, as a
-// read-only table window or as A4 pages of a PDF.
+// below the table. The system's code fills in the content; the front end shows it as a
+// read-only table window, one writer without a toolkit draws it as A4 pages of a PDF.
 #pragma once
 
 #include <functional>
@@ -20,10 +20,9 @@ struct ReportContent {
 // whose cell in that column holds the chosen value.
 int ShowReportTable(const ReportContent &report, int filterColumn, const char *allLabel);
 
-enum { REPORT_NO_PDF_WRITER = -2 };
-// Writes the report as an A4 PDF to fileName through the file services (replaced whole,
-// so a failed write leaves an existing file as it was). 0; -1 after a file error (the I/O
-// status and its text tell it); REPORT_NO_PDF_WRITER when the front end draws no PDFs.
+// Writes the report as an A4 PDF (report_pdf.h, the same on every front end) to fileName
+// through the file services (replaced whole, so a failed write leaves an existing file as
+// it was). 0; -1 after a file error (the I/O status and its text tell it).
 int WriteReportPdf(const char *fileName, const ReportContent &report);
 
 // Local date and time to the second, "2026-12-07T18:30:05" (separator 'T') or with

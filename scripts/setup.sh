@@ -16,6 +16,7 @@ if [ "${1:-}" != "--run" ]; then
     clang libclang-rt-14-dev
     xvfb xauth
     poppler-utils   # pdftotext: the configuration sheet's test reads the PDF back
+    qpdf            # the configuration sheet's test checks the PDF's structure
     dpkg-dev lintian desktop-file-utils appstream
     g++-mingw-w64-x86-64-posix wine64 googletest   # Windows build, tests under Wine
   )

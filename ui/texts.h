@@ -335,9 +335,6 @@ inline constexpr TextPair sheet_last_check{"Letzte Prüfung dieser Sitzung: %s, 
                                            "Last check of this session: %s, %s"};
 inline constexpr TextPair sheet_written{"Konfigurationsblatt geschrieben: ",
                                         "Configuration sheet written: "};
-inline constexpr TextPair sheet_no_writer{
-    "Diese Oberfläche kann keine PDF-Dateien schreiben.",
-    "This front end cannot write PDF files."};
 inline constexpr TextPair sheet_bad_name{
     "Der Dateiname \"%s\" enthält Zeichen, die ein Dateiname nicht enthalten kann "
     "(< > : \" | ? * oder Steuerzeichen).\nEs wurde nichts geschrieben.",

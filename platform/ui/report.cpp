@@ -1,4 +1,5 @@
-// Report services: the front end draws, the file services write.
+// Report services: the front end shows the table, report_pdf.h draws the PDF, the file
+// services write it.
 #include "platform/report.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 
 #include "platform/files.h"
 #include "platform/frontend.h"
+#include "platform/ui/report_pdf.h"
 
 int ShowReportTable(const ReportContent &report, int filterColumn, const char *allLabel)
 {
@@ -17,8 +19,7 @@ int ShowReportTable(const ReportContent &report, int filterColumn, const char *a
 
 int WriteReportPdf(const char *fileName, const ReportContent &report)
 {
-    std::string pdf;
-    if (!platform::CurrentFrontEnd().RenderPdf(report, &pdf)) return REPORT_NO_PDF_WRITER;
+    const std::string pdf = ReportPdf(report);
     const int handle = CVI_OpenFile(fileName, VAL_WRITE_ONLY, VAL_TRUNCATE, VAL_BINARY);
     if (handle < 0) return -1;
     const int written = CVI_WriteFile(handle, pdf.data(), static_cast<int>(pdf.size()));

@@ -232,7 +232,6 @@ TEST_F(CaliTest, RecordHasALineForEveryWriteWithTheDevicesAnswer)
     ASSERT_TRUE(OperatorChooseMenu(GetPanelMenuBar(panel_handle), MENU_cal_record));
     ASSERT_FALSE(scripted::Reports().empty());
     const scripted::ReportRecord &shown = scripted::Reports().back();
-    EXPECT_FALSE(shown.printed);
     EXPECT_EQ(shown.filterColumn, 3);
     EXPECT_EQ(shown.allLabel, "alle");
     ASSERT_EQ(shown.content.rows.size(), 11u);

@@ -136,6 +136,7 @@ TEST_F(CliLinkTest, EveryRunEndsWithItsStatusAndOneResult)
     for (int ch = 0; ch < 8; ch++) image[16 + ch] = 0xC9;
     zektest::WriteFile("tc.cfg", zektest::ConfigTextOf(image));
     ASSERT_EQ(symlink("/dev/null/\xF6", "COM7"), 0) << "a link whose target is not UTF-8";
+    zektest::WriteFile("bad.cfg", "not a configuration");
     struct Case {
         const char *fault, *args;
         int status;
@@ -155,6 +156,12 @@ TEST_F(CliLinkTest, EveryRunEndsWithItsStatusAndOneResult)
         {"", "--port 9 zero 0", 2, "channel 0"},
         {"", "--port 9 upload u.cfg", 1, "COM9"},
         {"", "frobnicate", 2, ""},
+        {"", "sheet s.pdf", 0, ""},
+        {"garbage", "sheet s.pdf", 1, ""},
+        {"", "--port 9 sheet s.pdf --from tc.cfg", 0, ""},  // no port opened
+        {"", "--port 9 sheet s.pdf --from bad.cfg", 3, "bad.cfg"},
+        {"", "--port 9 sheet missing/s.pdf --from tc.cfg", 3, "missing/s.pdf"},
+        {"", "--port 9 sheet 'a|b.pdf'", 2, "a|b.pdf"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(string(c.fault) + " " + c.args);
@@ -173,6 +180,11 @@ TEST_F(CliLinkTest, EveryRunEndsWithItsStatusAndOneResult)
         EXPECT_NE(zektest::ReadFile("cli.err").find(c.says), string::npos);
         if (c.status == 2) {
             EXPECT_FALSE(zektest::FileExists("run.log")) << "nothing opened";
+        }
+        if (string(c.args).find("sheet ") != string::npos) {  // written whole or not at all
+            EXPECT_EQ(zektest::ReadFile("s.pdf").rfind("%PDF-", 0) == 0, c.status == 0);
+            EXPECT_EQ(result.value("sheet", ""), c.status == 0 ? "s.pdf" : "");
+            std::remove("s.pdf");
         }
     }
 }

@@ -22,7 +22,10 @@
 #include <sstream>
 
 #include "app/shell.h"
+#include "channels/config_text.h"
 #include "channels/image.h"
+#include "documents/files.h"
+#include "link/port.h"
 #include "platform/report.h"
 #include "transfer/transfer.h"
 #include "ui/texts.h"
@@ -234,11 +237,51 @@ TEST_F(PopupsTest, ReportTableIsReadOnlyAndFiltersByItsColumn)
     EXPECT_TRUE(seen);
 }
 
-// The sheet of a 16-channel image as Qt's PDF writer puts it on the page: pdftotext reads
-// back every row with its range, bridge and words in their columns.
+// The text pdftotext reads back from a PDF, line by line, blanks between words as one.
+std::vector<std::string> PdfLines(const std::string &pdf)
+{
+    if (std::system(("pdftotext -layout " + pdf + " text.txt").c_str()) != 0) return {};
+    std::istringstream text(zektest::ReadFile("text.txt"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);) {
+        line = std::regex_replace(line, std::regex("\\s+"), " ");
+        line = std::regex_replace(line, std::regex("^ | $"), "");
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+// The words pdftotext finds outside the page's 15 mm margins, as "word xMin xMax yMax".
+std::vector<std::string> WordsOffThePage(const std::string &pdf)
+{
+    if (std::system(("pdftotext -bbox " + pdf + " boxes.html").c_str()) != 0) return {"unread"};
+    const std::string boxes = zektest::ReadFile("boxes.html");
+    const std::regex word("xMin=\"([-0-9.]+)\" yMin=\"([-0-9.]+)\" xMax=\"([-0-9.]+)\" "
+                          "yMax=\"([-0-9.]+)\">([^<]*)<");
+    std::vector<std::string> off;
+    for (std::sregex_iterator m(boxes.begin(), boxes.end(), word), end; m != end; ++m) {
+        const double x0 = std::stod((*m)[1]), y0 = std::stod((*m)[2]);
+        const double x1 = std::stod((*m)[3]), y1 = std::stod((*m)[4]);
+        if (x0 < 41 || x1 > 842 - 41 || y0 < 41 || y1 > 595 - 41)
+            off.push_back((*m)[5].str() + " " + (*m)[1].str() + " " + (*m)[3].str() + " " +
+                          (*m)[4].str());
+    }
+    return off;
+}
+
+bool QpdfAccepts(const std::string &pdf)
+{
+    return std::system(("qpdf --check " + pdf + " >/dev/null").c_str()) == 0;
+}
+
+// The sheet of a 16-channel image as the shared writer puts it on the page: pdftotext
+// reads back every row with its range, bridge and words in their columns. In German with
+// a long document name and a long comparison it keeps its umlauts, wraps the name whole
+// within the margins, pages the comparison, and qpdf finds the file sound.
 TEST_F(PopupsTest, ConfigurationSheetPdfHoldsEveryChannelInTheCurrentLanguage)
 {
     if (std::system("pdftotext -v >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is missing";
+    const bool qpdf = std::system("qpdf --version >/dev/null 2>&1") == 0;
     sprache = 1;
     const int modes[4] = {MODE_BYTE_FULL_BRIDGE, MODE_BYTE_HALF_BRIDGE, MODE_BYTE_TE_1,
                           MODE_BYTE_TE_2};
@@ -269,14 +312,10 @@ TEST_F(PopupsTest, ConfigurationSheetPdfHoldsEveryChannelInTheCurrentLanguage)
     note_comparison(aktuelle_daten, device);
     ASSERT_EQ(WriteReportPdf("sheet.pdf", configuration_sheet()), 0);
     EXPECT_EQ(zektest::ReadFile("sheet.pdf").substr(0, 5), "%PDF-");
-    ASSERT_EQ(std::system("pdftotext -layout sheet.pdf sheet.txt"), 0);
-    std::istringstream text(zektest::ReadFile("sheet.txt"));
-    std::vector<std::string> lines;  // blanks between words taken as one
-    for (std::string line; std::getline(text, line);) {
-        line = std::regex_replace(line, std::regex("\\s+"), " ");
-        line = std::regex_replace(line, std::regex("^ | $"), "");
-        if (!line.empty()) lines.push_back(line);
+    if (qpdf) {
+        EXPECT_TRUE(QpdfAccepts("sheet.pdf"));
     }
+    std::vector<std::string> lines = PdfLines("sheet.pdf");
     for (const char *wanted :
          {"Configuration Sheet", "Document: unnamed.cfg", "16 Channel Telemetry", "Port: COM1"})
         EXPECT_NE(std::find(lines.begin(), lines.end(), wanted), lines.end()) << wanted;
@@ -290,6 +329,55 @@ TEST_F(PopupsTest, ConfigurationSheetPdfHoldsEveryChannelInTheCurrentLanguage)
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "Channel 3, TC type 1 bank, calibration gain: 4002 (window), 4003 (rotor)"),
               lines.end());
+
+    sprache = 0;
+    const std::string folder = "/" + std::string(300, 'o') + "/Prüfstand Welle 3";
+    std::snprintf(File_Name, sizeof File_Name, "%s/Messung.cfg", folder.c_str());
+    for (int a = 0; a < 512; a++) device[a] = aktuelle_daten[a] ^ 1;
+    note_comparison(aktuelle_daten, device);
+    ASSERT_EQ(WriteReportPdf("lang.pdf", configuration_sheet()), 0);
+    if (qpdf) {
+        EXPECT_TRUE(QpdfAccepts("lang.pdf"));
+    }
+    EXPECT_EQ(WordsOffThePage("lang.pdf"), std::vector<std::string>());
+    lines = PdfLines("lang.pdf");
+    std::string joined;  // wrapped lines joined, blanks left out
+    for (const std::string &l : lines) joined += l;
+    joined.erase(std::remove(joined.begin(), joined.end(), ' '), joined.end());
+    std::string name = std::string("Dokument:") + File_Name;
+    name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
+    EXPECT_NE(joined.find(name), std::string::npos) << "the document's name whole";
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Schnittstelle: COM1"), lines.end());
+    EXPECT_NE(joined.find("Brücke"), std::string::npos);
+    EXPECT_NE(joined.find("LetztePrüfungdieserSitzung:"), std::string::npos);
+    const std::string pages = zektest::ReadFile("text.txt");
+    EXPECT_GE(std::count(pages.begin(), pages.end(), '\f'), 2) << "the comparison pages on";
+}
+
+// The window's sheet and zek-cli's of the same configuration file are the same bytes but
+// for the date and time they were made.
+TEST_F(PopupsTest, WindowAndCliSheetsOfOneFileDifferOnlyInTheirDate)
+{
+    int image[512] = {};
+    const int modes[4] = {MODE_BYTE_FULL_BRIDGE, MODE_BYTE_HALF_BRIDGE, MODE_BYTE_TE_1,
+                          MODE_BYTE_TE_2};
+    for (int a = 0; a < 512; a++) image[a] = (a * 37) & 0xFF;
+    for (int ch = 0; ch < 16; ch++) image[mode_address(ch)] = modes[ch % 4];
+    zektest::WriteFile("rig.cfg", zektest::ConfigTextOf(image));
+    zektest::WriteSettings({.language = 1, .channels = 16, .shown = 16, .port = 3});
+    sprache = 1;
+    Kanalzahl = Kanalzahl_GUI = 16;
+    com_port = 3;
+    ASSERT_EQ(datei_lesen("rig.cfg", VAL_READ_ONLY), 0);
+    einlesen_ini();
+    std::snprintf(File_Name, sizeof File_Name, "rig.cfg");
+    ASSERT_EQ(WriteReportPdf("window.pdf", configuration_sheet()), 0);
+    ASSERT_EQ(std::system(ZEK_CLI_PATH " sheet cli.pdf --from rig.cfg 2>cli.err"), 0)
+        << zektest::ReadFile("cli.err");
+    const std::regex date("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}");
+    const std::string window = zektest::ReadFile("window.pdf"), cli = zektest::ReadFile("cli.pdf");
+    EXPECT_EQ(std::regex_replace(window, date, "DATE"), std::regex_replace(cli, date, "DATE"));
+    EXPECT_NE(window.find("(Port: COM3)"), std::string::npos);
 }
 
 }  // namespace

@@ -133,7 +133,6 @@ public:
     void ShowLog(const std::string &title, const std::string &path) override;  // log_window.cpp
     void ShowReport(const ReportContent &report, int filterColumn,
                     const std::string &allLabel) override;  // report.cpp
-    bool RenderPdf(const ReportContent &report, std::string *pdf) override;
 
     // Runs an operator action; afterwards ends the loop if a callback asked for it.
     void Act(const std::function<void()> &fn);

@@ -1,16 +1,11 @@
 // Reports on the Qt front end: the read-only table window with its filter, and the A4
-// pages that the run-time layer lays out, drawn with QPainter into a PDF by Qt's own
-// writer or into an image.
-#include <QBuffer>
+// pages drawn with QPainter into an image (the PDF comes from report_pdf.h).
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -99,29 +94,6 @@ void PaintReport(QPainter &painter, const QRectF &page, const ReportContent &rep
         case ReportPart::Note: line(report.notes[part.index], body, part); break;
         }
     }
-}
-
-bool QtFrontEnd::RenderPdf(const ReportContent &report, std::string *pdf)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
-                                         QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
-        writer.setTitle(FromModel(report.title));
-        writer.setCreator(QStringLiteral("zek-config"));
-        QPainter painter;
-        if (!painter.begin(&writer)) return false;
-        // Lay out in points: the page's printable area at 72 units per inch.
-        const double scale = writer.resolution() / 72.0;
-        painter.scale(scale, scale);
-        const QRectF page(0, 0, writer.width() / scale, writer.height() / scale);
-        PaintReport(painter, page, report, [&writer] { return writer.newPage(); });
-        painter.end();
-    }
-    *pdf = buffer.data().toStdString();
-    return !pdf->empty();
 }
 
 void QtFrontEnd::ShowReport(const ReportContent &report, int filterColumn,

@@ -98,31 +98,7 @@ public:
     void ShowReport(const ReportContent &report, int filterColumn,
                     const std::string &allLabel) override
     {
-        S().reports.push_back({false, report, filterColumn, allLabel});
-    }
-
-    // No PDF drawing here: the "PDF" is the report's text, one line per line and row
-    // (cells joined by " | "), in the order the run-time layer lays a report out on one
-    // page, so that tests can read what was written.
-    bool RenderPdf(const ReportContent &report, std::string *pdf) override
-    {
-        S().reports.push_back({true, report, -1, ""});
-        std::string out;
-        const auto add_row = [&out](const std::vector<std::string> &cells) {
-            for (size_t k = 0; k < cells.size(); k++) out += (k ? " | " : "") + cells[k];
-            out += "\n";
-        };
-        for (const ReportPart &part : PageReport(report, {1.0, 1.0}, 0.0, 0.0, false)) {
-            switch (part.kind) {
-            case ReportPart::Title: out += report.title + "\n"; break;
-            case ReportPart::Line: out += report.lines[part.index] + "\n"; break;
-            case ReportPart::Header: add_row(report.header); break;
-            case ReportPart::Row: add_row(report.rows[part.index]); break;
-            case ReportPart::Note: out += report.notes[part.index] + "\n"; break;
-            }
-        }
-        *pdf = out;
-        return true;
+        S().reports.push_back({report, filterColumn, allLabel});
     }
 
     void Run() override

@@ -73,9 +73,8 @@ struct LogWindowRecord {
     std::string path;
 };
 const std::vector<LogWindowRecord> &LogWindows();
-// Each report the program asked to show or to print, with the options it gave.
+// Each report the program showed in the table window, with the options it gave.
 struct ReportRecord {
-    bool printed = false;   // false: shown in the table window
     ReportContent content;
     int filterColumn = -1;
     std::string allLabel;
