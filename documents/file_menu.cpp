@@ -9,6 +9,7 @@
 #include "channels/acknowledged.h"
 #include "documents/backups.h"
 #include "channels/config_text.h"
+#include "channels/history.h"
 #include "channels/image.h"
 #include "platform/files.h"
 #include "platform/userint.h"
@@ -136,6 +137,7 @@ void opens(int, int, void *, int)
         return;
     }
     einlesen_ini();
+    clear_history();
     set_name(path);
     show_title(File_Name);
 }
@@ -145,6 +147,7 @@ void new_(int, int, void *, int)
 {
     if (ConfirmPopup(text(txt::zek_title), text(txt::changes_saved)) == 1) speichern();
     ini_panel_1();
+    clear_history();
     set_name(UNNAMED_DOCUMENT);
 }
 

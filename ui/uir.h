@@ -187,3 +187,6 @@ constexpr int MENU_show_link_log = 34;
 constexpr int MENU_SEPARATOR_7 = 35;
 constexpr int MENU_cal_record = 36;
 constexpr int MENU_config_sheet = 37;
+constexpr int MENU_bearbeiten = 38;
+constexpr int MENU_undo = 39;
+constexpr int MENU_redo = 40;
