@@ -64,6 +64,9 @@ constexpr Operation kOperations[] = {
     {.name = "EightChannels", .target = MENU_8kanal, .traits = kEndsProgram, .soak = 1},
     {.name = "SixteenChannels", .target = MENU_16kanal, .traits = kEndsProgram, .soak = 1},
     {.name = "Information", .target = MENU_info, .soak = 3.3},
+    {.name = "Undo", .target = MENU_undo, .longRun = 4, .soak = 3.3,
+     .matrix = {.prepare = P::Changed, .frames = 2}},
+    {.name = "Redo", .target = MENU_redo, .longRun = 2, .soak = 2},
 
     // The calibration panel (modal while it is open).
     {.name = "CalibrationLoad", .panel = Panel::Calibration, .gesture = Gesture::Toggle,
