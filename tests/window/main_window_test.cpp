@@ -80,8 +80,8 @@ TEST_P(MainWindowTest, SizesRowsRingsAndCheckMarksFollowTheSettings)
 
     QStringList menus;
     for (QAction *a : bar->actions()) menus << a->text();
-    EXPECT_EQ(menus, english ? QStringList({"&File", "&Settings", "&Tools", "&Help"})
-                             : QStringList({"&Datei", "&Einstellungen", "E&xtras", "&Hilfe"}));
+    EXPECT_EQ(menus, english ? QStringList({"&File", "&Edit", "&Settings", "&Tools", "&Help"})
+                             : QStringList({"&Datei", "&Bearbeiten", "&Einstellungen", "E&xtras", "&Hilfe"}));
     EXPECT_EQ(w->MenuAction(MENU_sprache_d)->isChecked(), !english);
     EXPECT_EQ(w->MenuAction(MENU_sprache_e)->isChecked(), english);
     EXPECT_EQ(w->MenuAction(MENU_4kanal)->isChecked(), rows == 4);
