@@ -263,12 +263,18 @@ TEST(Resource, MenuBarsShareStructureAndCarryTheirLanguage)
                 EXPECT_TRUE(shortcuts.insert(j["shortcut"]).second) << j["shortcut"];
             }
         }
-        // Submenus: language items under 16, channel-count items under 21.
-        EXPECT_EQ(entries[MENU_sprache - 2]["submenu"], MENU_SUBMENU);
-        EXPECT_EQ(entries[MENU_kanal - 2]["submenu"], MENU_SUBMENU_2);
-        for (int id : {MENU_sprache_d, MENU_sprache_e}) EXPECT_EQ(entries[id - 2]["parent"], MENU_SUBMENU);
+        // Submenus: language items under 16, channel-count items under 21 (found by id:
+        // the Edit menu's later ids stand after File's).
+        auto by_id = [&entries](int id) -> const json & {
+            for (const json &j : entries)
+                if (j["id"] == id) return j;
+            return entries[0];
+        };
+        EXPECT_EQ(by_id(MENU_sprache)["submenu"], MENU_SUBMENU);
+        EXPECT_EQ(by_id(MENU_kanal)["submenu"], MENU_SUBMENU_2);
+        for (int id : {MENU_sprache_d, MENU_sprache_e}) EXPECT_EQ(by_id(id)["parent"], MENU_SUBMENU);
         for (int id : {MENU_4kanal, MENU_8kanal, MENU_16kanal})
-            EXPECT_EQ(entries[id - 2]["parent"], MENU_SUBMENU_2);
+            EXPECT_EQ(by_id(id)["parent"], MENU_SUBMENU_2);
     }
 }
 
