@@ -103,6 +103,7 @@ int load_main_panel(void (*settings)(void))
     install_language();
     if (menubar_handle < 0) return -1;  // a damaged resource without the menu bar
     show_history_menu();
+    show_recent_menu();
     size_panel();
     return 0;
 }

@@ -406,6 +406,12 @@ inline constexpr TextPair step_signal{"%s: Kalibriersignal %s", "%s: calibration
 inline constexpr TextPair signal_on{"ein", "on"};
 inline constexpr TextPair signal_off{"aus", "off"};
 inline constexpr TextPair none_word{"keiner", "none"};
+// Recent documents: a File menu item numbered 1 to 4 with the document's name, and the
+// message when a listed document is no longer there.
+inline constexpr TextPair recent_item{"__%d %s", "__%d %s"};
+inline constexpr TextPair recent_gone{
+    "%s\nist nicht mehr vorhanden und wird aus der Liste der letzten Dokumente entfernt.",
+    "%s\nno longer exists and is removed from the list of recent documents."};
 
 }  // namespace txt
 

@@ -371,7 +371,8 @@ TEST_F(DocumentFilesTest, SaveKeepsHardLinksAndRemovesOnlyUnheldTemporaryFiles)
     ASSERT_EQ(CVI_WriteFile(live, "live", 4), 4);
     EXPECT_EQ(CVI_CloseFile(live), 0);
     EXPECT_EQ(ReadFile("live.cfg"), "live");
-    EXPECT_EQ(DirectoryNames(), (std::vector<std::string>{"config.ctc", "docs", "last.cfg", "live.cfg"}));
+    EXPECT_EQ(DirectoryNames(), (std::vector<std::string>{"config.ctc", "docs", "last.cfg", "live.cfg",
+                                                          "zek-config.state"}));
     EXPECT_TRUE(Messages().empty());
 }
 
