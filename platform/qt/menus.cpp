@@ -83,10 +83,11 @@ void PanelWindow::SyncMenuStates(const MenuBar &bar)
     for (const MenuEntry &e : bar.entries) {
         QAction *action = MenuAction(e.id);
         if (!action) continue;
+        if (e.kind != MenuKind::Separator) {
+            action->setText(WithMnemonic(e.label));
+            action->setEnabled(e.visible && !e.dimmed);
+        }
         action->setVisible(e.visible);
-        if (e.kind == MenuKind::Separator) continue;
-        action->setText(WithMnemonic(e.label));
-        action->setEnabled(!e.dimmed);
         if (e.kind == MenuKind::Item && !e.submenu) {
             action->setCheckable(e.checked);
             action->setChecked(e.checked);
