@@ -8,6 +8,7 @@
 #include "link/port.h"
 #include "link/protocol.h"
 #include "ui/window.h"
+#include "channels/history.h"
 #include "channels/image.h"
 #include "platform/userint.h"
 #include "settings/settings.h"
@@ -29,6 +30,7 @@ void reset_program_state(void)
 {
     reset_ui_state();
     reset_channels_state();
+    reset_history_state();
     reset_link_state();
     reset_settings_state();
     reset_transfer_state();
@@ -55,6 +57,7 @@ void register_shell_callbacks(void)
 void register_callbacks(void)
 {
     session_saver = save_session;
+    image_observer = history_observer;
     register_shell_callbacks();
     register_port_callbacks();
     register_link_log_callbacks();

@@ -1,6 +1,7 @@
 // Channel count and language: stored at once, effective at the next start.
 #include <cstdio>
 
+#include "channels/history.h"
 #include "channels/image.h"
 #include "app/shell.h"
 #include "documents/backups.h"
@@ -52,6 +53,7 @@ void set_channels(int item, int first_sibling_offset, int layout, int shown,
     // Yes may damage a system not built for that count: Return answers No.
     if (ConfirmPopup(text(txt::warnung), text(question), VAL_DEFAULT_NO) != 1) return;
     check_item(item, first_sibling_offset, 3);
+    clear_history();
     int old_layout = Kanalzahl;
     Kanalzahl = layout;
     Kanalzahl_GUI = shown;

@@ -4,6 +4,7 @@
 
 #include "app/shell.h"
 #include "calibration/calibration.h"
+#include "channels/history.h"
 #include "channels/image.h"
 #include "documents/backups.h"
 #include "documents/files.h"
@@ -101,6 +102,8 @@ int load_main_panel(void (*settings)(void))
     hide_rows_beyond_count();
     install_language();
     if (menubar_handle < 0) return -1;  // a damaged resource without the menu bar
+    show_history_menu();
+    show_recent_menu();
     size_panel();
     return 0;
 }

@@ -32,6 +32,15 @@ void calibration_load_data(int value);
 void calibration_load_after_read(int value);
 // Planned seconds of calibration_load_data(value).
 double calibration_load_seconds(int value);
+// Back from calibration. keep_replaced notes channel ch's mode byte and range words from
+// the image before its first switch on the open panel; offer_restore asks, when the panel
+// closes, whether to send them back (true when the operator said Yes and they were sent,
+// read back and shown); restore_after_calibration sends them without asking (the link
+// fault flag afterwards); forget_replaced drops them.
+void keep_replaced(int ch);
+bool offer_restore(void);
+int restore_after_calibration(void);
+void forget_replaced(void);
 void cali_off_adjust(int i);
 void cali_gain_adjust(int i);
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "calibration/calibration.h"
+#include "channels/history.h"
 #include "channels/image.h"
 #include "link/port.h"
 #include "link/protocol.h"
@@ -120,6 +121,7 @@ void cali(int, int, void *, int)
     if (handle <= 0) return;  // resource unreadable: no panel to show
     cali_panel_handle = handle;
     cali_loaded_range = -1;
+    forget_replaced();
     SetCtrlAttribute(handle, PANEL_3_RING_Cali_Sel, ATTR_DIMMED, 1);
     SetCtrlVal(handle, PANEL_3_TEXTMSG_2, text(txt::cali_gain_heading));
     SetCtrlAttribute(handle, PANEL_3_RING_Cali_Sel, ATTR_LABEL_TEXT, text(txt::cali_ring_label));
@@ -132,18 +134,22 @@ void cali(int, int, void *, int)
     InstallPopup(handle);
 }
 
-// Close box: discard the panel without re-reading the device.
+// Close box: offer to send back what the calibration ranges replaced; without that,
+// discard the panel without re-reading the device.
 int cali_panel(int, int event, void *, int, int)
 {
-    if (event == EVENT_CLOSE) close_panel();
+    if (event != EVENT_CLOSE) return 0;
+    offer_restore();
+    close_panel();
     return 0;
 }
 
-// OK: re-read the device unless the last operation failed, then close.
+// OK: offer to send back what the calibration ranges replaced (that ends with a
+// read-back); without that, re-read the device unless the last operation failed.
 int cali_ok(int, int, int event, void *, int, int)
 {
     if (event != EVENT_COMMIT) return 0;
-    if (com_fault == 0) {
+    if (!offer_restore() && com_fault == 0) {
         reopen_after_hangup();
         read_encoder();
     }
@@ -158,6 +164,7 @@ int cali_toggle(int, int, int event, void *, int, int)
     int on = 0;
     GetCtrlVal(cali_panel_handle, PANEL_3_TOGGLEBUTTON_ACTIV, &on);
     if (on) {
+        clear_history();  // the calibration ranges replace the configuration
         clear_com_fault();
         int value = 0;
         GetCtrlVal(cali_panel_handle, PANEL_3_RING_Cali_Sel, &value);

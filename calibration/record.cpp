@@ -316,6 +316,7 @@ void reset_calibration_state(void)
 {
     cali_panel_handle = 0;
     cali_loaded_range = -1;
+    forget_replaced();
     pending.clear();
     record_waiting_max = RECORD_WAITING_MAX;
     dropped = 0;

@@ -83,6 +83,7 @@ int switch_channel(const CaliRange &r, int i)
     // The image holds the acknowledged state here: enabling has just read the device,
     // and every write since was either acknowledged or undone by its failure.
     const int before = aktuelle_daten[mode_address(i)];
+    keep_replaced(i);
     const ReplyTally replies;
     const int failed = switch_writes(r, i);
     record_cali_write(i, r.bank, RECORD_RANGE, before, r.mode, replies.first_failed);

@@ -1,4 +1,5 @@
 // The file menu commands New, Open, Save and Save as, and the current document name.
+// Every document opened or saved joins the recent documents (recent.cpp).
 #include "documents/files.h"
 
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include "channels/acknowledged.h"
 #include "documents/backups.h"
 #include "channels/config_text.h"
+#include "channels/history.h"
 #include "channels/image.h"
 #include "platform/files.h"
 #include "platform/userint.h"
@@ -107,7 +109,7 @@ void speichern(void)
         return;
     }
     if (exists > 0) datei_schreiben(File_Name);
-    file_fehler();
+    if (report_status() == 0 && exists > 0) remember_document(File_Name);
 }
 
 // A failed write is reported and keeps the current name: the document has not been
@@ -120,7 +122,9 @@ void speichern_unter(void)
                                  text(txt::save_as_title), VAL_SAVE_BUTTON, 0, 0, 1, 1, path);
     if (!path_chosen(result) || !with_document_extension(path)) return;
     datei_schreiben(path);
-    if (report_status() == 0) set_name(path);
+    if (report_status() != 0) return;
+    set_name(path);
+    remember_document(path);
 }
 
 // Open changes the image, the window, the name and the title only for a file that
@@ -129,15 +133,22 @@ void opens(int, int, void *, int)
 {
     char path[MAX_PATHNAME_LEN] = "";
     int result = FileSelectPopup("", "*.cfg", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 1, path);
-    if (!path_chosen(result)) return;
-    if (datei_lesen(path, VAL_READ_ONLY) != 0) return;
+    if (path_chosen(result)) open_document(path);
+}
+
+bool open_document(const char *path)
+{
+    if (datei_lesen(path, VAL_READ_ONLY) != 0) return false;
     if (!ist_konfigurationstext()) {
         refuse(path);
-        return;
+        return false;
     }
     einlesen_ini();
+    clear_history();
     set_name(path);
     show_title(File_Name);
+    remember_document(path);
+    return true;
 }
 
 // The title follows at the main window's next focus event.
@@ -145,6 +156,7 @@ void new_(int, int, void *, int)
 {
     if (ConfirmPopup(text(txt::zek_title), text(txt::changes_saved)) == 1) speichern();
     ini_panel_1();
+    clear_history();
     set_name(UNNAMED_DOCUMENT);
 }
 
@@ -165,4 +177,5 @@ void register_document_callbacks(void)
     RegisterMenuCallback("opens", opens);
     RegisterMenuCallback("save", save);
     RegisterMenuCallback("save_as", save_as);
+    RegisterMenuCallback("open_recent", open_recent);
 }

@@ -45,7 +45,7 @@ enum {
     ATTR_WIDTH,              // panel/control: int
     ATTR_SCROLL_BARS,        // panel: VAL_NO_SCROLL_BARS / VAL_VERT_SCROLL_BAR
     ATTR_BACKCOLOR,          // panel: int RGB
-    ATTR_VISIBLE,            // panel/control: int 0/1
+    ATTR_VISIBLE,            // panel/control/menu item: int 0/1
     ATTR_DIMMED,             // control/menu item: int 0/1
     ATTR_LABEL_TEXT,         // control: const char *
     ATTR_CMD_BUTTON_COLOR,   // command button: int RGB

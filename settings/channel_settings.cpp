@@ -3,6 +3,7 @@
 #include "settings/settings.h"
 
 #include "channels/acknowledged.h"
+#include "channels/history.h"
 #include "channels/image.h"
 #include "link/channel_group.h"
 #include "link/port.h"
@@ -80,6 +81,13 @@ int send_range_words(int ch, int i)
 
 bool valid_channel(int n) { return n >= 1 && n <= 16; }
 
+// The range index the image holds for channel ch: what the device acknowledged last,
+// unless the link fault flag is set.
+int acknowledged_range(int ch)
+{
+    return range_index_of(aktuelle_daten[mode_address(ch)], image_word(range_words_address(ch) + 2));
+}
+
 }  // namespace
 
 // Sensor range change of channel n (1-based): mode byte, then for a strain-gauge range
@@ -92,6 +100,7 @@ void aktu_gain(int n)
     reopen_after_hangup();  // the flag stays as it is: a range change does not clear it
     const int ch = n - 1;
     const int unawaited = com_fault;
+    const int before = acknowledged_range(ch);
     int i, h;
     if (!read_row(ch, &i, &h)) return;
     SetWaitCursor(1);
@@ -112,6 +121,7 @@ void aktu_gain(int n)
                                : format_text(txt::status_range_done, n, platform::ClockNow() - start))
                       .c_str());
     if (failed == 1) link_failure();
+    else if (unawaited == 0) history_add({step_range, ch, before, i});
     SetWaitCursor(0);
 }
 
@@ -125,8 +135,12 @@ void vb_hb(int n)
     if (!read_row(ch, &i, &h)) return;
     SetWaitCursor(1);
     const int m = mode_address(ch);
+    const int before = aktuelle_daten[m] == MODE_BYTE_HALF_BRIDGE ? 1 : 0;
     set_image_byte(m, mode_byte(i, h));
-    if (send_byte(m, aktuelle_daten[m]) == 1) link_failure();
+    if (send_byte(m, aktuelle_daten[m]) == 1)
+        link_failure();
+    else if (i <= LAST_STRAIN_GAUGE)
+        history_add({step_bridge, ch, before, h != 0 ? 1 : 0});
     SetWaitCursor(0);
 }
 
@@ -169,9 +183,10 @@ int cal_on_off(int, int, int event, void *, int, int)
         cal_off();
     else
         cal_on();
-    if (com_fault == 0)
+    if (com_fault == 0) {
+        history_add({step_signal, 0, cal_signal_acknowledged, on != 0 ? 1 : 0});
         cal_signal_acknowledged = on != 0;
-    else
+    } else
         SetCtrlVal(panel_handle, PANEL_TOGGLEBUTTON, cal_signal_acknowledged);
     return 0;
 }
@@ -208,4 +223,6 @@ void register_channel_callbacks(void)
 {
     register_named(channel_callbacks);
     RegisterCtrlCallback("cal_on_off", cal_on_off);
+    RegisterMenuCallback("undo", undo);
+    RegisterMenuCallback("redo", redo);
 }

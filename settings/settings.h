@@ -13,4 +13,8 @@ void reset_settings_state(void);
 int cal_on_off(int panel, int control, int event, void *callbackData, int eventData1,
                int eventData2);
 
+// Edit menu: Undo and Redo of the main window's acknowledged changes.
+void undo(int menuBar, int menuItem, void *callbackData, int panel);
+void redo(int menuBar, int menuItem, void *callbackData, int panel);
+
 void register_channel_callbacks(void);

@@ -3,8 +3,11 @@
 // their progress and leave a status line; the download may be cancelled between channels.
 #include "transfer/transfer.h"
 
+#include "channels/history.h"
+
 #include <string>
 
+#include "channels/history.h"
 #include "channels/image.h"
 #include "link/channel_group.h"
 #include "link/protocol.h"
@@ -59,6 +62,7 @@ void down_load(int, int, void *, int)
 // channels: what was acknowledged stays, the rest is not sent.
 void down(void)
 {
+    clear_history();  // the device now holds the image as a whole
     clear_com_fault();
     SetWaitCursor(1);
     const double start = platform::ClockNow();

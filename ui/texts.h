@@ -374,7 +374,41 @@ inline constexpr TextPair cancelled_title{"Abgebrochen", "Cancelled"};
 inline constexpr TextPair cancelled_written{"Geschrieben: Kanal %s", "Written: channels %s"};
 inline constexpr TextPair cancelled_not_written{"Nicht geschrieben: Kanal %s",
                                                 "Not written: channels %s"};
+// Back from calibration.
+inline constexpr TextPair restore_title{"Kalibration beendet", "Calibration finished"};
+inline constexpr TextPair restore_question{
+    "%d Kanäle stehen auf Kalibrationsbereichen.\n"
+    "Die Einstellungen von vor der Kalibration wiederherstellen?\n"
+    "(Die Abgleichwerte bleiben.)",
+    "%d channels are set to calibration ranges.\n"
+    "Restore the channels' settings from before calibration?\n"
+    "(The trims stay.)"};
+inline constexpr TextPair progress_restore_title{"Einstellungen wiederherstellen",
+                                                 "Restoring the settings"};
+inline constexpr TextPair progress_restore{"Wiederherstellen: Kanal %d (%d von %d)",
+                                           "Restoring: channel %d (%d of %d)"};
+inline constexpr TextPair restore_failed{"Wiederhergestellt: Kanal %s",
+                                         "Restored: channels %s"};
+inline constexpr TextPair restore_differs{
+    "%d Adressen halten nach dem Zurücklesen etwas anderes als gesendet.\n"
+    "Wiederhergestellt: Kanal %s",
+    "%d addresses read back other than sent.\nRestored: channels %s"};
+inline constexpr TextPair status_restore_done{"Einstellungen wiederhergestellt: %d Kanäle, %.1f s",
+                                              "Settings restored: %d channels, %.1f s"};
+// Undo and redo: the menu items' texts, naming the change.
+inline constexpr TextPair undo_item{"__Rückgängig", "__Undo"};
+inline constexpr TextPair redo_item{"__Wiederholen", "__Redo"};
+inline constexpr TextPair step_channel{"%s: Kanal %d, %s", "%s: channel %d, %s"};
+inline constexpr TextPair step_signal{"%s: Kalibriersignal %s", "%s: calibration signal %s"};
+inline constexpr TextPair signal_on{"ein", "on"};
+inline constexpr TextPair signal_off{"aus", "off"};
 inline constexpr TextPair none_word{"keiner", "none"};
+// Recent documents: a File menu item numbered 1 to 4 with the document's name, and the
+// message when a listed document is no longer there.
+inline constexpr TextPair recent_item{"__%d %s", "__%d %s"};
+inline constexpr TextPair recent_gone{
+    "%s\nist nicht mehr vorhanden und wird aus der Liste der letzten Dokumente entfernt.",
+    "%s\nno longer exists and is removed from the list of recent documents."};
 
 }  // namespace txt
 

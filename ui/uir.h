@@ -187,3 +187,12 @@ constexpr int MENU_show_link_log = 34;
 constexpr int MENU_SEPARATOR_7 = 35;
 constexpr int MENU_cal_record = 36;
 constexpr int MENU_config_sheet = 37;
+constexpr int MENU_bearbeiten = 38;
+constexpr int MENU_undo = 39;
+constexpr int MENU_redo = 40;
+// The File menu's recent documents, above Quit, and the separator below them.
+constexpr int MENU_recent_1 = 41;
+constexpr int MENU_recent_2 = 42;
+constexpr int MENU_recent_3 = 43;
+constexpr int MENU_recent_4 = 44;
+constexpr int MENU_SEPARATOR_8 = 45;

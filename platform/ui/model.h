@@ -89,6 +89,7 @@ struct MenuEntry {
     std::string shortcut;  // key combination choosing the item ("Ctrl+S", "F1"), or empty
     bool checked = false;
     bool dimmed = false;
+    bool visible = true;  // a hidden entry is not shown and cannot be chosen
 };
 
 struct MenuBar {

@@ -130,7 +130,7 @@ bool OperatorChooseMenu(int menuBar, int item)
     MenuBar *bar = FindMenuBar(menuBar);
     if (!bar || !Reachable(bar->panel)) return false;
     MenuEntry *e = FindMenuEntry(menuBar, item);
-    if (!e || e->kind != MenuKind::Item || e->dimmed || !e->callback) return false;
+    if (!e || e->kind != MenuKind::Item || e->dimmed || !e->visible || !e->callback) return false;
     MenuCallbackPtr fn = e->callback;
     int panel = bar->panel;
     Dispatch([&] { fn(menuBar, item, nullptr, panel); });

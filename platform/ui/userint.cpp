@@ -337,6 +337,7 @@ int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, int value)
     if (!e) return FindMenuBar(menuBar) ? UIE_BAD_CONTROL : UIE_BAD_HANDLE;
     if (attribute == ATTR_CHECKED) e->checked = value != 0;
     else if (attribute == ATTR_DIMMED) e->dimmed = value != 0;
+    else if (attribute == ATTR_VISIBLE) e->visible = value != 0;
     else return UIE_BAD_ATTRIBUTE;
     CurrentFrontEnd().MenuBarChanged(menuBar);
     return 0;
@@ -358,6 +359,7 @@ int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int *value)
     if (!e) return FindMenuBar(menuBar) ? UIE_BAD_CONTROL : UIE_BAD_HANDLE;
     if (attribute == ATTR_CHECKED) *value = e->checked;
     else if (attribute == ATTR_DIMMED) *value = e->dimmed;
+    else if (attribute == ATTR_VISIBLE) *value = e->visible;
     else return UIE_BAD_ATTRIBUTE;
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "behaviour/calibration_fixture.h"
+#include "link/channel_group.h"
 #include "ui/texts.h"
 
 using namespace platform;
@@ -142,6 +143,48 @@ TEST_F(CaliTest, OkReReadsTheDeviceButTheCloseBoxDoesNot)
     EXPECT_TRUE(OperatorPressButton(cp, PANEL_3_COMMANDBUTTON));
     EXPECT_EQ(PanelByResource(PANEL_3), 0);
     EXPECT_TRUE(Frames().empty());
+}
+
+// Closing after calibration ranges were sent offers to send back what they replaced:
+// Yes restores every switched channel's mode byte and range words, the trims stay; No
+// leaves the device on the calibration ranges.
+TEST_F(CaliTest, ClosingWithYesRestoresTheChannelsButKeepsTheTrims)
+{
+    Start(8, 8);
+    engine.Mem()[mode_address(1)] = MODE_BYTE_HALF_BRIDGE;
+    engine.Mem()[range_words_address(1) + 2] = 0x00;  // range gain word 1024: 8 mV/V
+    engine.Mem()[range_words_address(1) + 3] = 0x04;
+    engine.Mem()[mode_address(4)] = MODE_BYTE_TE_2;
+    sim::Memory before = engine.Mem();
+    const size_t lines = RecordLines().size();
+    ASSERT_NE(Open(), 0);
+    ASSERT_TRUE(Toggle(1));  // thermocouple type 1, then the strain-gauge bank: what the
+    ASSERT_TRUE(Select(2));  // first switch replaced goes back
+    ASSERT_TRUE(OperatorSetValue(cp, panel_numeric_off[0], 7));
+    const int trimmed = block_address(0, 0) + OFF_CAL_OFFSET;
+    before[trimmed] = (f_o_1 + 7) & 0xFF;
+    before[trimmed + 1] = (f_o_1 + 7) >> 8;
+    ASSERT_NE(engine.Mem(), before);
+    platform::scripted::AnswerConfirm(1);
+    Clear();
+    EXPECT_TRUE(OperatorClosePanel(cp));
+    EXPECT_EQ(engine.Mem(), before);
+    const auto &popups = scripted::Popups();
+    ASSERT_FALSE(popups.empty());
+    EXPECT_TRUE(popups.front().defaultYes);
+    EXPECT_NE(popups.front().text.find('8'), std::string::npos);
+    EXPECT_EQ(Frames().back(), "R");  // read back
+    EXPECT_EQ(FindControl(panel_handle, panel_rings[1])->value, 2);
+    EXPECT_EQ(RecordLines().size(), lines + 1 + 16 + 1 + 8);  // header, loads, trim, restores
+
+    // No keeps the device on the calibration ranges; OK re-reads as before.
+    ASSERT_NE(Open(), 0);
+    ASSERT_TRUE(Toggle(1));
+    platform::scripted::AnswerConfirm(0);
+    Clear();
+    EXPECT_TRUE(OperatorPressButton(cp, PANEL_3_COMMANDBUTTON));
+    EXPECT_EQ(Frames(), Strings{"R"});
+    EXPECT_EQ(engine.Mem()[mode_address(4)], MODE_BYTE_TE_1);
 }
 
 }  // namespace

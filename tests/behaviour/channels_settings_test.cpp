@@ -370,4 +370,41 @@ TEST_F(ChannelSettingsTest, EveryChannelCallbackActsOnItsOwnChannel)
     EXPECT_TRUE(FrameTexts().empty());
 }
 
+// --- undo and redo -----------------------------------------------------------------
+
+// Undo and Redo step through the acknowledged range changes, each sent like the
+// original; a step the device refuses keeps its place; New clears the history.
+TEST_F(ChannelSettingsTest, UndoAndRedoResendTheRangesAndAFailedStepKeepsItsPlace)
+{
+    StartWith(8, Factory(8), 1);
+    auto undo = [&] { return FindMenuEntry(Bar(), MENU_undo); };
+    auto redo = [&] { return FindMenuEntry(Bar(), MENU_redo); };
+    EXPECT_TRUE(undo()->dimmed);
+    ASSERT_TRUE(OperatorSetValue(panel_handle, Ring(2), 3));  // 4 mV/V
+    ASSERT_TRUE(OperatorSetValue(panel_handle, Ring(2), 1));  // 16 mV/V
+    EXPECT_EQ(undo()->label, "__Undo: channel 2, Strain gage 16mV/V");
+    backend->ClearJournal();
+    ASSERT_TRUE(OperatorChooseMenu(Bar(), MENU_undo));
+    EXPECT_EQ(FrameTexts(), (Texts{"001130W", "002200W", "002304W", "002400W", "002502W", "D"}));
+    EXPECT_EQ(Ctrl(Ring(2))->value, 3);
+    EXPECT_EQ(redo()->label, "__Redo: channel 2, Strain gage 16mV/V");
+    EXPECT_FALSE(redo()->dimmed);
+
+    engine.AddFault({sim::FaultKind::Error, engine.Frames() + 1, 0.0});
+    ASSERT_TRUE(OperatorChooseMenu(Bar(), MENU_redo));
+    EXPECT_EQ(Mem(35), 4);
+    EXPECT_EQ(redo()->label, "__Redo: channel 2, Strain gage 16mV/V");
+    scripted::ClearJournal();
+    ASSERT_TRUE(OperatorChooseMenu(Bar(), MENU_redo));
+    EXPECT_EQ(Mem(35), 8);
+    EXPECT_TRUE(scripted::Messages().empty());
+    EXPECT_TRUE(redo()->dimmed);
+    EXPECT_EQ(undo()->label, "__Undo: channel 2, Strain gage 16mV/V");
+
+    scripted::AnswerConfirm(0);
+    ASSERT_TRUE(OperatorChooseMenu(Bar(), MENU_new));
+    EXPECT_TRUE(undo()->dimmed);
+    EXPECT_EQ(undo()->label, "__Undo");
+}
+
 }  // namespace

@@ -93,7 +93,8 @@ TEST_F(DocumentFilesPosixTest, SaveKeepsLinksModesAttributesAndLeavesNoTemporary
     ASSERT_EQ(stat("new.cfg", &created), 0);
     EXPECT_EQ(created.st_mode & 07777, 0640u);
     EXPECT_EQ(DirectoryNames(),
-              (std::vector<std::string>{"config.ctc", "last.cfg", "link.cfg", "new.cfg", "target.cfg"}));
+              (std::vector<std::string>{"config.ctc", "last.cfg", "link.cfg", "new.cfg", "target.cfg",
+                                        "zek-config.state"}));
     EXPECT_TRUE(Messages().empty());
 }
 

@@ -373,7 +373,8 @@ TEST_F(DocumentFilesTest, SaveKeepsHardLinksAndRemovesOnlyUnheldTemporaryFiles)
     ASSERT_EQ(CVI_WriteFile(live, "live", 4), 4);
     EXPECT_EQ(CVI_CloseFile(live), 0);
     EXPECT_EQ(ReadFile("live.cfg"), "live");
-    EXPECT_EQ(DirectoryNames(), (std::vector<std::string>{"config.ctc", "docs", "last.cfg", "live.cfg"}));
+    EXPECT_EQ(DirectoryNames(), (std::vector<std::string>{"config.ctc", "docs", "last.cfg", "live.cfg",
+                                                          "zek-config.state"}));
     EXPECT_TRUE(Messages().empty());
 }
 
@@ -416,6 +417,60 @@ TEST_F(DocumentFilesTest, ConfigurationSheetIsNamedAfterTheDocumentAndNeverHalfW
                   std::string::npos)
             << Messages()[k].text;
     }
+}
+
+// What the File menu's recent items show: the label of each visible one, in order.
+std::vector<std::string> RecentLabels(int bar)
+{
+    std::vector<std::string> labels;
+    for (int item = MENU_recent_1; item <= MENU_recent_4; item++) {
+        const platform::MenuEntry *e = platform::FindMenuEntry(bar, item);
+        if (e->visible) labels.push_back(e->label);
+    }
+    return labels;
+}
+
+// The last four documents opened or saved, newest first, across a restart; a path that is
+// not UTF-8 and holds a space and a '%' comes back byte for byte; a gone one leaves.
+TEST_F(DocumentFilesTest, RecentDocumentsOpenByNumberAndSurviveARestart)
+{
+    ASSERT_EQ(StartUp(), 0);
+    EXPECT_TRUE(RecentLabels(Bar()).empty());
+    EXPECT_FALSE(platform::FindMenuEntry(Bar(), MENU_SEPARATOR_8)->visible);
+    EXPECT_FALSE(Menu(MENU_recent_1));
+    const std::string odd = Path("r\xe9sum\xff 5%.cfg");
+    const std::vector<std::string> names = {Path("a.cfg"), Path("b.cfg"), odd, Path("d.cfg")};
+    for (size_t k = 0; k < names.size(); k++) {
+        FillImage(static_cast<int>(k) + 1);
+        AnswerFileSelect(1, names[k]);
+        ASSERT_TRUE(Menu(MENU_save_as));
+    }
+    WriteFile("e.cfg", TextOfPattern(9));
+    AnswerFileSelect(1, Path("e.cfg"));
+    ASSERT_TRUE(Menu(MENU_open));
+    EXPECT_EQ(RecentLabels(Bar()), (std::vector<std::string>{"__1 " + Path("e.cfg"), "__2 " + names[3],
+                                                             "__3 " + odd, "__4 " + names[1]}));
+
+    ResetProgramState();
+    platform::ResetUserInterface();
+    platform::ResetEventLoop();
+    ASSERT_EQ(StartUp(), 0);
+    EXPECT_TRUE(platform::FindMenuEntry(Bar(), MENU_SEPARATOR_8)->visible);
+    ASSERT_TRUE(Menu(MENU_recent_3));
+    for (int k = 0; k < 400; k++) ASSERT_EQ(aktuelle_daten[k], PatternValue(k, 3)) << k;
+    EXPECT_EQ(File_Name, odd);
+    EXPECT_EQ(Title(), odd);
+    EXPECT_EQ(RecentLabels(Bar())[0], "__1 " + odd);
+
+    std::filesystem::remove(names[3]);
+    const std::vector<int> image = Image();
+    ASSERT_TRUE(Menu(MENU_recent_3));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, format_text(txt::recent_gone, names[3].c_str()));
+    EXPECT_EQ(Image(), image);
+    EXPECT_EQ(File_Name, odd);
+    EXPECT_EQ(RecentLabels(Bar()).size(), 3u);
+    EXPECT_FALSE(platform::FindMenuEntry(Bar(), MENU_recent_4)->visible);
 }
 
 // A file dialog that fails ends the program with status 1 after the message, having

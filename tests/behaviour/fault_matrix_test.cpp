@@ -11,7 +11,8 @@
 //    one whose frame went unanswered (the device may or may not have taken it);
 //  - "last.cfg" and "temp.ctc" hold their old text or a whole new 800-character text at
 //    every frame and message, and "temp.ctc" ends up holding the acknowledged state;
-//  - nothing but the backups, the settings file and the chosen document was written;
+//  - nothing but the backups, the settings file, the chosen document and (for an
+//    operation that opens or saves one) the recent documents in the state file was written;
 //  - after a fault on the line, the next exchange reads its own reply.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -32,6 +33,7 @@
 #include "link/protocol.h"
 #include "platform/clock.h"
 #include "platform/progress.h"
+#include "platform/state.h"
 #include "ui/texts.h"
 
 namespace {
@@ -208,6 +210,7 @@ protected:
             for (const char *name : {"last.cfg", "temp.ctc", "config.ctc", "keep.cfg"})
                 ASSERT_EQ(unlink(name), 0) << name;
             std::filesystem::remove(cal_record_file);  // the preparation's calibration lines
+            std::filesystem::remove(platform::kStateFile);  // its recent documents
             if (rmdir(work.c_str()) != 0 && errno == EACCES)
                 GTEST_SKIP() << "this system does not remove a working directory in use";
             ASSERT_FALSE(std::filesystem::exists(work));
@@ -273,6 +276,7 @@ protected:
         if (WritesRecord() && (path == cal_record_file || path == work + "/" + cal_record_file))
             return true;
         if (path == saved && (op->asks & kAsksDocumentToWrite)) return true;
+        if (path == work + "/" + platform::kStateFile && (op->traits & kRemembersDocument)) return true;
         for (const char *name : {"last.cfg", "temp.ctc", "config.ctc"})
             if (path == work + "/" + name) return true;
         return false;
@@ -285,11 +289,11 @@ protected:
 
     // Image and device agree after the operation wherever they agreed before it and on
     // every byte it wrote. Left out: the byte whose frame went unanswered (the device may
-    // or may not have taken it, the program cannot know), and Open, which loads a
-    // document into the image and sends nothing.
+    // or may not have taken it, the program cannot know), and Open and its recent
+    // documents, which load a document into the image and send nothing.
     void ExpectImageAgreesWithDevice(const std::vector<bool> &agreedBefore)
     {
-        if (op->asks & kAsksDocumentToRead) return;
+        if (op->traits & kLoadsDocument) return;
         const bool unknown = fault == Fault::NoReply || fault == Fault::Hangup;
         const int faulted = unknown ? op->matrix.faulted : 0;
         std::vector<bool> check = agreedBefore;

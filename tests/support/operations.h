@@ -43,6 +43,8 @@ enum Traits : unsigned {
     kSavesUnderItsName = 1u << 2,     // writes the document under its current name
     kLoadsCalibrationRange = 1u << 3,  // sends range words that the image does not take
     kWritesRecord = 1u << 4,          // appends to the calibration record
+    kLoadsDocument = 1u << 5,         // loads a document into the image, sends nothing
+    kRemembersDocument = 1u << 6,     // a document opened or saved joins the recent list
 };
 
 // The fault matrix's fault-free steps before the operator acts.

@@ -181,7 +181,15 @@ TEST(Resource, MenuBarsShareStructureAndCarryTheirLanguage)
         {MENU_save, "save", "item", "save", "__Speichern", "__Save"},
         {MENU_save_as, "save_as", "item", "save_as", "Speichern __unter", "Save __as"},
         {MENU_SEPARATOR, "SEPARATOR", "separator", "", "", ""},
+        {MENU_recent_1, "recent_1", "item", "open_recent", "__1", "__1"},
+        {MENU_recent_2, "recent_2", "item", "open_recent", "__2", "__2"},
+        {MENU_recent_3, "recent_3", "item", "open_recent", "__3", "__3"},
+        {MENU_recent_4, "recent_4", "item", "open_recent", "__4", "__4"},
+        {MENU_SEPARATOR_8, "SEPARATOR_8", "separator", "", "", ""},
         {MENU_quit, "quit", "item", "quit", "__Beenden", "__Quit"},
+        {MENU_bearbeiten, "bearbeiten", "menu", "", "__Bearbeiten", "__Edit"},
+        {MENU_undo, "undo", "item", "undo", "__Rückgängig", "__Undo"},
+        {MENU_redo, "redo", "item", "redo", "__Wiederholen", "__Redo"},
         {MENU_optionen, "optionen", "menu", "", "__Einstellungen", "__Settings"},
         {MENU_com_port, "com_port", "item", "com_select", "COM wählen", "Select COM"},
         {MENU_SEPARATOR_3, "SEPARATOR_3", "separator", "", "", ""},
@@ -260,12 +268,18 @@ TEST(Resource, MenuBarsShareStructureAndCarryTheirLanguage)
                 EXPECT_TRUE(shortcuts.insert(j["shortcut"]).second) << j["shortcut"];
             }
         }
-        // Submenus: language items under 16, channel-count items under 21.
-        EXPECT_EQ(entries[MENU_sprache - 2]["submenu"], MENU_SUBMENU);
-        EXPECT_EQ(entries[MENU_kanal - 2]["submenu"], MENU_SUBMENU_2);
-        for (int id : {MENU_sprache_d, MENU_sprache_e}) EXPECT_EQ(entries[id - 2]["parent"], MENU_SUBMENU);
+        // Submenus: language items under 16, channel-count items under 21 (found by id:
+        // the Edit menu's later ids stand after File's).
+        auto by_id = [&entries](int id) -> const json & {
+            for (const json &j : entries)
+                if (j["id"] == id) return j;
+            return entries[0];
+        };
+        EXPECT_EQ(by_id(MENU_sprache)["submenu"], MENU_SUBMENU);
+        EXPECT_EQ(by_id(MENU_kanal)["submenu"], MENU_SUBMENU_2);
+        for (int id : {MENU_sprache_d, MENU_sprache_e}) EXPECT_EQ(by_id(id)["parent"], MENU_SUBMENU);
         for (int id : {MENU_4kanal, MENU_8kanal, MENU_16kanal})
-            EXPECT_EQ(entries[id - 2]["parent"], MENU_SUBMENU_2);
+            EXPECT_EQ(by_id(id)["parent"], MENU_SUBMENU_2);
     }
 }
 

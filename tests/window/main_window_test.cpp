@@ -17,6 +17,8 @@
 #include <tuple>
 #include <vector>
 
+#include "channels/image.h"
+#include "documents/files.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
 #include "window/window_env.h"
@@ -80,8 +82,8 @@ TEST_P(MainWindowTest, SizesRowsRingsAndCheckMarksFollowTheSettings)
 
     QStringList menus;
     for (QAction *a : bar->actions()) menus << a->text();
-    EXPECT_EQ(menus, english ? QStringList({"&File", "&Settings", "&Tools", "&Help"})
-                             : QStringList({"&Datei", "&Einstellungen", "E&xtras", "&Hilfe"}));
+    EXPECT_EQ(menus, english ? QStringList({"&File", "&Edit", "&Settings", "&Tools", "&Help"})
+                             : QStringList({"&Datei", "&Bearbeiten", "&Einstellungen", "E&xtras", "&Hilfe"}));
     EXPECT_EQ(w->MenuAction(MENU_sprache_d)->isChecked(), !english);
     EXPECT_EQ(w->MenuAction(MENU_sprache_e)->isChecked(), english);
     EXPECT_EQ(w->MenuAction(MENU_4kanal)->isChecked(), rows == 4);
@@ -112,6 +114,30 @@ TEST_F(MainWindowKeys, AltDThenBQuits)
     EXPECT_TRUE(opened);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(zektest::ReadFile("config.ctc"), zektest::SettingsBytes({}));
+}
+
+// Alt+D opens the File menu, 1 opens the first recent document; the unused numbers are
+// not shown, the list's separator is.
+TEST_F(MainWindowKeys, AltDThen1OpensTheRecentDocument)
+{
+    const std::string rig = dir + "/rig.cfg";
+    zektest::WriteFile(rig, "a5" + std::string(798, '0'));
+    zektest::WriteFile("zek-config.state", "recent_documents=" + rig + "\n");
+    QStringList shown;
+    int status = StartWindow(0, 8, [&] {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Main()));
+        QTest::keyClick(Main()->windowHandle(), Qt::Key_D, Qt::AltModifier);
+        QMenu *file = Main()->MenuAction(MENU_datei)->menu();
+        for (QAction *a : file->actions())
+            if (a->isVisible()) shown << (a->isSeparator() ? "-" : a->text());
+        QTest::keyClick(file, Qt::Key_1);
+        QuitUserInterface(0);
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(shown, QStringList({"&Neu", "Ö&ffnen..", "&Speichern", "Speichern &unter", "-",
+                                  "&1 " + QString::fromStdString(rig), "-", "&Beenden"}));
+    EXPECT_EQ(aktuelle_daten[0], 0xa5);
+    EXPECT_EQ(File_Name, rig);
 }
 
 // Changes made by the code show at once, without waiting for the event loop.

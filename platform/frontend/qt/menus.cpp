@@ -1,6 +1,6 @@
 // The menu bar installed on a panel: menus with their mnemonics (Alt+letter opens
 // them), items with their shortcut keys, separators, submenus, check marks and dimming
-// from the model.
+// from the model; entries the model hides are not shown.
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
@@ -70,7 +70,7 @@ void PanelWindow::BuildMenuBar(const MenuBar &bar)
             }
             break;
         case MenuKind::Separator:
-            if (owner) owner->addSeparator();
+            if (owner) actions_[e.id] = owner->addSeparator();
             break;
         case MenuKind::Submenu: break;  // made by the item that opens it
         }
@@ -83,8 +83,11 @@ void PanelWindow::SyncMenuStates(const MenuBar &bar)
     for (const MenuEntry &e : bar.entries) {
         QAction *action = MenuAction(e.id);
         if (!action) continue;
-        action->setText(WithMnemonic(e.label));
-        action->setEnabled(!e.dimmed);
+        if (e.kind != MenuKind::Separator) {
+            action->setText(WithMnemonic(e.label));
+            action->setEnabled(e.visible && !e.dimmed);
+        }
+        action->setVisible(e.visible);
         if (e.kind == MenuKind::Item && !e.submenu) {
             action->setCheckable(e.checked);
             action->setChecked(e.checked);
