@@ -3,7 +3,7 @@
 #include "app/shell.h"
 #include "calibration/calibration.h"
 #include "documents/backups.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "link/log_menu.h"
 #include "link/port.h"
 #include "link/protocol.h"

@@ -6,7 +6,7 @@
 
 #include "app/shell.h"
 #include "channels/image.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "link/port.h"
 #include "platform/files.h"
 #include "platform/progress.h"

@@ -7,7 +7,7 @@
 #include "channels/history.h"
 #include "channels/image.h"
 #include "documents/backups.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "link/log_menu.h"
 #include "link/port.h"
 #include "settings/settings.h"

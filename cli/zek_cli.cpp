@@ -14,7 +14,7 @@
 #include "channels/acknowledged.h"
 #include "channels/config_text.h"
 #include "channels/image.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "link/port.h"
 #include "link/protocol.h"
 #include "platform/host/arguments.h"

@@ -1,6 +1,6 @@
 // The file menu commands New, Open, Save and Save as, and the current document name.
 // Every document opened or saved joins the recent documents (recent.cpp).
-#include "documents/files.h"
+#include "documents/file_menu.h"
 
 #include <cstdio>
 #include <cstdlib>

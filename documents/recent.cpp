@@ -10,7 +10,7 @@
 
 #include "channels/acknowledged.h"
 #include "documents/backups.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "platform/state.h"
 #include "platform/userint.h"
 #include "ui/texts.h"

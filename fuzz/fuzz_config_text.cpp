@@ -9,7 +9,7 @@
 
 #include "channels/image.h"
 #include "channels/config_text.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {

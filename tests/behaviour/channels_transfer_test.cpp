@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "channels/image.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "link/log_menu.h"
 #include "link/protocol.h"
 #include "channels_fixture.h"

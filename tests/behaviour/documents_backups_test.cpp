@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "channels/acknowledged.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "ui/window.h"
 #include "behaviour/documents_fixture.h"
 #include "channels/image.h"

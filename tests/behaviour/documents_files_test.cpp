@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/shell.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "platform/report.h"
 #include "ui/window.h"
 #include "behaviour/documents_fixture.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "channels/image.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "link/protocol.h"
 #include "ui/texts.h"
 #include "ui/window.h"

@@ -18,7 +18,7 @@
 
 #include "behaviour/hardening_fixture.h"
 #include "calibration/calibration.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "support/operations.h"
 
 namespace {

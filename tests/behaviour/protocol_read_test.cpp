@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "channels/image.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "ui/window.h"
 #include "behaviour/protocol_fixture.h"
 #include "link/protocol.h"

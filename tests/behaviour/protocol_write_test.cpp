@@ -6,7 +6,7 @@
 
 #include "channels/hex.h"
 #include "channels/image.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "ui/window.h"
 #include "behaviour/protocol_fixture.h"
 #include "link/protocol.h"

@@ -10,7 +10,7 @@
 
 #include "calibration/calibration.h"
 #include "channels/image.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "link/port.h"
 #include "link/protocol.h"
 #include "transfer/transfer.h"

@@ -9,7 +9,7 @@
 #include "channels/image.h"
 #include "channels/config_text.h"
 #include "behaviour/documents_fixture.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 
 using namespace doctest;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "channels/image.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "link/port.h"
 #include "ui/window.h"
 #include "app/shell.h"

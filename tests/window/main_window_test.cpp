@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "channels/image.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "ui/texts.h"
 #include "ui/uir.h"
 #include "window/window_env.h"

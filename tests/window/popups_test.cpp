@@ -24,7 +24,7 @@
 #include "app/shell.h"
 #include "channels/config_text.h"
 #include "channels/image.h"
-#include "documents/files.h"
+#include "documents/file_menu.h"
 #include "link/port.h"
 #include "platform/report.h"
 #include "transfer/transfer.h"
