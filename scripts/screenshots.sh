@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Writes the documentation's pictures into docs/: the main window (German, 8 channels;
 # English, 16 channels), the port dialog, the calibration panel, the information
-# dialog, popups and file dialogs in both languages, and a page of the configuration sheet. The program runs on Qt's offscreen platform against the in-process device
+# dialog, popups and file dialogs in both languages, the question after calibration, and a
+# page of the configuration sheet. The program runs on Qt's offscreen platform against the in-process device
 # simulator, so no display and no device are needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."

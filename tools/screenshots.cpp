@@ -248,6 +248,9 @@ int main(int argc, char *argv[])
         int cal = platform::PanelByResource(PANEL_3);
         platform::OperatorToggle(cal, PANEL_3_TOGGLEBUTTON_ACTIV, 1);
         Shoot(PANEL_3, "calibration-panel.png");
+        // OK after calibration ranges went out asks whether to restore the channels.
+        popupShots = {"restore-question-de.png"};
+        platform::OperatorPressButton(cal, PANEL_3_COMMANDBUTTON);
     });
     RunProgram(0, 8, [] {
         Choose(MENU_info);
