@@ -167,10 +167,12 @@ protected:
     }
 
     // The operator's act, with what it asks answered: save first, the chosen document to
-    // open, the new name to save under.
+    // open, the new name to save under, the restore after calibration (asked only once a
+    // calibration range went out; a Yes left unasked would answer a later question).
     bool Act()
     {
         if (op->asks & kAsksSaveFirst) AnswerConfirm(1);
+        if ((op->asks & kAsksRestore) && cali_loaded_range >= 0) AnswerConfirm(1);
         if (op->asks & kAsksDocumentToRead) AnswerFileSelect(1, chosen);
         if (op->asks & kAsksDocumentToWrite) AnswerFileSelect(1, saved);
         return Perform(*op, op->matrix.step);
