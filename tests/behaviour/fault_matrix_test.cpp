@@ -167,10 +167,12 @@ protected:
     }
 
     // The operator's act, with what it asks answered: save first, the chosen document to
-    // open, the new name to save under.
+    // open, the new name to save under, the restore after calibration (asked only once a
+    // calibration range went out; a Yes left unasked would answer a later question).
     bool Act()
     {
         if (op->asks & kAsksSaveFirst) AnswerConfirm(1);
+        if ((op->asks & kAsksRestore) && cali_loaded_range >= 0) AnswerConfirm(1);
         if (op->asks & kAsksDocumentToRead) AnswerFileSelect(1, chosen);
         if (op->asks & kAsksDocumentToWrite) AnswerFileSelect(1, saved);
         return Perform(*op, op->matrix.step);
@@ -255,12 +257,14 @@ protected:
             sent += f.size() == 7 && f.compare(0, 3, "001") == 0 && f.back() == 'W';
         const long after = RecordLineCount();
         const long added = after - recordBefore - (recordBefore == 0 && after > 0 ? 1 : 0);
-        EXPECT_EQ(added, op->gesture == Gesture::Trim ? 1 : sent) << "record lines";
+        // Without a port the first switch goes nowhere: its line tells no reply came.
+        const long unsent = fault == Fault::MissingPort && sent == 0 && added == 1 ? 1 : 0;
+        EXPECT_EQ(added, op->gesture == Gesture::Trim ? 1 : sent + unsent) << "record lines";
         if (added <= 0) return;
         const std::string text = zektest::ReadFile(cal_record_file);
         const size_t end = text.rfind("\r\n"), start = text.rfind(',', end);
         const std::string outcome = text.substr(start + 1, end - start - 1);
-        if (watch.failedAcks + watch.unreadableAcks > 0) {
+        if (watch.failedAcks + watch.unreadableAcks + unsent > 0) {
             EXPECT_NE(outcome, txt::record_acknowledged.de)
                 << "a write not answered \"OK\" recorded as acknowledged";
         } else if (watch.oks > 0) {  // the device answered every frame "OK"
@@ -367,9 +371,9 @@ protected:
     {
         ASSERT_TRUE(platform::ComHungUp(com_port)) << "the hang-up did not reach the port";
         engine.ClearFaults();
-        // OK closed the calibration panel.
+        // OK closed the calibration panel: prepared again (the restore needs ranges sent).
         if (op->panel == Panel::Calibration && platform::PanelByResource(PANEL_3) == 0)
-            OpenCalibrationPanel();
+            Prepare();
         const int frames = engine.Frames();
         ASSERT_TRUE(Act()) << "the operation was refused after the hang-up";
         EXPECT_GT(engine.Frames(), frames) << "the operation ran on the hung-up port";

@@ -107,6 +107,13 @@ protected:
             Note(std::string("  save first ") + (saves ? "yes" : "no"));
             AnswerConfirm(saves ? 1 : 0);
         }
+        // Answered when a calibration range was loaded in full (a Yes left unasked would
+        // answer the next question); after only failed or cancelled loads it is asked
+        // too, and answered No.
+        if ((op->asks & kAsksRestore) && cali_loaded_range >= 0) {
+            Note("  restore yes");
+            AnswerConfirm(1);
+        }
         if (op->asks & (kAsksNameIfUnnamed | kAsksDocumentToWrite)) AnswerDocument();
         if (op->asks & kAsksDocumentToRead) {
             const bool cancel = Chance(0.1);

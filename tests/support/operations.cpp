@@ -92,6 +92,13 @@ constexpr Operation kOperations[] = {
      .matrix = {.prepare = P::CalibrationPanel, .frames = 1}},  // the re-read before closing
     {.name = "CalibrationClose", .panel = Panel::Calibration, .gesture = Gesture::CloseBox,
      .longRun = 2, .soak = 1},
+    // OK answered Yes: every channel the calibration ranges switched goes back in the
+    // download's frames, then the read-back.
+    {.name = "CalibrationRestore", .panel = Panel::Calibration, .gesture = Gesture::Button,
+     .target = PANEL_3_COMMANDBUTTON, .asks = kAsksRestore, .traits = kWritesRecord,
+     .longRun = 2, .soak = 2,  // channel 9's first range byte; garbage: the read-back
+     .matrix = {.prepare = P::CalibrationTypeTwo, .frames = 108, .faulted = 54,
+                .garbage = 108}},
 };
 
 }  // namespace

@@ -34,6 +34,8 @@ enum Asks : unsigned {
     kAsksDocumentToWrite = 1u << 4,  // a file to save to, always
     kAsksSheetFile = 1u << 5,        // where the configuration sheet goes
     kOpensPortDialog = 1u << 6,      // the port dialog, answered after the gesture
+    kAsksRestore = 1u << 7,          // closing calibration: whether to send back what the
+                                     // calibration ranges replaced (only after some went out)
 };
 
 // What the operation is known to do.

@@ -134,6 +134,7 @@ protected:
         const zektest::Operation &op = zektest::Draw(panel, &zektest::Operation::soak, rng);
         last = op.name;
         calibrationLoad = op.traits & zektest::kLoadsCalibrationRange;
+        restoring = op.asks & zektest::kAsksRestore;
         zektest::Step step;
         if (op.perChannel) step.channel = Uniform(1, zektest::ChannelRows(op));
         step.offset = op.offsets && Chance(0.5);
@@ -175,7 +176,7 @@ protected:
 
     void Act()
     {
-        calibrationLoad = false;
+        calibrationLoad = restoring = false;
         if (const int port = PanelByResource(PANEL_2)) return ActOnPortDialog(port);
         if (cali_panel_handle != 0 && FindPanel(cali_panel_handle))
             return ActOn(zektest::Panel::Calibration);
@@ -192,6 +193,8 @@ protected:
     {
         popups++;
         if (auto *box = qobject_cast<QMessageBox *>(w)) {
+            // The restore after calibration is answered Yes; other rows close either way.
+            if (QAbstractButton *yes = box->button(QMessageBox::Yes); restoring && yes) return Click(yes);
             const auto buttons = box->buttons();
             return Click(buttons[Uniform(0, static_cast<int>(buttons.size()) - 1)]);
         }
@@ -315,7 +318,7 @@ protected:
     std::string failure, last, armed;
     std::deque<std::string> history;  // the last actions, for the failure report
     int actions = 0, done = 0, faults = 0, popups = 0, sessions = 0, compared = 0, finalCompared = 0;
-    bool calibrationLoad = false, finalCheck = false;
+    bool calibrationLoad = false, restoring = false, finalCheck = false;
     double lastTraffic = 0;
 };
 
