@@ -88,19 +88,6 @@ int send_kept(int done[16], int *n)
     return 1;
 }
 
-// The addresses the restore wrote whose read-back differs from what was sent.
-int differing_addresses(const int device[IMAGE_SIZE], const int done[16], int n)
-{
-    int differing = 0;
-    for (int k = 0; k < n; k++) {
-        int addresses[5];
-        const int count = channel_group_addresses(done[k], replaced[done[k]].mode, addresses);
-        for (int j = 0; j < count; j++)
-            differing += device[addresses[j]] != aktuelle_daten[addresses[j]] ? 1 : 0;
-    }
-    return differing;
-}
-
 // Reads the device back, checks the restored addresses and shows the device's memory.
 std::string read_back(const int done[16], int n, double start)
 {
@@ -109,7 +96,7 @@ std::string read_back(const int done[16], int n, double start)
         link_failure();
         return format_text(txt::status_failed, text(txt::progress_read));
     }
-    const int differing = differing_addresses(device, done, n);
+    const int differing = static_cast<int>(differing_group_addresses(done, n, device).size());
     load_image(device);
     ini_panel_1();
     if (differing > 0)

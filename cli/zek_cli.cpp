@@ -225,18 +225,12 @@ int verify_download(void)
     int device[IMAGE_SIZE];
     if (read_memory(device) != 0) return LINK_FAILED;
     result["differences"] = nlohmann::json::array();
-    int verified = 0;
-    for (int ch = 0; ch < Kanalzahl; ch++) {
-        int addresses[5];
-        const int n = channel_group_addresses(ch, aktuelle_daten[mode_address(ch)], addresses);
-        for (int k = 0; k < n; k++, verified++) {
-            const int a = addresses[k];
-            if (device[a] == aktuelle_daten[a]) continue;
-            std::fprintf(stderr, "zek-cli: address %d holds %02X, %02X was sent\n", a, device[a],
-                         aktuelle_daten[a]);
-            result["differences"].push_back(
-                {{"address", a}, {"sent", aktuelle_daten[a]}, {"held", device[a]}});
-        }
+    int channels[16], verified = 0;
+    for (int ch = 0; ch < Kanalzahl; ch++) channels[ch] = ch;
+    for (const VerifiedAddress &d : differing_group_addresses(channels, Kanalzahl, device, &verified)) {
+        std::fprintf(stderr, "zek-cli: address %d holds %02X, %02X was sent\n", d.address, d.read,
+                     d.sent);
+        result["differences"].push_back({{"address", d.address}, {"sent", d.sent}, {"held", d.read}});
     }
     result["verified"] = verified;
     return result["differences"].empty() ? DONE : DIFFERENT;

@@ -40,3 +40,21 @@ void send_channel_group(int ch)
     const int a = range_words_address(ch);
     for (int k = 0; k < 4; k++) send_range_byte(ch, k, aktuelle_daten[a + k]);
 }
+
+std::vector<VerifiedAddress> differing_group_addresses(const int channels[], int n,
+                                                       const int device[512], int *checked)
+{
+    std::vector<VerifiedAddress> out;
+    int compared = 0;
+    for (int k = 0; k < n; k++) {
+        int addresses[5];
+        const int ch = channels[k];
+        const int count = channel_group_addresses(ch, aktuelle_daten[mode_address(ch)], addresses);
+        for (int j = 0; j < count; j++, compared++) {
+            const int a = addresses[j];
+            if (device[a] != aktuelle_daten[a]) out.push_back({a, aktuelle_daten[a], device[a]});
+        }
+    }
+    if (checked) *checked = compared;
+    return out;
+}

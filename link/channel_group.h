@@ -2,6 +2,8 @@
 // download, the per-channel settings, Send Changes and the calibration send them.
 #pragma once
 
+#include <vector>
+
 // The range words of channel ch: range offset and range gain word of its bank-0 block,
 // four byte writes from this address on, the last one closed by D.
 int range_words_address(int ch);
@@ -18,3 +20,13 @@ int channel_group_addresses(int ch, int mode, int addresses[5]);
 double channel_group_seconds(int mode);
 // True for the mode bytes of the strain-gauge ranges, whose group holds the range words.
 bool strain_gauge(int mode);
+
+// An address a group wrote whose read-back differs: what was sent and what was read back.
+struct VerifiedAddress {
+    int address, sent, read;
+};
+// Every address of the groups of channels[0..n), as the image now holds them, whose value
+// in the device's memory differs from the image; `checked` (when given) gets how many
+// addresses were compared. Used by every read-back check after sending groups.
+std::vector<VerifiedAddress> differing_group_addresses(const int channels[], int n,
+                                                       const int device[512], int *checked = nullptr);

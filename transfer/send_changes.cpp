@@ -56,22 +56,6 @@ int send_groups(const int changed[16], int n)
     return failed_at;
 }
 
-// Every written address the read-back does not hold as sent.
-std::vector<VerifiedAddress> verify(const int changed[16], int n, const int device[512])
-{
-    std::vector<VerifiedAddress> out;
-    for (int k = 0; k < n; k++) {
-        int addresses[5];
-        const int count =
-            channel_group_addresses(changed[k], aktuelle_daten[mode_address(changed[k])], addresses);
-        for (int j = 0; j < count; j++) {
-            const int a = addresses[j];
-            if (device[a] != aktuelle_daten[a]) out.push_back({a, aktuelle_daten[a], device[a]});
-        }
-    }
-    return out;
-}
-
 // What an operation ended with: its outcome and the status line's text.
 struct Ending {
     int outcome;
@@ -86,7 +70,7 @@ Ending read_back(const int changed[16], int n, double start)
     int device[IMAGE_SIZE];
     if (read_memory_shown(device, 0.0, next_step_of_line) != 0)
         return link_failed(format_text(txt::status_failed, text(txt::progress_read)));
-    const std::vector<VerifiedAddress> differing = verify(changed, n, device);
+    const std::vector<VerifiedAddress> differing = differing_group_addresses(changed, n, device);
     const int outcome = differing.empty() ? SENT_AND_VERIFIED : READ_BACK_DIFFERS;
     note_verification(outcome, n, differing);
     std::string message;

@@ -21,10 +21,6 @@ std::string range_words(int index);
 // is empty for a thermocouple or a mode byte the window does not know.
 void channel_mode_words(const int memory[512], int ch, std::string *range, std::string *bridge);
 
-// An address that a verification found changed: what was sent and what was read back.
-struct VerifiedAddress {
-    int address, sent, read;
-};
 // The last comparison or verification of this session, kept for the configuration
 // sheet: note_* take the result, last_check_* give it in the current language (the
 // title and local time, then the lines the operator was shown); both empty before any.
