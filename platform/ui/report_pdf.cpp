@@ -216,22 +216,6 @@ void draw_lines(Pages &pages, const std::string &utf8, Face face, double size)
 
 using Row = std::vector<std::string>;
 
-// Column widths in proportion to each column's widest text, filling the page's width.
-std::vector<double> column_widths(const std::vector<Row> &rows)
-{
-    std::vector<double> widths;
-    for (size_t r = 0; r < rows.size(); r++) {
-        if (widths.size() < rows[r].size()) widths.resize(rows[r].size(), 0.0);
-        for (size_t c = 0; c < rows[r].size(); c++)
-            widths[c] = std::max(widths[c], text_width(rows[r][c], r == 0 ? BOLD : REGULAR, kBody) +
-                                                3 * kCellPad);
-    }
-    double total = 0;
-    for (double w : widths) total += w;
-    for (double &w : widths) w *= kWidth / total;
-    return widths;
-}
-
 // The table, its heading first and again at the top of every further page.
 void draw_table(Pages &pages, const ReportContent &report)
 {
@@ -241,13 +225,15 @@ void draw_table(Pages &pages, const ReportContent &report)
         rows.emplace_back();
         for (const std::string &cell : cells) rows.back().push_back(encoded(cell));
     }
-    const std::vector<double> widths = column_widths(rows);
+    // Widths as every front end's report gets them, measured in the heading's face.
+    const std::vector<double> widths = platform::ReportColumnWidths(
+        report, [](const std::string &cell) { return text_width(encoded(cell), BOLD, kBody); }, kWidth);
     if (widths.empty()) return;
     const double h = kBody * 1.85;
     auto draw_row = [&](const Row &cells, Face face) {
         if (face == BOLD) pages.Shade(h);
         double x = kLeft;
-        for (size_t c = 0; c < cells.size(); c++) {
+        for (size_t c = 0; c < cells.size() && c < widths.size(); c++) {
             pages.Text(x + kCellPad, h, fitted(cells[c], face, kBody, widths[c] - 2 * kCellPad),
                        face, kBody);
             x += widths[c];
