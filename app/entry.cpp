@@ -1,4 +1,5 @@
-// Process entry of the desktop program: the program's start-up runs on the Qt front end.
+// Process entry of the desktop program: the program's start-up runs on the Qt front end
+// (the Win32 one on Windows).
 // With --data-home (the desktop menu's entry) the program works in its per-user folder;
 // otherwise in the working directory it was started in.
 #include <cstdio>
@@ -7,7 +8,11 @@
 #include "app/shell.h"
 #include "platform/host/arguments.h"
 #include "platform/host/data_home.h"
+#ifdef _WIN32
+#include "platform/frontend/win32/win32_frontend.h"
+#else
 #include "platform/frontend/qt/qt_frontend.h"
+#endif
 
 namespace {
 
@@ -46,5 +51,9 @@ int main(int argc, char *argv[])
             return -1;
         }
     }
+#ifdef _WIN32
+    return RunWithWin32FrontEnd(count, args, zek_main);
+#else
     return RunWithQtFrontEnd(argc, argv, zek_main);
+#endif
 }
