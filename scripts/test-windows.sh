@@ -25,10 +25,11 @@ cmake --build build-win -j"$jobs" --target zek-tests zek-serial-win32-tests zek-
 echo "== zek-config.exe: a 64-bit GUI program needing no DLL outside Windows"
 exe=$(scripts/build-windows.sh)
 objdump=x86_64-w64-mingw32-objdump
-"$objdump" -f "$exe" | grep -q 'pei-x86-64' || { echo "$exe is not 64-bit" >&2; exit 1; }
-"$objdump" -p "$exe" | grep -q 'Subsystem.*Windows GUI' || { echo "$exe is no GUI program" >&2; exit 1; }
+headers=$("$objdump" -f -p "$exe")  # read whole: grep -q would cut the pipe short
+grep -q 'pei-x86-64' <<<"$headers" || { echo "$exe is not 64-bit" >&2; exit 1; }
+grep -q 'Subsystem.*Windows GUI' <<<"$headers" || { echo "$exe is no GUI program" >&2; exit 1; }
 system_dlls='^(advapi32|comctl32|comdlg32|gdi32|gdiplus|kernel32|msvcrt|shell32|user32)\.dll$'
-if "$objdump" -p "$exe" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | grep -vE "$system_dlls"; then
+if sed -n 's/.*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | grep -vE "$system_dlls"; then
   echo "$exe needs a DLL that Windows does not have" >&2; exit 1
 fi
 [ -f "$(dirname "$exe")/zek-config.uir" ] || { echo "no resource beside $exe" >&2; exit 1; }
