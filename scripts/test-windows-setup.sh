@@ -20,9 +20,7 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-windows/CMakeCache.
 
 source scripts/wine-desktop.sh
 work=$(mktemp -d)
-starter=""
 cleanup() {
-  [ -z "$starter" ] || kill "$starter" 2>/dev/null || true
   wine_desktop_stop
   rm -rf "$work"
 }
@@ -89,15 +87,22 @@ cmp -s "$work/rig.cfg" "$data/rig.cfg" || fail "the install changed the operator
 
 echo "== the installed window from its shortcut"
 [ -z "$("$wine" "$winspy" list)" ] || fail "a window is open before the program starts"
-"$wine" start /wait /unix "$shortcut" &
-starter=$!
+# Wine's start returns before the program ends; the program is found as a Linux process
+# of this prefix instead.
+running() {
+  local pid
+  for pid in $(pgrep -f 'zek-config\\zek-config\.exe'); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
+"$wine" start /unix "$shortcut"
 "$wine" "$winspy" wait '*' 60 >/dev/null || fail "the installed program showed no window"
-kill -0 "$starter" 2>/dev/null || fail "start /wait did not wait for the program"
+running || fail "the window is not the installed program's"
 [ -f "$data/config.ctc" ] || fail "the program from the shortcut did not work in $data"
 "$wine" taskkill /im zek-config.exe >/dev/null
-within 30 eval '! kill -0 "$starter" 2>/dev/null' || fail "the program did not end on close"
+within 30 eval '! running' || fail "the program did not end on close"
 [ -s "$data/last.cfg" ] || fail "the program did not write its exit backup to $data"
-starter=""
 
 echo "== silent uninstall"
 # The uninstaller runs from a copy in the temporary folder, so this returns at once.
