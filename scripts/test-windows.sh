@@ -84,4 +84,5 @@ cli compare tc.cfg
 cli upload "Prüf.cfg"
 [ -f "$work/cli/Prüf.cfg" ] || { echo "zek-cli.exe did not write Prüf.cfg" >&2; exit 1; }
 cli compare "Prüf.cfg"
+scripts/test-windows-setup.sh   # the setup's round trip, in a prefix of its own
 echo "== Windows tests passed"
