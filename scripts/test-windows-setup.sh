@@ -52,6 +52,13 @@ entry_value() {
 }
 
 echo "== silent install"
+# The programs and the setup carry the project's version and the icon.
+for exe in "$setup" "$stage/zek-config.exe" "$stage/zek-cli.exe"; do
+  resources=$(wrestool -l "$exe")
+  grep -q 'type=group_icon' <<<"$resources" || fail "${exe##*/} has no icon"
+  version_strings=$(wrestool -x --raw -t 16 "$exe" | strings -el)  # whole: see grep -q
+  grep -qx "$version" <<<"$version_strings" || fail "${exe##*/} does not carry version $version"
+done
 "$wine" "$setup" /S || fail "the setup failed"
 check_files
 # The shortcut starts the installed window in the operator's data folder.
