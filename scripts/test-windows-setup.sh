@@ -56,7 +56,8 @@ echo "== silent install"
 for exe in "$setup" "$stage/zek-config.exe" "$stage/zek-cli.exe"; do
   resources=$(wrestool -l "$exe")
   grep -q 'type=group_icon' <<<"$resources" || fail "${exe##*/} has no icon"
-  version_strings=$(wrestool -x --raw -t 16 "$exe" | strings -el)  # whole: see grep -q
+  # read whole: grep -q would cut the pipe short
+  version_strings=$(wrestool -x --raw -t 16 "$exe" | strings -el)
   grep -qx "$version" <<<"$version_strings" || fail "${exe##*/} does not carry version $version"
 done
 "$wine" "$setup" /S || fail "the setup failed"
