@@ -51,6 +51,14 @@ entry_value() {
   "$wine" reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z]* *//p"
 }
 
+# drive C's folders and files outside Windows' own folder and the temporary folders,
+# before the install and after the uninstall.
+files_of_c() {
+  (cd "$WINEPREFIX/drive_c" &&
+    find . \( -path ./windows -o -iname temp \) -prune -o -print | sort) >"$1"
+}
+files_of_c "$work/before"
+
 echo "== silent install"
 # The programs and the setup carry the project's version and the icon.
 for exe in "$setup" "$stage/zek-config.exe" "$stage/zek-cli.exe"; do
@@ -115,9 +123,13 @@ within 30 eval '! running' || fail "the program did not end on close"
 echo "== silent uninstall"
 # The uninstaller runs from a copy in the temporary folder, so this returns at once.
 "$wine" 'C:\Program Files\zek-config\uninstall.exe' /S
-within 60 eval '[ ! -e "$installed" ] && [ ! -e "$shortcut" ]' ||
-  fail "the uninstaller left $(cd "$installed" 2>/dev/null && ls | tr '\n' ' ')${shortcut##*/}"
+# What it left is listed below when this waits in vain.
+within 60 eval '[ ! -e "$installed" ] && [ ! -e "$shortcut" ]' || true
 ! "$wine" reg query "$key" >/dev/null 2>&1 || fail "the uninstall entry is still there"
 cmp -s "$work/rig.cfg" "$data/rig.cfg" || fail "the uninstaller touched the operator's data"
 [ -f "$data/config.ctc" ] || fail "the uninstaller removed the program's settings"
+files_of_c "$work/after"
+data_c=./${data#*/c:/}  # the data folder as drive C sees it
+left=$(comm -13 "$work/before" "$work/after" | grep -vxF "$data_c" | grep -vF "$data_c/" || true)
+[ -z "$left" ] || fail "left behind: $left"
 echo "== Windows setup round trip passed"
