@@ -33,6 +33,10 @@ VIAddVersionKey "CompanyName" "${ZEK_PUBLISHER}"
 VIAddVersionKey "FileDescription" "zek-config ${ZEK_VERSION} setup"
 VIAddVersionKey "LegalCopyright" "${ZEK_COPYRIGHT}"
 
+; The setup speaks German or English, as Windows does (English otherwise).
+LoadLanguageFile "${NSISDIR}\Contrib\Language files\English.nlf"
+LoadLanguageFile "${NSISDIR}\Contrib\Language files\German.nlf"
+
 LicenseData "${ZEK_LICENSE}"
 Page license
 Page directory
