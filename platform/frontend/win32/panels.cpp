@@ -325,7 +325,9 @@ void SyncPanel(PanelWindow &w)
         ShowWindow(w.hwnd, SW_HIDE);
     }
     w.placed = w.placed || p->displayed;
-    InvalidateRect(w.hwnd, nullptr, TRUE);
+    // The children too: with WS_CLIPCHILDREN the panel alone would leave moved or resized
+    // controls unpainted (black under Wine) until something covers them.
+    RedrawWindow(w.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void SyncControl(PanelWindow &w, int control)
@@ -336,8 +338,11 @@ void SyncControl(PanelWindow &w, int control)
     if (!w.bodies.count(control)) BuildControl(w, *c);
     SyncValue(w.bodies[control], *c);
     PlaceControl(w, *p, *c);
-    SendMessageW(w.bodies[control], BM_SETSTYLE,
-                 c->kind == CtrlKind::CommandButton && c->id == p->defaultButton ? BS_DEFPUSHBUTTON : 0, TRUE);
+    // Only a command button changes between plain and default: a style set on a check box
+    // or a toggle would turn it into a plain push button.
+    if (c->kind == CtrlKind::CommandButton)
+        SendMessageW(w.bodies[control], BM_SETSTYLE,
+                     c->id == p->defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 void SyncMenuBar(PanelWindow &w)
@@ -468,6 +473,7 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (w) {
             auto *item = reinterpret_cast<DRAWITEMSTRUCT *>(lp);
             const Control *c = FindControl(w->panel, static_cast<int>(item->CtlID - kFirstControlId));
+            if (w->back) FillRect(item->hDC, &item->rcItem, w->back);  // owner-drawn: nothing else paints it
             if (c) DrawPicture(item->hDC, item->rcItem, c->image);
             return TRUE;
         }
