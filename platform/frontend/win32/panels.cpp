@@ -296,6 +296,7 @@ PanelWindow *NewPanelWindow(int panel)
 
 void DestroyPanelWindow(PanelWindow &w)
 {
+    for (auto &[id, body] : w.bodies) ClearAccessText(body);
     if (w.hwnd) DestroyWindow(w.hwnd);  // destroys the attached menu too
     if (w.accel) DestroyAcceleratorTable(w.accel);
     if (w.back) DeleteObject(w.back);
@@ -338,6 +339,7 @@ void SyncControl(PanelWindow &w, int control)
     if (!w.bodies.count(control)) BuildControl(w, *c);
     SyncValue(w.bodies[control], *c);
     PlaceControl(w, *p, *c);
+    SetAccessText(w.bodies[control], AccessibleName(*p, *c), AccessibleDescription(*p, *c));
     // Only a command button changes between plain and default: a style set on a check box
     // or a toggle would turn it into a plain push button.
     if (c->kind == CtrlKind::CommandButton)

@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <objbase.h>
 
 #include <memory>
 #include <utility>
@@ -556,6 +557,8 @@ int RunWithWin32FrontEnd(int argc, char *argv[], int (*programMain)(int, char *[
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     RegisterClasses();
+    // COM in this thread: the accessibility property service, the file dialogs.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     int status;
     {
         auto frontEnd = std::make_unique<Win32FrontEnd>();
@@ -565,5 +568,6 @@ int RunWithWin32FrontEnd(int argc, char *argv[], int (*programMain)(int, char *[
         platform::InstallFrontEnd(nullptr);
         current = nullptr;
     }
+    if (SUCCEEDED(com)) CoUninitialize();
     return status;
 }

@@ -76,6 +76,11 @@ void OpenLogWindow(const std::string &title, const std::string &path);
 void RunReportWindow(const ReportContent &report, int filterColumn, const std::string &allLabel,
                      HWND owner);
 
+// accessible.cpp: a control's name and description for assistive technology (empty:
+// none of ours), and their removal before the control goes.
+void SetAccessText(HWND hwnd, const std::string &name, const std::string &description);
+void ClearAccessText(HWND hwnd);
+
 // picture.cpp: the resource's picture from its raster copy (a PNG beside the SVG).
 void DrawPicture(HDC dc, const RECT &area, const std::string &image);
 
