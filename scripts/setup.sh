@@ -19,6 +19,7 @@ if [ "${1:-}" != "--run" ]; then
     qpdf            # the configuration sheet's test checks the PDF's structure
     dpkg-dev lintian desktop-file-utils appstream
     g++-mingw-w64-x86-64-posix wine64 googletest   # Windows build, tests under Wine
+    librsvg2-bin    # rsvg-convert: the Windows window's picture, rastered at build time
   )
 fi
 
