@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows window, zek-config.exe, and zek-cli.exe with MinGW-w64 into
 # build-windows/ and prints the window's path. The folder beside it holds the resource
-# it reads at start.
+# it reads at start and the picture's raster copy (made with rsvg-convert, Debian
+# librsvg2-bin).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)

@@ -19,7 +19,8 @@ if [ "${1:-}" != "--run" ]; then
     qpdf            # the configuration sheet's test checks the PDF's structure
     dpkg-dev lintian desktop-file-utils appstream
     g++-mingw-w64-x86-64-posix wine64 googletest   # Windows build, tests under Wine
-    nsis librsvg2-bin icoutils   # the Windows setup, its icon drawn from the desktop icon
+    librsvg2-bin    # rsvg-convert: the Windows window's picture and icon, rastered at build time
+    nsis icoutils   # the Windows setup, and its icon file
   )
 fi
 

@@ -28,7 +28,7 @@ objdump=x86_64-w64-mingw32-objdump
 headers=$("$objdump" -f -p "$exe")  # read whole: grep -q would cut the pipe short
 grep -q 'pei-x86-64' <<<"$headers" || { echo "$exe is not 64-bit" >&2; exit 1; }
 grep -q 'Subsystem.*Windows GUI' <<<"$headers" || { echo "$exe is no GUI program" >&2; exit 1; }
-system_dlls='^(advapi32|comctl32|comdlg32|gdi32|gdiplus|kernel32|msvcrt|shell32|user32)\.dll$'
+system_dlls='^(advapi32|comctl32|comdlg32|gdi32|gdiplus|kernel32|msvcrt|ole32|shell32|user32)\.dll$'
 if sed -n 's/.*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | grep -vE "$system_dlls"; then
   echo "$exe needs a DLL that Windows does not have" >&2; exit 1
 fi

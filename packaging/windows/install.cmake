@@ -24,14 +24,13 @@ set(ZEK_COPYRIGHT "Copyright 2026 the zek-config developers")
 set(ZEK_RC_VERSION_COMMAS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0")
 
 # The icon, drawn from the desktop icon at the sizes Windows asks for (256 kept as PNG).
-find_program(ZEK_RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(ZEK_ICOTOOL icotool REQUIRED)
 set(ZEK_ICON ${windows_build}/zek-config.ico)
 set(icon_pngs)
 foreach(size 16 24 32 48 256)
   set(png ${windows_build}/icon-${size}.png)
   add_custom_command(OUTPUT ${png}
-    COMMAND ${ZEK_RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${CMAKE_SOURCE_DIR}/packaging/zek-config.svg
+    COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${CMAKE_SOURCE_DIR}/packaging/zek-config.svg
     DEPENDS ${CMAKE_SOURCE_DIR}/packaging/zek-config.svg)
   list(APPEND icon_pngs ${png})
 endforeach()

@@ -14,6 +14,7 @@
 
 #include "platform/frontend/win32/win32_internal.h"
 #include "platform/frontend.h"
+#include "platform/language.h"
 #include "platform/progress.h"
 #include "platform/ui/control_kinds.h"
 #include "platform/ui/layout.h"
@@ -145,11 +146,14 @@ void BuildControl(PanelWindow &w, const Control &c)
     const bool fixed = c.kind == CtrlKind::Ring || c.kind == CtrlKind::ListBox;
     w.bodies[c.id] = NewChild(w, made.cls, made.style, kFirstControlId + static_cast<UINT>(c.id),
                               fixed ? FixedFont() : DialogFont());
+    if (c.kind == CtrlKind::Ring) SendMessageW(w.bodies[c.id], CB_SETMINVISIBLE, 12, 0);
     if (RulesOf(c.kind).caption)
         w.captions[c.id] = NewChild(w, WC_STATICW, SS_LEFT, 0, DialogFont());
 }
 
-// A ring's body is as tall as its closed field; its drop-down list takes room below.
+// A ring's body is as tall as its closed field: a taller combo box window would cover
+// the controls and the status line below it. Its list drops down in a window of its own
+// (CB_SETMINVISIBLE, set when it is made, gives its length).
 void PlaceControl(PanelWindow &w, const Panel &p, const Control &c)
 {
     HWND body = w.bodies[c.id];
@@ -161,7 +165,6 @@ void PlaceControl(PanelWindow &w, const Panel &p, const Control &c)
     }
     Rect r = BodyRect(p, c, Natural(c, body), fit,
                       c.kind == CtrlKind::TextMessage ? &measure : nullptr);
-    if (c.kind == CtrlKind::Ring) r.height += 200;
     Place(body, r);
     ShowWindow(body, c.visible ? SW_SHOWNA : SW_HIDE);
     EnableWindow(body, !c.dimmed);
@@ -169,8 +172,7 @@ void PlaceControl(PanelWindow &w, const Panel &p, const Control &c)
     if (caption == w.captions.end()) return;
     SetWindowTextW(caption->second, WithMnemonic(c.label).c_str());
     SIZE s = TextExtent(DialogFont(), WithMnemonic(c.label), 0);
-    int bodyHeight = c.kind == CtrlKind::Ring ? r.height - 200 : r.height;
-    Place(caption->second, CaptionRect(p, c, bodyHeight, {Unscaled(s.cx) + 2, Unscaled(s.cy)}));
+    Place(caption->second, CaptionRect(p, c, r.height, {Unscaled(s.cx) + 2, Unscaled(s.cy)}));
     ShowWindow(caption->second, CaptionShown(c) ? SW_SHOWNA : SW_HIDE);
 }
 
@@ -242,6 +244,16 @@ void BuildMenu(PanelWindow &w, const MenuBar &bar)
     if (!accels.empty()) w.accel = CreateAcceleratorTableW(accels.data(), static_cast<int>(accels.size()));
 }
 
+// The main window (the panel with a menu bar, which it may get after it was loaded):
+// the progress and status line below the panel.
+void AddStatusLine(PanelWindow &w)
+{
+    w.status = NewChild(w, WC_STATICW, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS | WS_VISIBLE, 0, DialogFont());
+    w.progress = NewChild(w, PROGRESS_CLASSW, 0, 0, DialogFont());
+    SendMessageW(w.progress, PBM_SETRANGE32, 0, 1000);
+    w.cancel = NewChild(w, WC_BUTTONW, BS_PUSHBUTTON, kCancelId, DialogFont());
+}
+
 void SizeWindow(PanelWindow &w, const Panel &p)
 {
     RECT r{0, 0, Scaled(Extent(p.width)), Scaled(Extent(p.height))};
@@ -285,17 +297,12 @@ PanelWindow *NewPanelWindow(int panel)
                               GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(w->hwnd, GWLP_USERDATA, panel);
     for (const Control &c : p->controls) BuildControl(*w, c);
-    if (p->menuBar) {  // the main window: the progress and status line below the panel
-        w->status = NewChild(*w, WC_STATICW, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS | WS_VISIBLE, 0, DialogFont());
-        w->progress = NewChild(*w, PROGRESS_CLASSW, 0, 0, DialogFont());
-        SendMessageW(w->progress, PBM_SETRANGE32, 0, 1000);
-        w->cancel = NewChild(*w, WC_BUTTONW, BS_PUSHBUTTON, kCancelId, DialogFont());
-    }
     return w;
 }
 
 void DestroyPanelWindow(PanelWindow &w)
 {
+    for (auto &[id, body] : w.bodies) ClearAccessText(body);
     if (w.hwnd) DestroyWindow(w.hwnd);  // destroys the attached menu too
     if (w.accel) DestroyAcceleratorTable(w.accel);
     if (w.back) DeleteObject(w.back);
@@ -312,6 +319,7 @@ void SyncPanel(PanelWindow &w)
         w.backColour = FromRgb(p->backColor);
         w.back = CreateSolidBrush(w.backColour);
     }
+    if (p->menuBar && !w.status) AddStatusLine(w);
     for (const Control &c : p->controls) SyncControl(w, c.id);
     SyncMenuBar(w);
     SyncStatusLine(w);
@@ -325,7 +333,9 @@ void SyncPanel(PanelWindow &w)
         ShowWindow(w.hwnd, SW_HIDE);
     }
     w.placed = w.placed || p->displayed;
-    InvalidateRect(w.hwnd, nullptr, TRUE);
+    // The children too: with WS_CLIPCHILDREN the panel alone would leave moved or resized
+    // controls unpainted (black under Wine) until something covers them.
+    RedrawWindow(w.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void SyncControl(PanelWindow &w, int control)
@@ -336,8 +346,12 @@ void SyncControl(PanelWindow &w, int control)
     if (!w.bodies.count(control)) BuildControl(w, *c);
     SyncValue(w.bodies[control], *c);
     PlaceControl(w, *p, *c);
-    SendMessageW(w.bodies[control], BM_SETSTYLE,
-                 c->kind == CtrlKind::CommandButton && c->id == p->defaultButton ? BS_DEFPUSHBUTTON : 0, TRUE);
+    SetAccessText(w.bodies[control], AccessibleName(*p, *c), AccessibleDescription(*p, *c));
+    // Only a command button changes between plain and default: a style set on a check box
+    // or a toggle would turn it into a plain push button.
+    if (c->kind == CtrlKind::CommandButton)
+        SendMessageW(w.bodies[control], BM_SETSTYLE,
+                     c->id == p->defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 void SyncMenuBar(PanelWindow &w)
@@ -366,6 +380,7 @@ void SyncStatusLine(PanelWindow &w)
     SetWindowTextW(w.status, Wide(line).c_str());
     SendMessageW(w.progress, PBM_SETPOS, static_cast<WPARAM>(ProgressFraction() * 1000), 0);
     ShowWindow(w.progress, state.active ? SW_SHOWNA : SW_HIDE);
+    SetWindowTextW(w.cancel, GetRunTimeLanguage() == RUNTIME_GERMAN ? L"Abbrechen" : L"Cancel");
     ShowWindow(w.cancel, state.active && state.cancellable ? SW_SHOWNA : SW_HIDE);
     UpdateWindow(w.hwnd);
 }
@@ -468,6 +483,7 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (w) {
             auto *item = reinterpret_cast<DRAWITEMSTRUCT *>(lp);
             const Control *c = FindControl(w->panel, static_cast<int>(item->CtlID - kFirstControlId));
+            if (w->back) FillRect(item->hDC, &item->rcItem, w->back);  // owner-drawn: nothing else paints it
             if (c) DrawPicture(item->hDC, item->rcItem, c->image);
             return TRUE;
         }

@@ -8,8 +8,10 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <objbase.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/frontend.h"
@@ -346,6 +348,37 @@ private:
     int RunPopup(const std::string &title, const std::string &text, const std::vector<Button> &buttons,
                  int returnAnswer, int escapeAnswer, EditRequest *edit);
 
+public:
+    // Takes messages for the window dialog until done() holds, every panel window disabled
+    // meanwhile (only the dialog's own input runs), with the normal arrow over it.
+    void RunModal(HWND dialog, const std::function<bool()> &done)
+    {
+        std::vector<HWND> disabled;
+        for (auto &[handle, pw] : windows_)
+            if (pw->hwnd != dialog && IsWindowEnabled(pw->hwnd)) {
+                EnableWindow(pw->hwnd, FALSE);
+                disabled.push_back(pw->hwnd);
+            }
+        const bool wait = std::exchange(waitCursor_, false);
+        MSG msg;
+        while (!done() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (!IsDialogMessageW(dialog, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+        waitCursor_ = wait;
+        for (HWND d : disabled) EnableWindow(d, TRUE);
+        SyncModality();
+    }
+
+    void ShowLog(const std::string &title, const std::string &path) override { OpenLogWindow(title, path); }
+
+    void ShowReport(const ReportContent &report, int filterColumn, const std::string &allLabel) override
+    {
+        RunReportWindow(report, filterColumn, allLabel, DialogParent());
+    }
+
     std::map<int, std::unique_ptr<PanelWindow>> windows_;
     std::vector<std::unique_ptr<PanelWindow>> graveyard_;
     int depth_ = 0;
@@ -406,25 +439,10 @@ int Win32FrontEnd::RunPopup(const std::string &title, const std::string &text,
         if (isDefault && !focus) focus = button;
         x += buttonW + pad;
     }
-    std::vector<HWND> disabled;
-    for (auto &[handle, pw] : windows_)
-        if (IsWindowEnabled(pw->hwnd)) {
-            EnableWindow(pw->hwnd, FALSE);
-            disabled.push_back(pw->hwnd);
-        }
     ShowWindow(popup.hwnd, SW_SHOW);
     SetForegroundWindow(popup.hwnd);
     SetFocus(focus);
-    const bool wait = waitCursor_;
-    waitCursor_ = false;  // the operator sees the normal arrow over a popup
-    MSG msg;
-    while (popup.answer < 0 && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageW(popup.hwnd, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    waitCursor_ = wait;
+    RunModal(popup.hwnd, [&] { return popup.answer >= 0; });
     if (edit && popup.answer == IDOK) {
         int n = GetWindowTextLengthW(popup.edit);
         std::wstring typed(static_cast<size_t>(n) + 1, L'\0');
@@ -435,8 +453,6 @@ int Win32FrontEnd::RunPopup(const std::string &title, const std::string &text,
         if (!typed.empty() && IS_HIGH_SURROGATE(typed.back())) typed.pop_back();
         edit->result = Utf8(typed);
     }
-    for (HWND d : disabled) EnableWindow(d, TRUE);
-    SyncModality();
     DestroyWindow(popup.hwnd);
     if (owner) SetForegroundWindow(owner);
     return popup.answer;
@@ -528,14 +544,21 @@ void Act(const std::function<void()> &fn)
 
 bool WaitCursorOn() { return current && current->WaitCursor(); }
 
+void RunModal(HWND dialog, const std::function<bool()> &done)
+{
+    if (current) current->RunModal(dialog, done);
+}
+
 }  // namespace platform::win32
 
 int RunWithWin32FrontEnd(int argc, char *argv[], int (*programMain)(int, char *[]))
 {
     using namespace platform::win32;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     RegisterClasses();
+    // COM in this thread: the accessibility property service, the file dialogs.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     int status;
     {
         auto frontEnd = std::make_unique<Win32FrontEnd>();
@@ -545,5 +568,6 @@ int RunWithWin32FrontEnd(int argc, char *argv[], int (*programMain)(int, char *[
         platform::InstallFrontEnd(nullptr);
         current = nullptr;
     }
+    if (SUCCEEDED(com)) CoUninitialize();
     return status;
 }

@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 
+#include "platform/report.h"
 #include "platform/ui/model.h"
 
 namespace platform::win32 {
@@ -64,6 +65,21 @@ PanelWindow *WindowOfHwnd(HWND hwnd);
 // Runs an operator action; afterwards the loop ends when a callback asked for it.
 void Act(const std::function<void()> &fn);
 bool WaitCursorOn();
+
+// Takes messages for the window dialog until done() holds; the panel windows take no
+// input meanwhile.
+void RunModal(HWND dialog, const std::function<bool()> &done);
+
+// log_window.cpp: the link log's window, not modal, following its file.
+void OpenLogWindow(const std::string &title, const std::string &path);
+// report.cpp: a report's read-only table, modal until closed (Escape, Close, close box).
+void RunReportWindow(const ReportContent &report, int filterColumn, const std::string &allLabel,
+                     HWND owner);
+
+// accessible.cpp: a control's name and description for assistive technology (empty:
+// none of ours), and their removal before the control goes.
+void SetAccessText(HWND hwnd, const std::string &name, const std::string &description);
+void ClearAccessText(HWND hwnd);
 
 // picture.cpp: the resource's picture from its raster copy (a PNG beside the SVG).
 void DrawPicture(HDC dc, const RECT &area, const std::string &image);
