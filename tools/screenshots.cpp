@@ -13,10 +13,10 @@
 #include <QThread>
 #include <QTreeView>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -31,6 +31,7 @@
 #include "platform/frontend.h"
 #include "platform/ui/model.h"
 #include "platform/progress.h"
+#include "platform/report.h"
 #include "platform/frontend/qt/qt_internal.h"
 #include "platform/userint.h"
 #include "sim/engine.h"
@@ -112,22 +113,18 @@ void AnswerPopups(QWidget *dialog)
 
 void Choose(int item) { platform::OperatorChooseMenu(GetPanelMenuBar(panel_handle), item); }
 
-// The configuration sheet's first page as the PDF writer lays it out, on a white A4
-// landscape picture at 96 dots per inch.
+// The configuration sheet's first page as the program writes it: the PDF from the
+// run-time layer's writer, rendered at 96 dots per inch by poppler's pdftoppm.
 void ShootSheet(const std::string &name)
 {
-    const double scale = 96.0 / 72.0, margin = 15.0 / 25.4 * 72.0;  // 15 mm
-    QImage page(static_cast<int>(842 * scale), static_cast<int>(595 * scale), QImage::Format_RGB32);
-    page.fill(Qt::white);
-    QPainter painter(&page);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.scale(scale, scale);
-    const QRectF area(margin, margin, 842 - 2 * margin, 595 - 2 * margin);
-    platform::qt::PaintReport(painter, area, configuration_sheet(), {});
-    painter.end();
     const std::string path = outDir + "/" + name;
-    if (!page.save(QString::fromStdString(path))) {
+    const std::string pdf = path + ".pdf";
+    const std::string stem = path.substr(0, path.size() - 4);  // pdftoppm adds ".png"
+    const std::string render = "pdftoppm -png -r 96 -singlefile -f 1 -l 1 '" + pdf + "' '" + stem + "'";
+    const bool written = WriteReportPdf(pdf.c_str(), configuration_sheet()) == 0 &&
+                         std::system(render.c_str()) == 0;
+    std::remove(pdf.c_str());
+    if (!written) {
         std::fprintf(stderr, "zek-screenshots: could not write %s\n", path.c_str());
         failures++;
         return;
