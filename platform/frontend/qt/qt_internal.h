@@ -23,7 +23,6 @@ class QEventLoop;
 class QLabel;
 class QMenu;
 class QMenuBar;
-class QPainter;
 class QRectF;
 class QScrollArea;
 
@@ -184,11 +183,6 @@ void ConfigureApplication();
 // RUNTIME_ENGLISH) in place of the previous ones. False when Qt's German catalogue
 // (Debian: qt6-translations-l10n) is missing; Qt's texts then stay English.
 bool ApplyQtLanguage(int language);
-
-// Draws a report's pages into page (in points); newPage starts the next page and says
-// whether it did (no function, or false: what does not fit is left out).
-void PaintReport(QPainter &painter, const QRectF &page, const ReportContent &report,
-                 const std::function<bool()> &newPage);
 
 // Installs a Qt front end for the lifetime of the object (needs a QApplication).
 class ScopedFrontEnd {

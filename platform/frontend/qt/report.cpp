@@ -1,11 +1,10 @@
-// Reports on the Qt front end: the read-only table window with its filter, and the A4
-// pages drawn with QPainter into an image (the PDF comes from report_pdf.h).
+// Reports on the Qt front end: the read-only table window with its filter. The PDF of a
+// report comes from the run-time layer's writer (report_pdf.h).
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPainter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -42,59 +41,6 @@ QTableWidget *NewTable(const ReportContent &report, QWidget *parent)
 }
 
 }  // namespace
-
-// Draws the parts where the run-time layer placed them (report.h). The painter is scaled
-// to points; page is the printable area in points.
-void PaintReport(QPainter &painter, const QRectF &page, const ReportContent &report,
-                 const std::function<bool()> &newPage)
-{
-    // Pixel sizes, so that the fonts follow the painter's scale of one unit to a point.
-    // Without shaping Qt joins no "fi" or "ff" into ligatures, so that the text copied
-    // out of the PDF is the text put in.
-    QFont body = DialogFont();
-    body.setPixelSize(9);
-    body.setStyleStrategy(QFont::PreferNoShaping);
-    QFont bold = body;
-    bold.setBold(true);
-    QFont heading = bold;
-    heading.setPixelSize(15);
-    painter.setPen(Qt::black);
-    const QFontMetricsF boldMetrics(bold);
-    const std::vector<double> widths = ReportColumnWidths(
-        report, [&](const std::string &t) { return boldMetrics.horizontalAdvance(FromModel(t)); },
-        page.width());
-    auto line = [&](const std::string &text, const QFont &font, const ReportPart &part) {
-        painter.setFont(font);
-        painter.drawText(QRectF(page.left(), part.top, page.width(), part.height),
-                         Qt::AlignLeft | Qt::AlignVCenter, FromModel(text));
-    };
-    auto row = [&](const std::vector<std::string> &cells, const QFont &font, const ReportPart &part) {
-        painter.setFont(font);
-        double x = page.left();
-        const QRectF band(page.left(), part.top, page.width(), part.height);
-        if (part.kind == ReportPart::Header) painter.fillRect(band, QColor(0xE8, 0xE8, 0xE8));
-        for (size_t c = 0; c < widths.size(); ++c) {
-            const QString text = c < cells.size() ? FromModel(cells[c]) : QString();
-            painter.drawText(QRectF(x + 4, part.top, widths[c] - 8, part.height),
-                             Qt::AlignLeft | Qt::AlignVCenter, text);
-            x += widths[c];
-        }
-        painter.drawLine(band.bottomLeft(), band.bottomRight());
-    };
-    const ReportMetrics metrics{QFontMetricsF(heading).height(), QFontMetricsF(body).height()};
-    int shown = 0;
-    for (const ReportPart &part : PageReport(report, metrics, page.top(), page.bottom(), bool(newPage))) {
-        if (part.page > shown && newPage) newPage();
-        shown = part.page;
-        switch (part.kind) {
-        case ReportPart::Title: line(report.title, heading, part); break;
-        case ReportPart::Line: line(report.lines[part.index], body, part); break;
-        case ReportPart::Header: row(report.header, bold, part); break;
-        case ReportPart::Row: row(report.rows[part.index], body, part); break;
-        case ReportPart::Note: line(report.notes[part.index], body, part); break;
-        }
-    }
-}
 
 void QtFrontEnd::ShowReport(const ReportContent &report, int filterColumn,
                             const std::string &allLabel)
