@@ -34,15 +34,6 @@ std::string Utf8(const std::wstring &text)
     return out;
 }
 
-std::wstring Wide(const char *text)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring out(size_t(n > 0 ? n : 1), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), n);
-    out.resize(wcslen(out.c_str()));
-    return out;
-}
-
 std::wstring ClassOf(HWND hwnd);
 
 // WM_GETTEXT, not GetWindowText: across processes the latter gives only the caption the
@@ -211,17 +202,19 @@ int Usage()
 
 }  // namespace
 
-int main(int argc, char **argv)
+// wmain: the arguments as the caller gave them (a title with umlauts), not in the ANSI
+// code page.
+int wmain(int argc, wchar_t **argv)
 {
-    const std::string command = argc > 1 ? argv[1] : "";
-    const double seconds = argc > 3 ? std::atof(argv[3]) : 20.0;
-    if (command == "list" && argc == 2) return List();
-    if (command == "find" && (argc == 4 || argc == 5))
-        return FindText(Wide(argv[2]), Wide(argv[3]), argc == 5 ? std::atof(argv[4]) : 20.0);
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    const double seconds = argc > 3 ? _wtof(argv[3]) : 20.0;
+    if (command == L"list" && argc == 2) return List();
+    if (command == L"find" && (argc == 4 || argc == 5))
+        return FindText(argv[2], argv[3], argc == 5 ? _wtof(argv[4]) : 20.0);
     if (argc < 3 || argc > 4) return Usage();
-    const std::wstring title = Wide(argv[2]);
-    if (command == "wait") return Wait(title, seconds, false);
-    if (command == "gone") return Wait(title, seconds, true);
-    if (command == "controls" && argc == 3) return Controls(title);
+    const std::wstring title = argv[2];
+    if (command == L"wait") return Wait(title, seconds, false);
+    if (command == L"gone") return Wait(title, seconds, true);
+    if (command == L"controls" && argc == 3) return Controls(title);
     return Usage();
 }
