@@ -42,6 +42,9 @@ fail() {
   echo "FAILED: $*" >&2
   { echo "-- zek-winspy list"; spy list; echo "-- controls of \"$main\""; spy controls "$main"
     echo "-- zek-sim log (tail)"; tail -n 20 "$work/sim.log"; } >&2 || true
+  if [ -n "${ZEK_WINDOW_KEEP:-}" ]; then  # left running for a look: DISPLAY, WINEPREFIX
+    echo "kept: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX" >&2; sleep 900
+  fi
   exit 1
 }
 # The simulator's log: mark where a step begins, then wait for a frame after the mark.
@@ -52,6 +55,12 @@ wait_frame() {  # MARK REGEX [SECONDS]
   until frames_since "$1" | grep -qE "$2"; do
     [ $SECONDS -lt "$end" ] || fail "no frame /$2/ at the simulator"
     sleep 0.1
+  done
+}
+wait_done() {  # MARK: the step's last frame so far is the closing D
+  local end=$((SECONDS + 30))
+  until [ "$(frames_since "$1" | tail -n1)" = "D<CR>" ]; do
+    [ $SECONDS -lt "$end" ] || fail "no closing D at the simulator"; sleep 0.1
   done
 }
 wait_file() { local end=$((SECONDS + 20)); until [ -s "$1" ]; do [ $SECONDS -lt "$end" ] || fail "no $1"; sleep 0.1; done; }
@@ -66,7 +75,7 @@ click() {  # TITLE AWK-CONDITION N
 }
 states() { spy controls "$1" | awk -F'\t' "$2"' { printf "%s ", $3 }'; }
 rings='$2 == "ComboBox"'
-checks='$2 == "Button" && ($3 == "0" || $3 == "1") && $4 == ""'
+checks='$2 == "Button" && $3 ~ /^[01]/ && $4 == ""'   # state "0", "1", "0 dimmed"...
 expect() { [ "$2" = "$3" ] || fail "$1: \"$2\", expected \"$3\""; }
 key() { xdotool key "$@"; }
 winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }  # the title of a document
@@ -110,8 +119,8 @@ scenario_start() {
   win_pid=$!
   spy wait "$main" 60 >/dev/null || fail "no main window"
   expect "rings" "$(states "$main" "$rings")" "4 6 7 1 4 4 4 4 4 4 4 4 4 4 4 4 "
-  # (thermocouples have no half-bridge box: 14 boxes)
-  expect "half-bridge boxes" "$(states "$main" "$checks")" "1 0 0 0 0 0 0 0 0 0 0 0 0 0 "
+  expect "half-bridge boxes" "$(states "$main" "$checks")" \
+    "1 0 dimmed 0 dimmed 0 0 0 0 0 0 0 0 0 0 0 0 0 "   # thermocouples: dimmed
   [ -z "$(frames_since 0)" ] || fail "frames sent at start"
 }
 
@@ -196,8 +205,9 @@ scenario_port_dialog() {
   spy gone "QUARVO*" 10 || fail "Alt+O left the port dialog open"
   spy find "$main" "COM6: " 10 >/dev/null || fail "COM6 not taken"
   local m; m=$(mark)
-  click "$main" '$4 == "."' 2   # auto-zero of channel 4 (thermocouples have none), via COM6
+  click "$main" '$4 == "."' 4   # auto-zero of channel 4, now through COM6
   wait_frame "$m" '^03Z<CR>$'
+  spy find "$main" "8N2, OK" 20 >/dev/null || fail "auto-zero through COM6 did not end"
   key alt+s s; spy wait "QUARVO*" 20 >/dev/null || fail "no port dialog"
   retype 5; key Return
   spy gone "QUARVO*" 10 || fail "Return left the port dialog open"
@@ -205,15 +215,17 @@ scenario_port_dialog() {
 }
 
 scenario_range_and_zero() {
-  echo "== c. range change and auto-zero"
+  echo "== c. auto-zero and a range change"
   local m; m=$(mark)
-  click "$main" "$rings" 5; sleep 0.3; key Down Return  # channel 5: 2 -> 1 mV/V
-  wait_frame "$m" '^0045..W<CR>$'
-  frames_since "$m" | grep -qE '^001430W<CR>$' || fail "no mode byte for channel 5"
-  expect "ring 5" "$(control "$main" "$rings" 5 | cut -f3)" "5"
-  m=$(mark)
   click "$main" '$4 == "."' 1
   wait_frame "$m" '^00Z<CR>$'
+  spy find "$main" "8N2, OK" 20 >/dev/null || fail "auto-zero did not end"
+  m=$(mark)
+  click "$main" "$rings" 5; sleep 0.3; key Down Return  # channel 5: 2 -> 1 mV/V
+  wait_frame "$m" '^0045..W<CR>$'
+  wait_done "$m"
+  frames_since "$m" | grep -qE '^001430W<CR>$' || fail "no mode byte for channel 5"
+  expect "ring 5" "$(control "$main" "$rings" 5 | cut -f3)" "5"
 }
 
 scenario_calibration() {
@@ -234,7 +246,7 @@ scenario_calibration() {
   m=$(mark)
   click "$cal" '$2 == "Edit"' 1; retype 123; key Tab   # offset of channel 1
   wait_frame "$m" '^00A1..W<CR>$'
-  wait_frame "$m" '^D<CR>$'
+  wait_done "$m"
   m=$(mark)
   click "$cal" '$2 == "Button" && $4 == "OK"' 1
   spy wait "Calibration finished" 20 >/dev/null || fail "no question after calibration"
@@ -263,28 +275,47 @@ scenario_files() {
 }
 
 scenario_language() {
-  echo "== g. language switch"
+  echo "== g. language switch: the notice at once, menus and controls from the next start"
   local m; m=$(mark)
   key alt+s l g
-  spy find "$main" "Kanal 16" 20 >/dev/null || fail "controls still English"
-  spy find "$main" "Halbbrücke" 5 >/dev/null || fail "no German column heading"
-  key alt+e k   # Einstellungen > Kalibration: only the German menu bar has it there
-  spy wait "Telemetrie Kalibration" 20 >/dev/null || fail "no German menu bar"
-  key Escape
-  spy gone "Telemetrie Kalibration" 10 || fail "prompt still open"
+  spy wait "Hinweis" 20 >/dev/null || fail "no German notice"
+  key Return
+  spy gone "Hinweis" 10 || fail "notice still open"
   [ -z "$(frames_since "$m")" ] || fail "frames sent by the language switch"
 }
 
-scenario_quit() {
-  echo "== i. Quit writes last.cfg and config.ctc"
-  rm -f "$run/last.cfg" "$run/config.ctc"
+quit_program() {
   key ctrl+q
   local end=$((SECONDS + 30))
   while kill -0 "$win_pid" 2>/dev/null; do
     [ $SECONDS -lt "$end" ] || fail "the program did not end"; sleep 0.1
   done
+}
+
+scenario_quit() {
+  echo "== i. Quit writes last.cfg and config.ctc"
+  rm -f "$run/last.cfg" "$run/config.ctc"
+  quit_program
   cmp "$run/last.cfg" "$run/tc.cfg" || fail "last.cfg is not the document's image"
   expect "config.ctc" "$(od -An -tx1 "$run/config.ctc" | tr -d ' ')" "000f0f05"
+}
+
+scenario_german_start() {
+  echo "== g. the next start: German controls and menu bar, the image of last.cfg"
+  main="last.cfg"
+  local m; m=$(mark)
+  (cd "$run" && exec "$wine" "$exe") >/dev/null 2>&1 &
+  win_pid=$!
+  spy wait "$main" 60 >/dev/null || fail "no main window"
+  spy find "$main" "Kanal 16" 5 >/dev/null || fail "controls not German"
+  spy find "$main" "Halbbrücke" 5 >/dev/null || fail "no German column heading"
+  expect "rings" "$(states "$main" "$rings")" "6 6 6 6 6 6 6 6 6 6 6 6 6 6 6 6 "
+  key alt+e k   # Einstellungen > Kalibration: only the German menu bar has it there
+  spy wait "Telemetrie Kalibration" 20 >/dev/null || fail "no German menu bar"
+  key Escape
+  spy gone "Telemetrie Kalibration" 10 || fail "prompt still open"
+  quit_program
+  [ -z "$(frames_since "$m")" ] || fail "frames sent at the German start"
 }
 
 scenario_start
@@ -296,4 +327,5 @@ scenario_calibration
 scenario_files
 scenario_language
 scenario_quit
+scenario_german_start
 echo "== window tier passed in $((SECONDS - start)) s"
