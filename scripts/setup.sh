@@ -20,6 +20,8 @@ if [ "${1:-}" != "--run" ]; then
     dpkg-dev lintian desktop-file-utils appstream
     g++-mingw-w64-x86-64-posix wine64 googletest   # Windows build, tests under Wine
     librsvg2-bin    # rsvg-convert: the Windows window's picture, rastered at build time
+    xdotool         # the window tier under Wine: keys and clicks
+    imagemagick     # scripts/screenshots-windows.sh: import -window root, cropping
   )
 fi
 
