@@ -318,6 +318,41 @@ scenario_german_start() {
   [ -z "$(frames_since "$m")" ] || fail "frames sent at the German start"
 }
 
+# A seeded monkey: clicks anywhere below the menu bar and keys without letters (so no
+# menu item is chosen), against a simulator with faults on COM7. The program must stay
+# alive and answer, and the device must see only well-formed frames.
+scenario_monkey() {
+  local seed=${ZEK_MONKEY_SEED:-20261208} actions=${ZEK_MONKEY_ACTIONS:-300} i x y w h
+  echo "== j. monkey: $actions actions, seed $seed, faults garbage, error, noreply, long"
+  build/zek-sim --port 7 --dir "$work/msim" --channels 16 --no-pacing --log "$work/msim.log" \
+    --fault garbage@3 --fault error@8 --fault noreply@13 --fault long@21 --fault garbage@34 \
+    >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [ -L "$work/msim/COM7" ] && break; sleep 0.05; done
+  ln -sfn "$(readlink "$work/msim/COM7")" "$WINEPREFIX/dosdevices/com7"
+  printf '\001\017\017\007' > "$run/config.ctc"
+  main="last.cfg"
+  (cd "$run" && exec "$wine" "$exe") >/dev/null 2>&1 &
+  win_pid=$!
+  read -r x y w h < <(spy wait "$main" 60) || fail "no main window"
+  local keys=(Escape Return Tab space Down Up Escape Return)
+  RANDOM=$seed
+  for ((i = 0; i < actions; i++)); do
+    if ((RANDOM % 2)); then
+      xdotool mousemove $((x + 10 + RANDOM % (w - 20))) $((y + 50 + RANDOM % (h - 60))) click 1
+    else
+      xdotool key "${keys[RANDOM % ${#keys[@]}]}"
+    fi
+    kill -0 "$win_pid" 2>/dev/null || fail "the program ended during the monkey run (action $i)"
+  done
+  timeout 60 "$wine" "$root/build-win/tests/zek-winspy.exe" find "$main" "COM7" 30 >/dev/null ||
+    fail "the program does not answer after the monkey run"
+  local bad; bad=$(frames_since 0 "$work/msim.log" |
+    grep -vE '^(R|D|C|U|0[0-9A-F]Z|[0-9A-F]{4}[0-9A-F]{2}W)<CR>$' || true)
+  [ -z "$bad" ] || fail "malformed frames: $bad"
+  echo "   alive; $(frames_since 0 "$work/msim.log" | wc -l) well-formed frames"
+}
+
 scenario_start
 scenario_download
 scenario_sheet
@@ -328,4 +363,5 @@ scenario_files
 scenario_language
 scenario_quit
 scenario_german_start
+scenario_monkey
 echo "== window tier passed in $((SECONDS - start)) s"
