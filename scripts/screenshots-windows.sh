@@ -48,6 +48,7 @@ start() {
 stop() { xdotool key ctrl+q; wait "$win_pid" 2>/dev/null || true; }
 
 wine_desktop_start "$work" 1024x768
+spy list >/dev/null  # the desktop made by one program first, not by two racing at once
 mkdir "$work/sim"
 build/zek-sim --port 5 --dir "$work/sim" --channels 16 --no-pacing >/dev/null 2>&1 &
 sim_pid=$!
