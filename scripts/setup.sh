@@ -21,6 +21,8 @@ if [ "${1:-}" != "--run" ]; then
     g++-mingw-w64-x86-64-posix wine64 googletest   # Windows build, tests under Wine
     librsvg2-bin    # rsvg-convert: the Windows window's picture and icon, rastered at build time
     nsis icoutils   # the Windows setup, and its icon file
+    xdotool         # the window tier under Wine: keys and clicks
+    imagemagick     # scripts/screenshots-windows.sh: import -window root, cropping
   )
 fi
 

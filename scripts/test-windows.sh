@@ -21,7 +21,7 @@ fi
 echo "== cross build (MinGW-w64), warnings as errors"
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DZEK_WERROR=ON
-cmake --build build-win -j"$jobs" --target zek-tests zek-serial-win32-tests zek-cli
+cmake --build build-win -j"$jobs" --target zek-tests zek-serial-win32-tests zek-cli zek-winspy
 echo "== zek-config.exe: a 64-bit GUI program needing no DLL outside Windows"
 exe=$(scripts/build-windows.sh)
 objdump=x86_64-w64-mingw32-objdump
@@ -85,4 +85,6 @@ cli upload "Prüf.cfg"
 [ -f "$work/cli/Prüf.cfg" ] || { echo "zek-cli.exe did not write Prüf.cfg" >&2; exit 1; }
 cli compare "Prüf.cfg"
 scripts/test-windows-setup.sh   # the setup's round trip, in a prefix of its own
+echo "== the Windows window under Wine (scripts/test-windows-window.sh)"
+scripts/test-windows-window.sh
 echo "== Windows tests passed"

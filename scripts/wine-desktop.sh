@@ -26,6 +26,11 @@ wine_desktop_start() {
   printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Default"\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Default"="%s"\n' \
     "$size" > "$dir/desktop.reg"
   "$wine" regedit "$dir/desktop.reg" >/dev/null 2>&1
+  # The desktop process that wineboot started keeps running without the virtual desktop
+  # (programs then get X windows of their own, without frames): start the server anew.
+  "$wineserver" -k >/dev/null 2>&1 || true
+  "$wineserver" -w >/dev/null 2>&1 || true
+  "$wineserver" -p >/dev/null 2>&1
 }
 
 wine_desktop_stop() {

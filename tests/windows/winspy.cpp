@@ -6,7 +6,11 @@
 //   zek-winspy gone TITLE [SECONDS]    until no visible window is titled TITLE
 //   zek-winspy list                    every visible top-level window: rectangle, class, title
 //   zek-winspy controls TITLE          the window's child controls: rectangle, class, state,
-//                                      text (a check box's state is 0/1, a list's its choice)
+//                                      text (a check box's state is 0/1, a list's its choice,
+//                                      a masked field's "masked"; a list box's items)
+//   zek-winspy find TITLE TEXT [SECONDS]
+//                                      until a visible child control of TITLE has a text
+//                                      containing TEXT; prints its rectangle and text
 // A TITLE ending in '*' matches every title that starts with the rest. Exit 0 when found,
 // 1 on a time-out, 2 on a usage error. Texts are printed as UTF-8.
 #include <windows.h>
@@ -30,19 +34,24 @@ std::string Utf8(const std::wstring &text)
     return out;
 }
 
-std::wstring Wide(const char *text)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring out(size_t(n > 0 ? n : 1), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), n);
-    out.resize(wcslen(out.c_str()));
-    return out;
-}
+std::wstring ClassOf(HWND hwnd);
 
+// WM_GETTEXT, not GetWindowText: across processes the latter gives only the caption the
+// window was created with, not what an edit field holds now. A list box gives its items.
 std::wstring TextOf(HWND hwnd)
 {
-    std::wstring text(size_t(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(size_t(GetWindowTextW(hwnd, text.data(), int(text.size()))));
+    if (_wcsicmp(ClassOf(hwnd).c_str(), L"ListBox") == 0) {
+        std::wstring items;
+        const LRESULT n = SendMessageW(hwnd, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < n; i++) {
+            std::wstring item(size_t(SendMessageW(hwnd, LB_GETTEXTLEN, WPARAM(i), 0)) + 1, L'\0');
+            item.resize(size_t(SendMessageW(hwnd, LB_GETTEXT, WPARAM(i), LPARAM(item.data()))));
+            items += (i ? L" | " : L"") + item;
+        }
+        return items;
+    }
+    std::wstring text(size_t(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(size_t(SendMessageW(hwnd, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data()))));
     return text;
 }
 
@@ -112,6 +121,8 @@ std::string StateOf(HWND hwnd)
             style == BS_RADIOBUTTON || style == BS_PUSHLIKE)
             return std::to_string(SendMessageW(hwnd, BM_GETCHECK, 0, 0));
     }
+    if (_wcsicmp(kind.c_str(), L"Edit") == 0)
+        return GetWindowLongW(hwnd, GWL_STYLE) & ES_PASSWORD ? "masked" : "-";
     if (_wcsicmp(kind.c_str(), L"ComboBox") == 0)
         return std::to_string(SendMessageW(hwnd, CB_GETCURSEL, 0, 0));
     if (_wcsicmp(kind.c_str(), L"ListBox") == 0)
@@ -133,6 +144,46 @@ int Controls(const std::wstring &pattern)
     return 0;
 }
 
+struct Search {
+    std::wstring text;
+    HWND found = nullptr;
+};
+
+HWND FindControl(HWND top, const std::wstring &text)
+{
+    Search search{text};
+    EnumChildWindows(top, [](HWND hwnd, LPARAM all) {
+        auto *s = reinterpret_cast<Search *>(all);
+        if (IsWindowVisible(hwnd) && TextOf(hwnd).find(s->text) != std::wstring::npos) {
+            s->found = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Polls every 50 ms until the text shows in one of the window's controls.
+int FindText(const std::wstring &pattern, const std::wstring &text, double seconds)
+{
+    const ULONGLONG end = GetTickCount64() + ULONGLONG(seconds * 1000);
+    for (;;) {
+        HWND top = Find(pattern);
+        HWND hwnd = top ? FindControl(top, text) : nullptr;
+        if (hwnd) {
+            PrintRect(hwnd);
+            std::printf("\t%s\n", Utf8(TextOf(hwnd)).c_str());
+            return 0;
+        }
+        if (GetTickCount64() >= end) {
+            std::fprintf(stderr, "zek-winspy: no control \"%s\" in \"%s\" after %.0f s\n",
+                         Utf8(text).c_str(), Utf8(pattern).c_str(), seconds);
+            return 1;
+        }
+        Sleep(50);
+    }
+}
+
 int List()
 {
     for (HWND hwnd : TopLevel()) {
@@ -144,21 +195,26 @@ int List()
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: zek-winspy wait|gone TITLE [SECONDS] | list | controls TITLE\n");
+    std::fprintf(stderr, "usage: zek-winspy wait|gone TITLE [SECONDS] | list | controls TITLE"
+                         " | find TITLE TEXT [SECONDS]\n");
     return 2;
 }
 
 }  // namespace
 
-int main(int argc, char **argv)
+// wmain: the arguments as the caller gave them (a title with umlauts), not in the ANSI
+// code page.
+int wmain(int argc, wchar_t **argv)
 {
-    const std::string command = argc > 1 ? argv[1] : "";
-    const double seconds = argc > 3 ? std::atof(argv[3]) : 20.0;
-    if (command == "list" && argc == 2) return List();
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    const double seconds = argc > 3 ? _wtof(argv[3]) : 20.0;
+    if (command == L"list" && argc == 2) return List();
+    if (command == L"find" && (argc == 4 || argc == 5))
+        return FindText(argv[2], argv[3], argc == 5 ? _wtof(argv[4]) : 20.0);
     if (argc < 3 || argc > 4) return Usage();
-    const std::wstring title = Wide(argv[2]);
-    if (command == "wait") return Wait(title, seconds, false);
-    if (command == "gone") return Wait(title, seconds, true);
-    if (command == "controls" && argc == 3) return Controls(title);
+    const std::wstring title = argv[2];
+    if (command == L"wait") return Wait(title, seconds, false);
+    if (command == L"gone") return Wait(title, seconds, true);
+    if (command == L"controls" && argc == 3) return Controls(title);
     return Usage();
 }

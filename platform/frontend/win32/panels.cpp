@@ -252,6 +252,9 @@ void AddStatusLine(PanelWindow &w)
     w.progress = NewChild(w, PROGRESS_CLASSW, 0, 0, DialogFont());
     SendMessageW(w.progress, PBM_SETRANGE32, 0, 1000);
     w.cancel = NewChild(w, WC_BUTTONW, BS_PUSHBUTTON, kCancelId, DialogFont());
+    // The port part tells how long ago the last exchange ended, and an exchange without
+    // progress (an auto-zero, a range change) sets no line of its own: read it every second.
+    SetTimer(w.hwnd, kStatusTimer, 1000, nullptr);
 }
 
 void SizeWindow(PanelWindow &w, const Panel &p)
@@ -461,6 +464,12 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             bool onCancel = w && reinterpret_cast<HWND>(wp) == w->cancel;
             SetCursor(LoadCursorW(nullptr, WaitCursorOn() && !onCancel ? IDC_WAIT : IDC_ARROW));
             return TRUE;
+        }
+        break;
+    case WM_TIMER:
+        if (w && wp == kStatusTimer) {
+            SyncStatusLine(*w);
+            return 0;
         }
         break;
     case WM_ERASEBKGND:

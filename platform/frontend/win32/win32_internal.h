@@ -49,6 +49,7 @@ inline constexpr UINT kFirstControlId = 1000;
 inline constexpr UINT kFirstMenuId = 20000;
 inline constexpr UINT kCancelId = 900;
 inline constexpr int kStatusHeight = 24;
+inline constexpr UINT_PTR kStatusTimer = 1;  // the main window's status line, once a second
 extern const wchar_t kPanelClass[];
 
 // panels.cpp: windows from the model.
