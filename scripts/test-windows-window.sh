@@ -319,6 +319,37 @@ scenario_german_start() {
   [ -z "$(frames_since "$m")" ] || fail "frames sent at the German start"
 }
 
+# Escape during a download at the device's own pace (COM8, a simulator that keeps time):
+# the download stops early, says so, and sends nothing after its popup.
+scenario_cancel() {
+  echo "== k. Escape cancels a download at the device's pace"
+  build/zek-sim --port 8 --dir "$work/psim" --channels 16 --log "$work/psim.log" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [ -L "$work/psim/COM8" ] && break; sleep 0.05; done
+  ln -sfn "$(readlink "$work/psim/COM8")" "$WINEPREFIX/dosdevices/com8"
+  printf '\001\017\017\010' > "$run/config.ctc"
+  main="last.cfg"
+  (cd "$run" && exec "$wine" "$exe") >/dev/null 2>&1 &
+  win_pid=$!
+  spy wait "$main" 60 >/dev/null || fail "no main window"
+  key alt+s d
+  spy find "$main" "Cancel" 20 >/dev/null || fail "no Cancel on the progress line"
+  local end=$((SECONDS + 30))
+  until [ "$(frames_since 0 "$work/psim.log" | wc -l)" -ge 10 ]; do
+    [ $SECONDS -lt "$end" ] || fail "the paced download did not start"; sleep 0.1
+  done
+  key Escape
+  spy wait "Cancelled" 20 >/dev/null || fail "Escape did not cancel the download"
+  local sent; sent=$(frames_since 0 "$work/psim.log" | wc -l)
+  [ "$sent" -lt 102 ] || fail "the whole download was sent ($sent frames)"
+  key Return
+  spy gone "Cancelled" 10 || fail "the cancel popup stays"
+  spy find "$main" "COM8" 20 >/dev/null || fail "the program does not answer after the cancel"
+  expect "frames after the popup" "$(frames_since 0 "$work/psim.log" | wc -l)" "$sent"
+  quit_program
+  echo "   stopped after $sent of 102 frames"
+}
+
 # A seeded monkey: clicks anywhere below the menu bar and keys without letters (so no
 # menu item is chosen), against a simulator with faults on COM7. The program must stay
 # alive and answer, and the device must see only well-formed frames.
@@ -366,5 +397,6 @@ scenario_files
 scenario_language
 scenario_quit
 scenario_german_start
+scenario_cancel
 scenario_monkey
 echo "== window tier passed in $((SECONDS - start)) s"
