@@ -108,7 +108,8 @@ echo "== the installed window from its shortcut"
 running() {
   local pid
   for pid in $(pgrep -f 'zek-config\\zek-config\.exe'); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+      return 0  # a process that ended meanwhile is not it
   done
   return 1
 }
