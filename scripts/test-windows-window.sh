@@ -171,6 +171,7 @@ scenario_sheet() {
   local m; m=$(mark)
   key alt+t p
   spy wait "Save Configuration Sheet" 20 >/dev/null || fail "no sheet dialog"
+  spy find "Save Configuration Sheet" "last.pdf" 5 >/dev/null || fail "the sheet's name is not proposed"
   xdotool type sheet; key Return
   spy find "$main" "Configuration sheet written" 20 >/dev/null || fail "sheet not written"
   lkey alt+t p

@@ -10,6 +10,7 @@
 #include <commdlg.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -478,8 +479,14 @@ int Win32FrontEnd::FileSelect(const std::string &directory, const std::string &f
                                      pattern.find_first_of(L"*?", 2) == std::wstring::npos
                                  ? pattern.substr(2) : L"";
     std::string start = directory.empty() ? LoadState("file_dialog_folder") : directory;
+    // A named file ("rig.pdf", "dir\\rig.pdf") is proposed in the name field, in its folder.
+    const size_t slash = fileSpec.find_last_of("/\\");
+    if (slash != std::string::npos) start = fileSpec.substr(0, slash);
+    std::wstring proposed = Wide(slash == std::string::npos ? fileSpec : fileSpec.substr(slash + 1));
+    if (proposed.find_first_of(L"*?") != std::wstring::npos) proposed.clear();
     std::wstring folder = Wide(start), caption = Wide(title);
     std::vector<wchar_t> file(32768, L'\0');
+    std::copy_n(proposed.begin(), std::min(proposed.size(), file.size() - 1), file.begin());
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = DialogParent();
@@ -502,8 +509,8 @@ int Win32FrontEnd::FileSelect(const std::string &directory, const std::string &f
     SyncModality();
     if (!chosen) return CommDlgExtendedError() == 0 ? 0 : -1;
     *path = Utf8(file.data());
-    size_t slash = path->find_last_of("/\\");
-    if (slash != std::string::npos) SaveState("file_dialog_folder", path->substr(0, slash));
+    const size_t folderEnd = path->find_last_of("/\\");
+    if (folderEnd != std::string::npos) SaveState("file_dialog_folder", path->substr(0, folderEnd));
     return 1;
 }
 
