@@ -9,6 +9,16 @@
 
 namespace platform {
 
+// What Open and Save as offer for the caller's folder and file spec ("*.cfg", "rig.pdf",
+// "dir/rig.pdf"), the same in every front end: the filter pattern (empty: all files
+// only), the extension a name typed without one gets (empty: none), the name proposed in
+// the name field, and the folder to start in (the spec's, else the caller's, else the one
+// last chosen; empty: the front end's own choice).
+struct FileDialogOffer {
+    std::string pattern, suffix, name, folder;
+};
+FileDialogOffer OfferFileDialog(const std::string &directory, const std::string &fileSpec);
+
 class FrontEnd {
 public:
     virtual ~FrontEnd() = default;

@@ -92,12 +92,20 @@ tc_cfg() {  # every channel a thermocouple
   printf '0%.0s' $(seq 32); printf 'c9%.0s' $(seq 16)
   printf '007d000200013c0f%.0s' $(seq 16); printf '0%.0s' $(seq 480)
 }
-start_sim() {  # DIR LOG
-  mkdir -p "$1"
-  build/zek-sim --port 5 --dir "$1" --channels 16 --no-pacing --log "$2" >/dev/null 2>&1 &
+start_sim() {  # PORT DIR LOG [ZEK-SIM OPTIONS]: a 16-channel device on COM<PORT>
+  local port=$1 dir=$2 log=$3; shift 3
+  mkdir -p "$dir"
+  build/zek-sim --port "$port" --dir "$dir" --channels 16 --log "$log" "$@" >/dev/null 2>&1 &
   pids+=($!)
-  for _ in $(seq 100); do [ -L "$1/COM5" ] && break; sleep 0.05; done
-  [ -L "$1/COM5" ] || fail "zek-sim did not start"
+  for _ in $(seq 100); do [ -L "$dir/COM$port" ] && break; sleep 0.05; done
+  [ -L "$dir/COM$port" ] || fail "zek-sim did not start"
+}
+map_com() {  # PORT DIR: the prefix's COM<PORT> is the simulator's in DIR
+  ln -sfn "$(readlink "$2/COM$1")" "$WINEPREFIX/dosdevices/com$1"
+}
+launch() {  # zek-config.exe started in $run
+  (cd "$run" && exec "$wine" "$exe") >/dev/null 2>&1 &
+  win_pid=$!
 }
 working_folder() {  # DIR: English, 16 channels shown and in the device, port 5
   mkdir -p "$1"; given_cfg > "$1/last.cfg"; printf '\001\017\017\005' > "$1/config.ctc"
@@ -106,7 +114,7 @@ working_folder() {  # DIR: English, 16 channels shown and in the device, port 5
 echo "== Wine prefix, display and virtual desktop"
 wine_desktop_start "$work" 1024x768
 spy list >/dev/null  # the desktop made by one program first, not by two racing at once
-start_sim "$work/sim" "$work/sim.log"
+start_sim 5 "$work/sim" "$work/sim.log" --no-pacing
 pty=$(readlink "$work/sim/COM5")
 ln -sfn "$pty" "$WINEPREFIX/dosdevices/com5"
 ln -sfn "$pty" "$WINEPREFIX/dosdevices/com6"  # the same device under a second number
@@ -116,8 +124,7 @@ echo "   ready after $((SECONDS - start)) s"
 
 scenario_start() {
   echo "== a. start with a given last.cfg"
-  (cd "$run" && exec "$wine" "$exe") >/dev/null 2>&1 &
-  win_pid=$!
+  launch
   spy wait "$main" 60 >/dev/null || fail "no main window"
   expect "rings" "$(states "$main" "$rings")" "4 6 7 1 4 4 4 4 4 4 4 4 4 4 4 4 "
   expect "half-bridge boxes" "$(states "$main" "$checks")" \
@@ -131,7 +138,7 @@ linux_start() {  # the Linux window on its own display, against a second simulat
   lin_xvfb=$!
   for _ in $(seq 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
   lin_display=":$(head -n1 "$fd_file")"
-  start_sim "$work/lsim" "$work/lsim.log"
+  start_sim 5 "$work/lsim" "$work/lsim.log" --no-pacing
   working_folder "$work/lrun"
   ln -sfn "$(readlink "$work/lsim/COM5")" "$work/lrun/COM5"
   (cd "$work/lrun" && DISPLAY=$lin_display QT_QPA_PLATFORM=xcb exec "$root/build/zek-config") \
@@ -306,8 +313,7 @@ scenario_german_start() {
   echo "== g. the next start: German controls and menu bar, the image of last.cfg"
   main="last.cfg"
   local m; m=$(mark)
-  (cd "$run" && exec "$wine" "$exe") >/dev/null 2>&1 &
-  win_pid=$!
+  launch
   spy wait "$main" 60 >/dev/null || fail "no main window"
   spy find "$main" "Kanal 16" 5 >/dev/null || fail "controls not German"
   spy find "$main" "Halbbrücke" 5 >/dev/null || fail "no German column heading"
@@ -324,14 +330,11 @@ scenario_german_start() {
 # the download stops early, says so, and sends nothing after its popup.
 scenario_cancel() {
   echo "== k. Escape cancels a download at the device's pace"
-  build/zek-sim --port 8 --dir "$work/psim" --channels 16 --log "$work/psim.log" >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [ -L "$work/psim/COM8" ] && break; sleep 0.05; done
-  ln -sfn "$(readlink "$work/psim/COM8")" "$WINEPREFIX/dosdevices/com8"
+  start_sim 8 "$work/psim" "$work/psim.log"
+  map_com 8 "$work/psim"
   printf '\001\017\017\010' > "$run/config.ctc"
   main="last.cfg"
-  (cd "$run" && exec "$wine" "$exe") >/dev/null 2>&1 &
-  win_pid=$!
+  launch
   spy wait "$main" 60 >/dev/null || fail "no main window"
   key alt+s d
   spy find "$main" "Cancel" 20 >/dev/null || fail "no Cancel on the progress line"
@@ -357,16 +360,12 @@ scenario_cancel() {
 scenario_monkey() {
   local seed=${ZEK_MONKEY_SEED:-20261208} actions=${ZEK_MONKEY_ACTIONS:-300} i x y w h
   echo "== j. monkey: $actions actions, seed $seed, faults garbage, error, noreply, long"
-  build/zek-sim --port 7 --dir "$work/msim" --channels 16 --no-pacing --log "$work/msim.log" \
-    --fault garbage@3 --fault error@8 --fault noreply@13 --fault long@21 --fault garbage@34 \
-    >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [ -L "$work/msim/COM7" ] && break; sleep 0.05; done
-  ln -sfn "$(readlink "$work/msim/COM7")" "$WINEPREFIX/dosdevices/com7"
+  start_sim 7 "$work/msim" "$work/msim.log" --no-pacing \
+    --fault garbage@3 --fault error@8 --fault noreply@13 --fault long@21 --fault garbage@34
+  map_com 7 "$work/msim"
   printf '\001\017\017\007' > "$run/config.ctc"
   main="last.cfg"
-  (cd "$run" && exec "$wine" "$exe") >/dev/null 2>&1 &
-  win_pid=$!
+  launch
   read -r x y w h < <(spy wait "$main" 60) || fail "no main window"
   local keys=(Escape Return Tab space Down Up Escape Return)
   RANDOM=$seed

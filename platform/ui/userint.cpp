@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/frontend.h"
 #include "platform/language.h"
+#include "platform/state.h"
 #include "platform/ui/model.h"
 #include "platform/ui/resource.h"
 
@@ -492,6 +493,27 @@ int PromptPopup(const char *title, const char *message, char *responseBuffer, in
     responseBuffer[n] = '\0';
     return reply ? 0 : PROMPT_CANCELLED;
 }
+
+namespace platform {
+
+FileDialogOffer OfferFileDialog(const std::string &directory, const std::string &fileSpec)
+{
+    FileDialogOffer offer;
+    const size_t slash = fileSpec.find_last_of("/\\");
+    const std::string name = slash == std::string::npos ? fileSpec : fileSpec.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    if (name.find_first_of("*?") != std::string::npos) offer.pattern = name;
+    else offer.name = name;
+    if (!offer.name.empty() && dot != std::string::npos && dot + 1 < name.size())
+        offer.pattern = std::string(name).replace(0, dot, 1, '*');  // "rig.pdf" -> "*.pdf"
+    if (offer.pattern.compare(0, 2, "*.") == 0 && offer.pattern.find_first_of("*?", 2) == std::string::npos)
+        offer.suffix = offer.pattern.substr(2);
+    if (slash != std::string::npos) offer.folder = fileSpec.substr(0, std::max<size_t>(slash, 1));
+    else offer.folder = directory.empty() ? LoadState("file_dialog_folder") : directory;
+    return offer;
+}
+
+}  // namespace platform
 
 int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec, const char *,
                     const char *title, int buttonLabel, int, int, int, int, char pathName[])

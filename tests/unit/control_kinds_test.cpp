@@ -1,9 +1,11 @@
-// The control kinds' rules (attributes a kind takes, value clamping) and the report's
-// pages, as every front end receives them from the run-time layer.
+// The control kinds' rules (attributes a kind takes, value clamping), the report's
+// pages and what Open and Save as offer, as every front end receives them from the run-time layer.
 #include <gtest/gtest.h>
 
 #include "platform/ui/control_kinds.h"
+#include "platform/frontend.h"
 #include "platform/report.h"
+#include "platform/state.h"
 #include "platform/userint.h"
 #include "support/test_env.h"
 #include "ui/uir.h"
@@ -83,6 +85,23 @@ TEST(ReportPages, RowsBreakWithTheHeadingRepeated)
     EXPECT_GT(page, 1);
     for (const ReportPart &p : PageReport(report, {20.0, 10.0}, 0.0, 150.0, false))
         EXPECT_EQ(p.page, 0);
+}
+
+// Every front end's Open and Save as start from this offer: a wildcard is the filter,
+// a named file is proposed with its extension as filter and suffix, in its own folder
+// (either separator) before the caller's and before the one last chosen.
+TEST_F(ControlKindsTest, FileDialogOfferFromTheCallersSpec)
+{
+    auto offered = [](const std::string &directory, const std::string &spec) {
+        const FileDialogOffer o = OfferFileDialog(directory, spec);
+        return o.pattern + "|" + o.suffix + "|" + o.name + "|" + o.folder;
+    };
+    EXPECT_EQ(offered("", "*.cfg"), "*.cfg|cfg||");
+    SaveState("file_dialog_folder", "/last");
+    EXPECT_EQ(offered("", "*.c?g"), "*.c?g|||/last");
+    EXPECT_EQ(offered("/given", "dir\\Prüf.pdf"), "*.pdf|pdf|Prüf.pdf|dir");
+    EXPECT_EQ(offered("/given", "notes"), "||notes|/given");
+    EXPECT_EQ(offered("", "/rig.tar.gz"), "*.gz|gz|rig.tar.gz|/");
 }
 
 }  // namespace

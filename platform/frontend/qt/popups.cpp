@@ -40,22 +40,12 @@ private:
     int maxBytes_;
 };
 
-// "*.txt" -> "*.txt"; "dir/name.txt" -> "*.txt"; a name without extension: none.
-QString PatternOf(const QString &wanted)
+// The folder Open and Save as start in: the offered one if it still exists, else the
+// working directory.
+QString StartFolder(const std::string &offered)
 {
-    if (wanted.contains(QLatin1Char('*')) || wanted.contains(QLatin1Char('?')))
-        return QFileInfo(wanted).fileName();
-    QString suffix = QFileInfo(wanted).suffix();
-    return suffix.isEmpty() ? QString() : QStringLiteral("*.") + suffix;
-}
-
-// The folder Open and Save as start in when the caller names none: the one last
-// chosen, if it still exists, else the working directory.
-QString StartFolder(const std::string &directory)
-{
-    if (!directory.empty()) return FromModel(directory);
-    QString remembered = QString::fromStdString(LoadState("file_dialog_folder"));
-    if (!remembered.isEmpty() && QFileInfo(remembered).isDir()) return remembered;
+    QString folder = FromModel(offered);
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder;
     return QDir::currentPath();
 }
 
@@ -202,8 +192,8 @@ std::optional<std::string> QtFrontEnd::Prompt(const std::string &title, const st
 int QtFrontEnd::FileSelect(const std::string &directory, const std::string &fileSpec,
                            const std::string &title, bool saveButton, std::string *path)
 {
-    QString wanted = FromModel(fileSpec);
-    QFileDialog dialog(DialogParent(), FromModel(title), StartFolder(directory));
+    const FileDialogOffer offer = OfferFileDialog(directory, fileSpec);
+    QFileDialog dialog(DialogParent(), FromModel(title), StartFolder(offer.folder));
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     FitColumns(dialog);
@@ -211,18 +201,12 @@ int QtFrontEnd::FileSelect(const std::string &directory, const std::string &file
     dialog.setFileMode(saveButton ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8(saveButton ? Pick("&Save", "&Speichern")
                                                                            : Pick("&Load", "&Laden")));
-    QString pattern = PatternOf(wanted);
     QStringList filters;
-    if (!pattern.isEmpty()) filters << pattern;
+    if (!offer.pattern.empty()) filters << FromModel(offer.pattern);
     filters << QStringLiteral("*");  // extensions are not restricted
     dialog.setNameFilters(filters);
-    if (saveButton && pattern.startsWith(QStringLiteral("*.")) && !pattern.contains(QLatin1Char('?')) &&
-        pattern.count(QLatin1Char('*')) == 1)
-        dialog.setDefaultSuffix(pattern.mid(2));
-    QFileInfo named(wanted);
-    if (wanted.contains(QLatin1Char('/'))) dialog.setDirectory(named.absolutePath());
-    bool wildcard = wanted.contains(QLatin1Char('*')) || wanted.contains(QLatin1Char('?'));
-    if (!wildcard && !named.fileName().isEmpty()) dialog.selectFile(named.fileName());
+    if (saveButton && !offer.suffix.empty()) dialog.setDefaultSuffix(FromModel(offer.suffix));
+    if (!offer.name.empty()) dialog.selectFile(FromModel(offer.name));
     if (Exec(dialog) != QDialog::Accepted) return 0;
     QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty()) return 0;

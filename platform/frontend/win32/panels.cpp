@@ -24,18 +24,6 @@ namespace {
 
 COLORREF FromRgb(int rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-SIZE TextExtent(HFONT font, const std::wstring &text, int wrapWidth)
-{
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
-    RECT r{0, 0, wrapWidth > 0 ? wrapWidth : 0, 0};
-    UINT flags = DT_CALCRECT | DT_NOPREFIX | (wrapWidth > 0 ? DT_WORDBREAK : 0);
-    DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &r, flags);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return SIZE{r.right - r.left, r.bottom - r.top};
-}
-
 // The layout's text measure, in resource units, through GDI.
 class GdiMeasure : public TextMeasure {
 public:

@@ -30,28 +30,14 @@ std::string Joined(const std::vector<std::string> &texts)
     return out;
 }
 
-int TextHeight(HWND control, const std::string &text, int width)
+int TextHeight(const std::string &text, int width)
 {
-    if (text.empty()) return 0;
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, DialogFont());
-    RECT r{0, 0, width, 0};
-    DrawTextW(dc, Wide(text).c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-    return r.bottom;
+    return text.empty() ? 0 : TextExtent(DialogFont(), Wide(text), width).cy;
 }
 
 int TextWidth(const std::string &text)
 {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, DialogFont());
-    SIZE s{};
-    std::wstring wide = Wide(text);
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &s);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return s.cx;
+    return text.empty() ? 0 : TextExtent(DialogFont(), Wide(text)).cx;
 }
 
 // The rows the filter lets through, in the report's order.
@@ -87,7 +73,7 @@ void Layout(ReportWindow &r, int width, int height)
 {
     const int pad = Scaled(8), rowH = Scaled(24), inner = width - 2 * pad;
     int y = pad;
-    const int linesH = TextHeight(r.lines, Joined(r.report->lines), inner);
+    const int linesH = TextHeight(Joined(r.report->lines), inner);
     MoveWindow(r.lines, pad, y, inner, linesH, TRUE);
     y += linesH ? linesH + pad : 0;
     if (r.filter) {
@@ -96,7 +82,7 @@ void Layout(ReportWindow &r, int width, int height)
         MoveWindow(r.filter, pad + captionW + pad, y, Scaled(200), Scaled(240), TRUE);
         y += rowH + pad;
     }
-    const int notesH = TextHeight(r.notes, Joined(r.report->notes), inner);
+    const int notesH = TextHeight(Joined(r.report->notes), inner);
     const int bottom = height - pad - rowH - (notesH ? notesH + pad : 0) - pad;
     MoveWindow(r.table, pad, y, inner, std::max(bottom - y, rowH), TRUE);
     MoveWindow(r.notes, pad, bottom + pad, inner, notesH, TRUE);

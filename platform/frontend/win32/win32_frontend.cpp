@@ -95,6 +95,18 @@ HFONT DialogFont(int shrink)
     return font;
 }
 
+SIZE TextExtent(HFONT font, const std::wstring &text, int wrapWidth)
+{
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT r{0, 0, wrapWidth > 0 ? wrapWidth : 0, 0};
+    UINT flags = DT_CALCRECT | DT_NOPREFIX | (wrapWidth > 0 ? DT_WORDBREAK : 0);
+    DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &r, flags);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
 HFONT FixedFont()
 {
     static HFONT font = MakeFont(kDialogPixels, L"Courier New", FIXED_PITCH | FF_MODERN);
@@ -340,6 +352,18 @@ private:
         return nullptr;
     }
 
+    // Every enabled panel window but keep, disabled; returned to be enabled again.
+    std::vector<HWND> DisableOthers(HWND keep)
+    {
+        std::vector<HWND> disabled;
+        for (auto &[handle, w] : windows_)
+            if (w->hwnd != keep && IsWindowEnabled(w->hwnd)) {
+                EnableWindow(w->hwnd, FALSE);
+                disabled.push_back(w->hwnd);
+            }
+        return disabled;
+    }
+
     void Collect()
     {
         for (auto &w : graveyard_) DestroyPanelWindow(*w);
@@ -354,12 +378,7 @@ public:
     // meanwhile (only the dialog's own input runs), with the normal arrow over it.
     void RunModal(HWND dialog, const std::function<bool()> &done)
     {
-        std::vector<HWND> disabled;
-        for (auto &[handle, pw] : windows_)
-            if (pw->hwnd != dialog && IsWindowEnabled(pw->hwnd)) {
-                EnableWindow(pw->hwnd, FALSE);
-                disabled.push_back(pw->hwnd);
-            }
+        std::vector<HWND> disabled = DisableOthers(dialog);
         const bool wait = std::exchange(waitCursor_, false);
         MSG msg;
         while (!done() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -398,15 +417,10 @@ int Win32FrontEnd::RunPopup(const std::string &title, const std::string &text,
     popup.escapeAnswer = escapeAnswer;
     HWND owner = DialogParent();
     std::wstring body = Wide(text);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, DialogFont());
-    RECT measured{0, 0, Scaled(420), 0};
-    DrawTextW(dc, body.empty() ? L" " : body.c_str(), -1, &measured, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    const SIZE measured = TextExtent(DialogFont(), body, Scaled(420));
     const int pad = Scaled(12), buttonW = Scaled(80), buttonH = Scaled(24);
-    int width = std::max<int>(measured.right, static_cast<int>(buttons.size()) * (buttonW + pad)) + 2 * pad;
-    int editTop = pad + measured.bottom + pad / 2;
+    int width = std::max<int>(measured.cx, static_cast<int>(buttons.size()) * (buttonW + pad)) + 2 * pad;
+    int editTop = pad + measured.cy + pad / 2;
     int buttonsTop = editTop + (edit ? Scaled(22) + pad : pad / 2);
     RECT frame{0, 0, width, buttonsTop + buttonH + pad};
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -425,7 +439,7 @@ int Win32FrontEnd::RunPopup(const std::string &title, const std::string &text,
         SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
         return c;
     };
-    child(WC_STATICW, body.c_str(), SS_LEFT | SS_NOPREFIX, -1, pad, pad, measured.right, measured.bottom);
+    child(WC_STATICW, body.c_str(), SS_LEFT | SS_NOPREFIX, -1, pad, pad, measured.cx, measured.cy);
     if (edit) {
         popup.edit = child(WC_EDITW, L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | (edit->masked ? ES_PASSWORD : 0),
                            100, pad, editTop, width - 2 * pad, Scaled(22));
@@ -459,32 +473,15 @@ int Win32FrontEnd::RunPopup(const std::string &title, const std::string &text,
     return popup.answer;
 }
 
-// "*.cfg" -> "*.cfg"; "dir\name.cfg" -> "*.cfg"; a name without extension: "*.*".
-std::wstring PatternOf(const std::string &wanted)
-{
-    size_t slash = wanted.find_last_of("/\\");
-    std::string name = slash == std::string::npos ? wanted : wanted.substr(slash + 1);
-    if (name.find_first_of("*?") != std::string::npos) return Wide(name);
-    size_t dot = name.rfind('.');
-    return dot == std::string::npos ? L"*.*" : L"*" + Wide(name.substr(dot));
-}
-
 int Win32FrontEnd::FileSelect(const std::string &directory, const std::string &fileSpec,
                               const std::string &title, bool saveButton, std::string *path)
 {
-    std::wstring pattern = PatternOf(fileSpec);
-    std::wstring filter = pattern + L'\0' + pattern + L'\0' + Say(L"Alle Dateien", L"All files") +
-                          L" (*.*)" + L'\0' + L"*.*" + L'\0' + L'\0';
-    std::wstring extension = pattern.size() > 2 && pattern.compare(0, 2, L"*.") == 0 &&
-                                     pattern.find_first_of(L"*?", 2) == std::wstring::npos
-                                 ? pattern.substr(2) : L"";
-    std::string start = directory.empty() ? LoadState("file_dialog_folder") : directory;
-    // A named file ("rig.pdf", "dir\\rig.pdf") is proposed in the name field, in its folder.
-    const size_t slash = fileSpec.find_last_of("/\\");
-    if (slash != std::string::npos) start = fileSpec.substr(0, slash);
-    std::wstring proposed = Wide(slash == std::string::npos ? fileSpec : fileSpec.substr(slash + 1));
-    if (proposed.find_first_of(L"*?") != std::wstring::npos) proposed.clear();
-    std::wstring folder = Wide(start), caption = Wide(title);
+    const FileDialogOffer offer = OfferFileDialog(directory, fileSpec);
+    std::wstring pattern = Wide(offer.pattern), all = Say(L"Alle Dateien", L"All files");
+    std::wstring filter = pattern.empty() ? L"" : pattern + L'\0' + pattern + L'\0';
+    filter += all + L" (*.*)" + L'\0' + L"*.*" + L'\0' + L'\0';
+    std::wstring extension = Wide(offer.suffix), proposed = Wide(offer.name);
+    std::wstring folder = Wide(offer.folder), caption = Wide(title);
     std::vector<wchar_t> file(32768, L'\0');
     std::copy_n(proposed.begin(), std::min(proposed.size(), file.size() - 1), file.begin());
     OPENFILENAMEW ofn{};
@@ -498,12 +495,7 @@ int Win32FrontEnd::FileSelect(const std::string &directory, const std::string &f
     ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
                 (saveButton ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    std::vector<HWND> disabled;
-    for (auto &[handle, w] : windows_)
-        if (w->hwnd != ofn.hwndOwner && IsWindowEnabled(w->hwnd)) {
-            EnableWindow(w->hwnd, FALSE);
-            disabled.push_back(w->hwnd);
-        }
+    std::vector<HWND> disabled = DisableOthers(ofn.hwndOwner);
     BOOL chosen = saveButton ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     for (HWND d : disabled) EnableWindow(d, TRUE);
     SyncModality();

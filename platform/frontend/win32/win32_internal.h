@@ -27,6 +27,8 @@ int Scaled(int units);
 int Unscaled(int pixels);
 HFONT DialogFont(int shrink = 0);  // shrink: pixels smaller than the dialog font
 HFONT FixedFont();
+// The text's size in the font, in pixels: one line, or wrapped at wrapWidth (> 0).
+SIZE TextExtent(HFONT font, const std::wstring &text, int wrapWidth = 0);
 inline constexpr int kDialogPixels = 12;
 
 // One displayed panel: a top-level window, its controls' bodies and captions, the
